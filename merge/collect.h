@@ -1,0 +1,55 @@
+#pragma once
+// Collecting ticked files into the table: the two placements and the three
+// drivers (Collect, collect again, add), over a small interface for the
+// candidate list so that no widget is reached from here.
+
+#include "merge/result_table.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+namespace merge {
+
+class Progress;
+
+// The reading options, taken from the page "Настройка" when a collect starts.
+struct CollectOptions {
+  std::string delimiter_text;  // the text of Edit2; its first byte splits fields
+  bool add_file_name = true;   // CheckBox1
+  bool name_only = true;       // CheckBox2
+  bool side_by_side = false;   // ComboBox1's item index is 1
+  std::int32_t skip_count = 0; // leading lines dropped from each file
+};
+
+// The check list and the file list of the first page, as the drivers see them.
+class CandidateList {
+public:
+  virtual ~CandidateList() = default;
+  virtual int Count() const = 0;
+  virtual bool IsTicked(int index) const = 0;
+  // Makes entry `index` the file list's selection.
+  virtual void Select(int index) = 0;
+  // The full file name of the file list's selection; empty when none.
+  virtual std::string SelectedFullPath() const = 0;
+};
+
+// Called after every item of the check list, ticked or not (the window sets
+// Button1's caption there).
+using AfterItem = std::function<void()>;
+
+// Button1's Collect action: stacked or side by side as the options say.
+void CollectFiles(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
+                  const AfterItem& after_item, Progress* progress = nullptr);
+// "Собрать повторно": ClearAll, then every ticked file stacked from row 0, no
+// line dropped, whatever the direction and skip count say.
+void N6Collect(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
+               const AfterItem& after_item, Progress* progress = nullptr);
+// "Добавить": every ticked file stacked below RowCount, no line dropped.
+void N7Collect(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
+               const AfterItem& after_item, Progress* progress = nullptr);
+
+// The text of Edit3 as a skip count; never fails.
+std::int32_t ParseSkipCount(const std::string& text);
+
+} // namespace merge

@@ -1,0 +1,29 @@
+#pragma once
+// Progress of long work (collecting, saving), told to whoever shows it. The
+// engine never touches a widget; the window implements this interface.
+
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+
+namespace merge {
+
+class Progress {
+public:
+  virtual ~Progress() = default;
+  // A new file is being read (or written); `size` in bytes, -1 if unknown.
+  virtual void FileStarted(const std::string& path, std::int64_t size) = 0;
+  // More bytes were read (or written); `total` counts from the start of the work.
+  virtual void BytesDone(std::int64_t total) = 0;
+  // Asked now and then; true ends the work like an error would.
+  virtual bool CancelRequested() = 0;
+};
+
+// Thrown when the user cancelled: it ends the work like an error, but the
+// window shows no message for it.
+class Cancelled : public std::runtime_error {
+public:
+  Cancelled() : std::runtime_error("cancelled") {}
+};
+
+} // namespace merge

@@ -1,0 +1,155 @@
+#pragma once
+// The one table of the program: a sparse store of 8-bit texts addressed by
+// (column, row), with the extents ColCount and RowCount that say which part of
+// the store is shown, edited and saved. Cells may lie outside the extents;
+// they stay stored, unchanged, until an extent grows over them again.
+//
+// Storage is compact because a collected table is as large as its input: each
+// row is a short chain of segments, each covering consecutive columns, packed
+// into large arena blocks (one length byte per short cell, no per-cell heap
+// allocation). Texts that stand on many rows (the file-name tag) are interned
+// once and referenced.
+
+#include "merge/table_observer.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace merge {
+
+class CellArena;
+struct Segment;
+
+// An interned text: stored once, referenced from any number of cells.
+using SharedTextId = std::uint32_t;
+
+class ResultTable {
+public:
+  ResultTable();
+  ~ResultTable();
+  ResultTable(const ResultTable&) = delete;
+  ResultTable& operator=(const ResultTable&) = delete;
+
+  // The text at (col, row), empty when nothing is stored there. Any
+  // non-negative index works, inside or outside the extents; a negative row
+  // throws "List index out of bounds (%d)", a negative column reads as empty.
+  // The view stays valid until the table is next changed.
+  std::string_view GetCell(std::int32_t col, std::int32_t row) const;
+  // Stores the text; the empty text removes the cell. Negative indexes throw.
+  void SetCell(std::int32_t col, std::int32_t row, std::string_view text);
+
+  std::int32_t ColCount() const { return col_count_; }
+  std::int32_t RowCount() const { return row_count_; }
+  std::int32_t FixedCols() const { return fixed_cols_; }
+  std::int32_t FixedRows() const { return fixed_rows_; }
+  // Values below 1 become 1; a fixed count that no longer fits is lowered
+  // for good. No cell is created, moved or removed.
+  void SetColCount(std::int32_t value);
+  void SetRowCount(std::int32_t value);
+
+  // Removes every cell of the row, at every column, also beyond ColCount.
+  void ClearRow(std::int32_t row);
+  // ClearRow for rows 0..RowCount-1, then RowCount 2 and ColCount 2. Rows at
+  // or beyond the old RowCount keep their cells; fixed counts are kept.
+  void ClearAll();
+  // The row `from` is taken out and put back at index `to`; the rows between
+  // shift by one. Cells at every column travel with their rows.
+  void MoveRow(std::int32_t from, std::int32_t to);
+  // The same for a column, inside every stored row, also beyond RowCount.
+  void MoveColumn(std::int32_t from, std::int32_t to);
+
+  // --- Fast paths for the engine's bulk work ------------------------------
+
+  // Interns a text for PlaceCells; equal texts give the same id.
+  SharedTextId InternText(std::string_view text);
+  // Writes `count` fields at columns start, start+1, ... of `row`, then, when
+  // `trailing` is not null, the interned text *trailing at the next column;
+  // exactly as SetCell of each would (an empty field removes its cell).
+  // Extents are not touched.
+  void PlaceCells(std::int32_t row, std::int32_t start_col, const std::string_view* fields,
+                  std::size_t count, const SharedTextId* trailing);
+  // Removes the given rows (ascending, each in 0..RowCount-1) from the visible
+  // table: the visible part (columns 0..ColCount-1) of each later row moves up
+  // over the gaps, the freed rows at the bottom become empty in those columns,
+  // and cells beyond ColCount or at or beyond RowCount stay where they are.
+  void RemoveVisibleRows(const std::vector<std::int32_t>& rows);
+
+  // Reads the cells of one row in column order: calls visit(col, text) for
+  // every non-empty cell with col in [first_col, end_col).
+  template <typename Visit>
+  void ForEachCellInRow(std::int32_t row, std::int32_t first_col, std::int32_t end_col,
+                        Visit&& visit) const;
+
+  // Bytes held by the store (arena blocks, row directory, interned texts).
+  std::size_t MemoryUsed() const;
+
+  // The view that is told of changes; null for none.
+  void SetObserver(TableObserver* observer) { observer_ = observer; }
+  TableObserver* Observer() const { return observer_; }
+  // Between BeginBulkChange and EndBulkChange the observer hears nothing but
+  // one TableReset at the end (nesting allowed).
+  void BeginBulkChange();
+  void EndBulkChange();
+
+private:
+  struct CellRef;
+  struct DecodedCell;
+  friend class RowCursor;
+
+  Segment* RowHead(std::int32_t row) const;
+  Segment** RowSlot(std::int32_t row, bool create);
+  std::vector<DecodedCell> DecodeRow(std::int32_t row) const;
+  void EncodeRow(std::int32_t row, const std::vector<DecodedCell>& cells);
+  void DropRow(std::int32_t row);
+  std::string_view SharedText(SharedTextId id) const;
+  void InvalidateCursor() const;
+  void MaybeCompact();
+  void NotifyCell(std::int32_t col, std::int32_t row);
+  void NotifyReset();
+  void NotifyExtents(std::int32_t old_cols, std::int32_t old_rows);
+  void VisitRow(std::int32_t row, std::int32_t first_col, std::int32_t end_col,
+                void (*fn)(void*, std::int32_t, std::string_view), void* ctx) const;
+
+  std::int32_t col_count_ = 2;
+  std::int32_t row_count_ = 2;
+  std::int32_t fixed_cols_ = 1;
+  std::int32_t fixed_rows_ = 1;
+
+  // Row directory: pages of row slots, allocated on first write.
+  std::vector<std::unique_ptr<Segment*[]>> pages_;
+  std::int64_t stored_row_end_ = 0; // one past the highest row ever given a slot
+  std::unique_ptr<CellArena> arena_;
+  std::vector<std::string> shared_texts_;
+  struct SharedIndex;
+  std::unique_ptr<SharedIndex> shared_index_;
+
+  // Remembers where the last read stopped, so that reading a row left to
+  // right costs no new lookup.
+  struct Cursor {
+    std::int32_t row = -1;
+    std::int32_t col = 0;
+    const Segment* segment = nullptr;
+    const unsigned char* pos = nullptr;
+  };
+  mutable Cursor cursor_;
+
+  TableObserver* observer_ = nullptr;
+  int bulk_depth_ = 0;
+};
+
+template <typename Visit>
+void ResultTable::ForEachCellInRow(std::int32_t row, std::int32_t first_col, std::int32_t end_col,
+                                   Visit&& visit) const {
+  VisitRow(
+      row, first_col, end_col,
+      [](void* ctx, std::int32_t col, std::string_view text) {
+        (*static_cast<std::remove_reference_t<Visit>*>(ctx))(col, text);
+      },
+      &visit);
+}
+
+} // namespace merge

@@ -1,0 +1,16 @@
+#pragma once
+// The table page's commands that tidy the table.
+
+#include "merge/result_table.h"
+
+namespace merge {
+
+// "Удалить пустые строки ": removes every empty row of the visible table in
+// one run; `file_name_column` (CheckBox1) leaves the last column out of the
+// emptiness test. Rows keep their order; the table keeps its size.
+void DeleteEmptyRows(ResultTable& table, bool file_name_column);
+
+// "Очистить".
+inline void ClearTable(ResultTable& table) { table.ClearAll(); }
+
+} // namespace merge

@@ -1,0 +1,22 @@
+#pragma once
+// Windows-1251, the code page of every text the program holds. Cells are
+// bytes and stay bytes; conversion happens only at the edges (the grid,
+// widget texts in init.ini, file names turned into cells, UTF-8 output).
+
+#include <string>
+#include <string_view>
+
+namespace platform {
+
+char16_t Cp1251ToUnicode(unsigned char byte);
+// The byte of a character, or -1 when the code page has none.
+int UnicodeToCp1251(char32_t c);
+
+std::u16string Cp1251ToUtf16(std::string_view bytes);
+// A character without a byte in the code page becomes "?".
+std::string Utf16ToCp1251(std::u16string_view text);
+
+std::string Cp1251ToUtf8(std::string_view bytes);
+void AppendCp1251AsUtf8(std::string& out, std::string_view bytes);
+
+} // namespace platform

@@ -1,0 +1,73 @@
+#include "platform/errors.h"
+
+#include <cerrno>
+#include <sys/stat.h>
+
+namespace platform {
+
+std::string FileErrorMessage(int number) {
+  switch (number) {
+  case kFileNotFound:
+    return "File not found";
+  case kPathNotFound:
+    return "Invalid filename";
+  case kTooManyOpenFiles:
+    return "Too many open files";
+  case kAccessDenied:
+    return "File access denied";
+  case kReadBeyondEnd:
+    return "Read beyond end of file";
+  case kDiskFull:
+    return "Disk full";
+  case kInvalidNumericInput:
+    return "Invalid numeric input";
+  default:
+    return "I/O error " + std::to_string(number);
+  }
+}
+
+FileError::FileError(int number) : Error(FileErrorMessage(number)), number_(number) {}
+
+namespace {
+
+std::string ParentDirectory(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos)
+    return ".";
+  if (slash == 0)
+    return "/";
+  return path.substr(0, slash);
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+}
+
+} // namespace
+
+int FileErrorNumberFromErrno(int err, const std::string& path) {
+  switch (err) {
+  case ENOENT:
+    return IsDirectory(ParentDirectory(path)) ? kFileNotFound : kPathNotFound;
+  case ENOTDIR:
+  case ENAMETOOLONG:
+    return kPathNotFound;
+  case EMFILE:
+  case ENFILE:
+    return kTooManyOpenFiles;
+  case EACCES:
+  case EPERM:
+  case EISDIR:
+  case EROFS:
+    return kAccessDenied;
+  default:
+    return err;
+  }
+}
+
+void ThrowFileErrorFromErrno(int err, const std::string& path) {
+  throw FileError(FileErrorNumberFromErrno(err, path));
+}
+
+} // namespace platform

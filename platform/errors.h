@@ -1,0 +1,47 @@
+#pragma once
+// Errors of the program: every failure is an exception carrying the text the
+// error box shows; file errors also carry their error number.
+
+#include <stdexcept>
+#include <string>
+
+namespace platform {
+
+// Any failure that ends a handler and is shown to the user as it stands.
+class Error : public std::runtime_error {
+public:
+  using std::runtime_error::runtime_error;
+};
+
+// Error numbers of the file layer. 2 to 5 are the operating system's numbers
+// for those conditions; 100, 101 and 106 are the text layer's own.
+enum FileErrorNumber : int {
+  kFileNotFound = 2,
+  kPathNotFound = 3,
+  kTooManyOpenFiles = 4,
+  kAccessDenied = 5,
+  kSharingViolation = 32,
+  kReadBeyondEnd = 100,
+  kDiskFull = 101,
+  kInvalidNumericInput = 106,
+};
+
+// "File not found", "Invalid filename", ..., else "I/O error %d".
+std::string FileErrorMessage(int number);
+
+class FileError : public Error {
+public:
+  explicit FileError(int number);
+  int number() const { return number_; }
+
+private:
+  int number_;
+};
+
+// Maps an errno value to the file layer's error number. `path` tells ENOENT
+// apart: 2 when the file's directory exists, else 3.
+int FileErrorNumberFromErrno(int err, const std::string& path);
+
+[[noreturn]] void ThrowFileErrorFromErrno(int err, const std::string& path);
+
+} // namespace platform

@@ -1,0 +1,71 @@
+#include "platform/file.h"
+
+#include "platform/errors.h"
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+bool IsReadableCandidate(const std::string& path) {
+  if (path.empty())
+    return false;
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0)
+    return false;
+  return !S_ISDIR(st.st_mode);
+}
+
+bool TryLock(int fd, bool exclusive) {
+  while (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+    if (errno == EINTR)
+      continue;
+    return false;
+  }
+  return true;
+}
+
+ReadOnlyFile::ReadOnlyFile(const std::string& path) : path_(path) {
+  do {
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  } while (fd_ < 0 && errno == EINTR);
+  if (fd_ < 0)
+    ThrowFileErrorFromErrno(errno, path);
+  if (!TryLock(fd_, false)) {
+    ::close(fd_);
+    fd_ = -1;
+    throw FileError(kSharingViolation);
+  }
+  struct stat st {};
+  if (::fstat(fd_, &st) == 0) {
+    if (S_ISDIR(st.st_mode)) {
+      ::close(fd_);
+      fd_ = -1;
+      throw FileError(kAccessDenied);
+    }
+    size_hint_ = st.st_size;
+  }
+#ifdef POSIX_FADV_SEQUENTIAL
+  ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+#endif
+}
+
+ReadOnlyFile::~ReadOnlyFile() {
+  if (fd_ >= 0)
+    ::close(fd_);
+}
+
+std::size_t ReadOnlyFile::Read(void* buffer, std::size_t size) {
+  for (;;) {
+    const ssize_t n = ::read(fd_, buffer, size);
+    if (n >= 0)
+      return static_cast<std::size_t>(n);
+    if (errno != EINTR)
+      ThrowFileErrorFromErrno(errno, path_);
+  }
+}
+
+} // namespace platform

@@ -1,0 +1,40 @@
+#pragma once
+// Files as the program opens them: by their real name (bytes, never passed
+// through the code page), with advisory locks standing in for sharing modes.
+
+#include <cstddef>
+#include <string>
+
+namespace platform {
+
+// The availability test of a source file: a path that names nothing, or a
+// directory, or is empty, is not read (and not reported either).
+bool IsReadableCandidate(const std::string& path);
+
+// A file opened for reading that others may read but not write meanwhile: it
+// holds a shared lock, taken without waiting. A writer's exclusive lock held
+// elsewhere gives error 32.
+class ReadOnlyFile {
+public:
+  explicit ReadOnlyFile(const std::string& path); // throws FileError
+  ~ReadOnlyFile();
+  ReadOnlyFile(const ReadOnlyFile&) = delete;
+  ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;
+
+  // Reads up to `size` bytes; 0 at the end of the file. Throws FileError.
+  std::size_t Read(void* buffer, std::size_t size);
+  // The file's size when it was opened (a hint, not a limit).
+  long long SizeHint() const { return size_hint_; }
+  const std::string& path() const { return path_; }
+
+private:
+  std::string path_;
+  int fd_ = -1;
+  long long size_hint_ = 0;
+};
+
+// Takes an advisory lock on an open descriptor without waiting: true when
+// held, false when another process holds a conflicting one.
+bool TryLock(int fd, bool exclusive);
+
+} // namespace platform
