@@ -1,0 +1,198 @@
+#include "merge/collect.h"
+
+#include "merge/file_name_tag.h"
+#include "merge/load_file.h"
+#include "merge/read_source_file.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace merge {
+
+namespace {
+
+// Holds the table in one bulk change, so a view hears only one reset at the
+// end, also when an error ends the work.
+class BulkChange {
+public:
+  explicit BulkChange(ResultTable& table) : table_(table) { table_.BeginBulkChange(); }
+  ~BulkChange() { table_.EndBulkChange(); }
+  BulkChange(const BulkChange&) = delete;
+  BulkChange& operator=(const BulkChange&) = delete;
+
+private:
+  ResultTable& table_;
+};
+
+// The extents as a placement grows them, kept in plain integers while a file
+// is placed and written back to the table when it ends, error or not. Only
+// ever raised, so writing them back late changes nothing else.
+class GrowingExtents {
+public:
+  explicit GrowingExtents(ResultTable& table)
+      : table_(table), col_count_(table.ColCount()), row_count_(table.RowCount()) {}
+  ~GrowingExtents() { WriteBack(); }
+  GrowingExtents(const GrowingExtents&) = delete;
+  GrowingExtents& operator=(const GrowingExtents&) = delete;
+
+  void TakeRow(std::int32_t row) {
+    if (row >= row_count_)
+      row_count_ = row + 1;
+  }
+  // Fields at columns first .. first + count - 1, one after the other: each
+  // field at a column c >= ColCount raises ColCount to c + 2.
+  void TakeFields(std::int32_t first, std::int32_t count) {
+    if (count <= 0)
+      return;
+    const std::int64_t last = std::int64_t{first} + count - 1;
+    const std::int64_t trigger = std::max<std::int64_t>(first, col_count_);
+    if (trigger > last)
+      return;
+    // Triggers at trigger, trigger + 2, ...: the last one sets the count.
+    const std::int64_t last_trigger = trigger + (last - trigger) / 2 * 2;
+    col_count_ = ClampIndex(last_trigger + 2);
+  }
+  // A name cell at `col` is always shown: it raises ColCount to take it in.
+  void TakeNameCell(std::int32_t col) {
+    if (col >= col_count_)
+      col_count_ = col + 1;
+  }
+  void WriteBack() {
+    if (col_count_ > table_.ColCount())
+      table_.SetColCount(col_count_);
+    if (row_count_ > table_.RowCount())
+      table_.SetRowCount(row_count_);
+  }
+
+private:
+  static std::int32_t ClampIndex(std::int64_t v) {
+    return static_cast<std::int32_t>(std::min<std::int64_t>(v, INT32_MAX));
+  }
+
+  ResultTable& table_;
+  std::int32_t col_count_;
+  std::int32_t row_count_;
+};
+
+std::int32_t FieldCount(std::size_t n) {
+  return static_cast<std::int32_t>(std::min<std::size_t>(n, INT32_MAX - 1));
+}
+
+// Collects stacked from `start_row`, every ticked item in order; the start
+// row then follows RowCount after every item (ticked or not when
+// `follow_unticked`).
+void StackedDriver(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
+                   std::int32_t start_row, std::int32_t skip_count, bool follow_unticked,
+                   const AfterItem& after_item, ReadProgress& progress) {
+  const int count = candidates.Count();
+  for (int i = 0; i < count; ++i) {
+    candidates.Select(i);
+    const bool ticked = candidates.IsTicked(i);
+    if (ticked)
+      LoadFileVertical(table, candidates.SelectedFullPath(), start_row, skip_count, options,
+                       &progress);
+    if (ticked || follow_unticked)
+      start_row = table.RowCount();
+    if (after_item)
+      after_item();
+  }
+}
+
+} // namespace
+
+void LoadFileVertical(ResultTable& table, const std::string& path, std::int32_t start_row,
+                      std::int32_t skip_count, const CollectOptions& options,
+                      ReadProgress* progress) {
+  if (!IsSourceFileAvailable(path))
+    return;
+  std::optional<SharedTextId> tag;
+  if (options.add_file_name)
+    tag = table.InternText(FileNameTag(path, options.name_only));
+  const SharedTextId* trailing = tag ? &*tag : nullptr;
+
+  GrowingExtents extents(table);
+  std::int32_t row = start_row - 1;
+  ReadSourceFile(
+      path, skip_count, ReadingDelimiter(options.delimiter_text),
+      [&](const std::vector<std::string_view>& fields) {
+        ++row;
+        extents.TakeRow(row);
+        const std::int32_t n = FieldCount(fields.size());
+        table.PlaceCells(row, 0, fields.data(), static_cast<std::size_t>(n), trailing);
+        extents.TakeFields(0, n);
+        if (trailing != nullptr)
+          extents.TakeNameCell(n);
+      },
+      progress);
+}
+
+void LoadFileHorizontal(ResultTable& table, const std::string& path, std::int32_t start_row,
+                        std::int32_t skip_count, std::int32_t start_column,
+                        const CollectOptions& options, ReadProgress* progress) {
+  if (!IsSourceFileAvailable(path))
+    return;
+  std::optional<SharedTextId> tag;
+  if (options.add_file_name)
+    tag = table.InternText(FileNameTag(path, options.name_only));
+  const SharedTextId* trailing = tag ? &*tag : nullptr;
+
+  GrowingExtents extents(table);
+  std::int32_t row = start_row - 1;
+  std::int32_t name_column = -1; // no row placed yet
+  ReadSourceFile(
+      path, skip_count, ReadingDelimiter(options.delimiter_text),
+      [&](const std::vector<std::string_view>& fields) {
+        ++row;
+        extents.TakeRow(row);
+        const std::int32_t n = FieldCount(fields.size());
+        table.PlaceCells(row, start_column, fields.data(), static_cast<std::size_t>(n), trailing);
+        extents.TakeFields(start_column, n);
+        if (trailing != nullptr) {
+          name_column = start_column + n;
+          extents.TakeNameCell(name_column);
+        }
+      },
+      progress);
+  // After the file the table reaches past its last name column; since every
+  // name cell already raised ColCount this only confirms it, never lowers it.
+  // A file that placed no row leaves ColCount as the earlier files left it.
+  if (name_column >= 0)
+    extents.TakeNameCell(name_column);
+}
+
+void CollectFiles(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
+                  const AfterItem& after_item, Progress* progress) {
+  BulkChange bulk(table);
+  ReadProgress read_progress(progress);
+  if (!options.side_by_side) {
+    StackedDriver(table, candidates, options, 0, options.skip_count, false, after_item,
+                  read_progress);
+    return;
+  }
+  const int count = candidates.Count();
+  for (int i = 0; i < count; ++i) {
+    candidates.Select(i);
+    if (candidates.IsTicked(i))
+      LoadFileHorizontal(table, candidates.SelectedFullPath(), 0, options.skip_count,
+                         table.ColCount(), options, &read_progress);
+    if (after_item)
+      after_item();
+  }
+}
+
+void N6Collect(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
+               const AfterItem& after_item, Progress* progress) {
+  BulkChange bulk(table);
+  ReadProgress read_progress(progress);
+  table.ClearAll();
+  StackedDriver(table, candidates, options, 0, 0, true, after_item, read_progress);
+}
+
+void N7Collect(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
+               const AfterItem& after_item, Progress* progress) {
+  BulkChange bulk(table);
+  ReadProgress read_progress(progress);
+  StackedDriver(table, candidates, options, table.RowCount(), 0, true, after_item, read_progress);
+}
+
+} // namespace merge

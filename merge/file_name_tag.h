@@ -1,0 +1,17 @@
+#pragma once
+// The text of the cell that closes every row of a file when file names are
+// added: the full path, or the bare name without its extension.
+
+#include <string>
+#include <string_view>
+
+namespace merge {
+
+// With `name_only` false the path itself; otherwise the part after the last
+// "/" cut before the first place where its extension (from the last "." on)
+// occurs: "a.b.csv" gives "a.b", "x.csv.csv" gives "x", ".csv" gives "".
+// The result is a cell text: a file name in UTF-8 is converted to
+// Windows-1251; a name that is not valid UTF-8 keeps its bytes.
+std::string FileNameTag(std::string_view path, bool name_only);
+
+} // namespace merge

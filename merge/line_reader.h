@@ -1,0 +1,52 @@
+#pragma once
+// Cuts the bytes of one source file into lines: LF or CR LF ends a line,
+// every CR is removed from the line's text, and a byte 26 (Ctrl+Z) ends the
+// data for good. The file is read in large blocks; a line is handed out as a
+// view into the block, so the common line costs no allocation. Lines have no
+// length limit: the block grows to hold the longest one.
+
+#include "platform/file.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <string_view>
+
+namespace merge {
+
+class LineReader {
+public:
+  // Opens the file for reading, sharing it with readers only; throws
+  // platform::FileError (32 when another process holds it for writing).
+  explicit LineReader(const std::string& path, std::size_t block_size = kDefaultBlockSize);
+
+  // The next line, without its terminator and without any CR. The view stays
+  // valid until the next call. A read failure throws platform::FileError.
+  std::string_view NextLine();
+  // True at the end of the file or at a byte 26.
+  bool AtDataEnd();
+
+  // Bytes taken from the file so far.
+  std::int64_t BytesRead() const { return bytes_read_; }
+  long long SizeHint() const { return file_.SizeHint(); }
+
+  static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
+
+private:
+  // Reads more bytes after the unread rest, which moves to the buffer's
+  // start; grows the buffer when the rest already fills it. False when no
+  // more data can come.
+  bool Fill();
+
+  platform::ReadOnlyFile file_;
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_;
+  std::size_t pos_ = 0;     // first unread byte
+  std::size_t end_ = 0;     // end of the data held
+  bool data_ended_ = false; // end of file or byte 26 seen: nothing more to read
+  std::int64_t bytes_read_ = 0;
+  std::string scratch_; // a line with a CR inside, its CRs removed
+};
+
+} // namespace merge

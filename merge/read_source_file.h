@@ -1,0 +1,55 @@
+#pragma once
+// Reads one source file and hands each used line, cut into fields, to a
+// placing routine before the next line is read: a failure in the middle of a
+// file keeps the lines already placed.
+
+#include "merge/line_reader.h"
+#include "merge/read_progress.h"
+#include "merge/split_line.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace merge {
+
+// Whether the file is read at all: a path naming nothing or a directory, and
+// the empty path, are skipped without a word. The file's modification time
+// plays no part.
+bool IsSourceFileAvailable(const std::string& path);
+
+// Calls place_line(const std::vector<std::string_view>& fields) once per used
+// line, in file order. The first `skip_count` lines are dropped (none when it
+// is 0 or negative); an empty line is still used and gives no field. At least
+// one line is read from every opened file, so an empty file gives one empty
+// line. Throws platform::FileError when the file cannot be opened or read,
+// and Cancelled when `progress` says so.
+template <typename PlaceLine>
+void ReadSourceFile(const std::string& path, std::int32_t skip_count, std::optional<char> delimiter,
+                    PlaceLine&& place_line, ReadProgress* progress = nullptr) {
+  if (!IsSourceFileAvailable(path))
+    return;
+  LineReader reader(path);
+  if (progress != nullptr)
+    progress->FileStarted(path, reader.SizeHint());
+  std::vector<std::string_view> fields;
+  std::int32_t line_number = 0;
+  do {
+    const std::string_view line = reader.NextLine();
+    // Stops counting at the largest number: every later line is used anyway.
+    if (line_number < INT32_MAX)
+      ++line_number;
+    if (skip_count <= 0 || line_number > skip_count) {
+      SplitLine(line, delimiter, fields);
+      place_line(static_cast<const std::vector<std::string_view>&>(fields));
+    }
+    if (progress != nullptr)
+      progress->Advance(reader.BytesRead());
+  } while (!reader.AtDataEnd());
+  if (progress != nullptr)
+    progress->FileDone(reader.BytesRead());
+}
+
+} // namespace merge
