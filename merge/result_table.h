@@ -17,6 +17,7 @@
 #include <memory>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <vector>
 
 namespace merge {
@@ -84,6 +85,10 @@ public:
   void ForEachCellInRow(std::int32_t row, std::int32_t first_col, std::int32_t end_col,
                         Visit&& visit) const;
 
+  // Garbage (space of replaced rows) is reclaimed by copying the live rows
+  // once it passes this many bytes and half the store; 64 MiB by default.
+  void SetCompactionThreshold(std::size_t bytes) { compact_above_ = bytes; }
+
   // Bytes held by the store (arena blocks, row directory, interned texts).
   std::size_t MemoryUsed() const;
 
@@ -96,14 +101,17 @@ public:
   void EndBulkChange();
 
 private:
-  struct CellRef;
   struct DecodedCell;
-  friend class RowCursor;
+  struct SharedIndex;
 
   Segment* RowHead(std::int32_t row) const;
   Segment** RowSlot(std::int32_t row, bool create);
-  std::vector<DecodedCell> DecodeRow(std::int32_t row) const;
-  void EncodeRow(std::int32_t row, const std::vector<DecodedCell>& cells);
+  void SetRowHead(std::int32_t row, Segment* head);
+  std::vector<DecodedCell> DecodeChain(const Segment* head) const;
+  Segment* EncodeCells(const std::vector<DecodedCell>& cells);
+  void ReplaceRow(std::int32_t row, const std::vector<DecodedCell>& cells);
+  bool AppendCells(std::int32_t row, std::int32_t start_col, const std::string_view* fields,
+                   std::size_t count, const SharedTextId* trailing);
   void DropRow(std::int32_t row);
   std::string_view SharedText(SharedTextId id) const;
   void InvalidateCursor() const;
@@ -123,9 +131,13 @@ private:
   std::vector<std::unique_ptr<Segment*[]>> pages_;
   std::int64_t stored_row_end_ = 0; // one past the highest row ever given a slot
   std::unique_ptr<CellArena> arena_;
-  std::vector<std::string> shared_texts_;
-  struct SharedIndex;
-  std::unique_ptr<SharedIndex> shared_index_;
+  std::size_t garbage_ = 0;
+  std::size_t compact_above_ = std::size_t{64} << 20; // arena bytes no row refers to any more
+  // The segment written last and its end: a row built left to right grows
+  // it in place while nothing else was allocated since.
+  Segment* tail_segment_ = nullptr;
+  unsigned char* tail_end_ = nullptr;
+  std::unique_ptr<SharedIndex> shared_;
 
   // Remembers where the last read stopped, so that reading a row left to
   // right costs no new lookup.

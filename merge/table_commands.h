@@ -11,6 +11,8 @@ namespace merge {
 void DeleteEmptyRows(ResultTable& table, bool file_name_column);
 
 // "Очистить".
-inline void ClearTable(ResultTable& table) { table.ClearAll(); }
+inline void ClearTable(ResultTable& table) {
+  table.ClearAll();
+}
 
 } // namespace merge
