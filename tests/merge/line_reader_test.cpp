@@ -27,6 +27,10 @@ struct LineCase {
   std::vector<std::string> lines;
 };
 
+void PrintTo(const LineCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
 class LineEnds : public ::testing::TestWithParam<LineCase> {};
 
 TEST_P(LineEnds, GiveTheseLines) {
