@@ -1,0 +1,74 @@
+#include "app/collect_progress.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QProgressDialog>
+
+namespace app {
+
+CollectProgress::CollectProgress(QWidget* parent) : parent_(parent) {
+  clock_.start();
+}
+
+CollectProgress::~CollectProgress() {
+  delete dialog_;
+}
+
+void CollectProgress::FileStarted(const std::string& path, std::int64_t size) {
+  file_name_ = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
+  file_size_ = size;
+  file_start_total_ = total_;
+  if (dialog_)
+    UpdateDialog();
+}
+
+void CollectProgress::BytesDone(std::int64_t total) {
+  total_ = total;
+  if (total_ - last_pump_total_ >= kPumpEveryBytes)
+    Pump();
+}
+
+bool CollectProgress::CancelRequested() {
+  return cancelled_;
+}
+
+void CollectProgress::Pump() {
+  last_pump_total_ = total_;
+  if (!dialog_) {
+    if (clock_.elapsed() < kShowAfterMs)
+      return;
+    dialog_ = new QProgressDialog(parent_);
+    dialog_->setObjectName(QStringLiteral("CollectProgress"));
+    dialog_->setWindowModality(Qt::ApplicationModal);
+    dialog_->setCancelButtonText(QStringLiteral("Отмена"));
+    dialog_->setMinimumDuration(0);
+    dialog_->setAutoClose(false);
+    dialog_->setAutoReset(false);
+    QObject::connect(dialog_, &QProgressDialog::canceled, [this] { cancelled_ = true; });
+    UpdateDialog();
+    dialog_->show();
+  } else {
+    UpdateDialog();
+  }
+  QCoreApplication::processEvents();
+  if (dialog_ && dialog_->wasCanceled())
+    cancelled_ = true;
+}
+
+void CollectProgress::UpdateDialog() {
+  const std::int64_t done = total_ - file_start_total_;
+  dialog_->setLabelText(QStringLiteral("%1\nПрочитано байт: %2")
+                            .arg(file_name_, QLocale().toString(qlonglong(done))));
+  if (file_size_ > 0) {
+    // The bar counts KiB so that large files fit an int.
+    dialog_->setMaximum(static_cast<int>(file_size_ / 1024 + 1));
+    dialog_->setValue(static_cast<int>(std::min(done, file_size_) / 1024));
+  } else {
+    dialog_->setMaximum(0); // busy indicator
+    dialog_->setValue(0);
+  }
+}
+
+} // namespace app

@@ -1,0 +1,69 @@
+#include "app/error_box.h"
+
+#include "platform/codepage.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QMessageBox>
+#include <QStringDecoder>
+
+namespace app {
+
+namespace {
+
+void ShowMessageBox(const QString& title, const QString& text) {
+  QWidget* parent = QApplication::activeWindow();
+  QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+  box.exec();
+}
+
+ErrorBoxShower& CurrentShower() {
+  static ErrorBoxShower shower;
+  return shower;
+}
+
+// Messages are plain ASCII or carry a file name as the file system gave it
+// (UTF-8 on Linux); anything else is taken as Windows-1251.
+QString DecodeMessage(const std::string& message) {
+  QStringDecoder utf8(QStringDecoder::Utf8);
+  QString text = utf8(QByteArrayView(message.data(), static_cast<qsizetype>(message.size())));
+  if (!utf8.hasError())
+    return text;
+  return QString::fromStdU16String(platform::Cp1251ToUtf16(message));
+}
+
+} // namespace
+
+ErrorBoxShower SetErrorBoxShower(ErrorBoxShower shower) {
+  ErrorBoxShower previous = std::move(CurrentShower());
+  CurrentShower() = std::move(shower);
+  return previous;
+}
+
+QString ErrorBoxText(const std::string& message) {
+  QString text = DecodeMessage(message);
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+    text += QLatin1Char('.');
+  return text;
+}
+
+QString ProgramTitle(const QString& program_file_path) {
+  QString name = QFileInfo(program_file_path).fileName();
+  const qsizetype dot = name.indexOf(QLatin1Char('.'));
+  if (dot >= 0)
+    name.truncate(dot);
+  if (name.size() > 1)
+    name = name.left(1) + name.mid(1).toLower();
+  return name;
+}
+
+void ShowErrorBox(const std::string& message) {
+  const QString title = ProgramTitle(QCoreApplication::applicationFilePath());
+  const QString text = ErrorBoxText(message);
+  if (CurrentShower())
+    CurrentShower()(title, text);
+  else
+    ShowMessageBox(title, text);
+}
+
+} // namespace app

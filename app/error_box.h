@@ -1,0 +1,43 @@
+#pragma once
+// The error box: every handler of the window runs inside Guard, which shows
+// any error in one message box and lets the window go on. The box itself is
+// a replaceable seam so that tests can read the text instead.
+
+#include "merge/progress.h"
+
+#include <QString>
+
+#include <exception>
+#include <functional>
+#include <string>
+
+namespace app {
+
+// Shows a finished error box text under the given title.
+using ErrorBoxShower = std::function<void(const QString& title, const QString& text)>;
+
+// Replaces the process-wide shower (the default is a critical QMessageBox
+// with one OK button) and returns the previous one; an empty function
+// restores the default.
+ErrorBoxShower SetErrorBoxShower(ErrorBoxShower shower);
+
+// The box's text for an error message: a full stop is appended when the
+// message's last byte sorts above ".".
+QString ErrorBoxText(const std::string& message);
+// The program's title: the program file's name cut at its first ".", every
+// letter after the first in lower case.
+QString ProgramTitle(const QString& program_file_path);
+
+void ShowErrorBox(const std::string& message);
+
+// Runs a handler; an error ends it and is shown, a cancellation is not.
+template <typename Handler> void Guard(Handler&& handler) {
+  try {
+    handler();
+  } catch (const merge::Cancelled&) {
+  } catch (const std::exception& error) {
+    ShowErrorBox(error.what());
+  }
+}
+
+} // namespace app

@@ -1,0 +1,202 @@
+#include "app/grid_model.h"
+
+#include "platform/codepage.h"
+
+#include <algorithm>
+
+namespace app {
+
+GridModel::GridModel(merge::ResultTable& table, QObject* parent)
+    : QAbstractTableModel(parent), table_(table) {
+  fixed_rows_ = table_.FixedRows();
+  fixed_cols_ = table_.FixedCols();
+  rows_ = table_.RowCount() - fixed_rows_;
+  cols_ = table_.ColCount() - fixed_cols_;
+  table_.SetObserver(this);
+}
+
+GridModel::~GridModel() {
+  if (table_.Observer() == this)
+    table_.SetObserver(nullptr);
+}
+
+int GridModel::rowCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : rows_;
+}
+
+int GridModel::columnCount(const QModelIndex& parent) const {
+  return parent.isValid() ? 0 : cols_;
+}
+
+QString GridModel::CellText(int col, int row) const {
+  const std::string_view bytes = table_.GetCell(col, row);
+  QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
+  QChar* out = text.data();
+  for (const char byte : bytes)
+    *out++ = QChar(platform::Cp1251ToUnicode(static_cast<unsigned char>(byte)));
+  return text;
+}
+
+QVariant GridModel::data(const QModelIndex& index, int role) const {
+  if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    return {};
+  if (role != Qt::DisplayRole && role != Qt::EditRole)
+    return {};
+  return CellText(TableCol(index.column()), TableRow(index.row()));
+}
+
+bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+  if (role != Qt::EditRole ||
+      !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
+    return false;
+  const std::string bytes = platform::Utf16ToCp1251(value.toString().toStdU16String());
+  const int col = TableCol(index.column());
+  const int row = TableRow(index.row());
+  if (table_.GetCell(col, row) != bytes)
+    table_.SetCell(col, row, bytes); // the table tells us back through CellChanged
+  return true;
+}
+
+QVariant GridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+  if (role == Qt::TextAlignmentRole)
+    return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
+  if (role != Qt::DisplayRole || section < 0)
+    return {};
+  if (orientation == Qt::Horizontal) {
+    if (fixed_rows_ < 1 || section >= cols_)
+      return QString();
+    return CellText(TableCol(section), 0);
+  }
+  if (fixed_cols_ < 1 || section >= rows_)
+    return QString();
+  return CellText(0, TableRow(section));
+}
+
+Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
+  if (!index.isValid())
+    return Qt::NoItemFlags;
+  return Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsEditable;
+}
+
+QString GridModel::CornerText() const {
+  if (fixed_rows_ < 1 || fixed_cols_ < 1)
+    return QString();
+  return CellText(0, 0);
+}
+
+void GridModel::Sync(bool repaint_all) {
+  const int new_fixed_rows = table_.FixedRows();
+  const int new_fixed_cols = table_.FixedCols();
+  const int new_rows = table_.RowCount() - new_fixed_rows;
+  const int new_cols = table_.ColCount() - new_fixed_cols;
+  if (new_fixed_rows != fixed_rows_ || new_fixed_cols != fixed_cols_) {
+    // Every model index now names another cell: start afresh.
+    beginResetModel();
+    fixed_rows_ = new_fixed_rows;
+    fixed_cols_ = new_fixed_cols;
+    rows_ = new_rows;
+    cols_ = new_cols;
+    endResetModel();
+    emit FixedCountsChanged();
+    emit CornerChanged();
+    return;
+  }
+  if (new_rows > rows_) {
+    beginInsertRows(QModelIndex(), rows_, new_rows - 1);
+    rows_ = new_rows;
+    endInsertRows();
+  } else if (new_rows < rows_) {
+    beginRemoveRows(QModelIndex(), new_rows, rows_ - 1);
+    rows_ = new_rows;
+    endRemoveRows();
+  }
+  if (new_cols > cols_) {
+    beginInsertColumns(QModelIndex(), cols_, new_cols - 1);
+    cols_ = new_cols;
+    endInsertColumns();
+  } else if (new_cols < cols_) {
+    beginRemoveColumns(QModelIndex(), new_cols, cols_ - 1);
+    cols_ = new_cols;
+    endRemoveColumns();
+  }
+  if (repaint_all) {
+    // A reset of the model would also forget the users' column widths and
+    // row heights, so only the texts are announced anew.
+    if (rows_ > 0 && cols_ > 0)
+      emit dataChanged(index(0, 0), index(rows_ - 1, cols_ - 1));
+    if (cols_ > 0)
+      emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
+    if (rows_ > 0)
+      emit headerDataChanged(Qt::Vertical, 0, rows_ - 1);
+    emit CornerChanged();
+  }
+}
+
+void GridModel::CellChanged(std::int32_t col, std::int32_t row) {
+  const int model_row = row - fixed_rows_;
+  const int model_col = col - fixed_cols_;
+  if (model_row >= rows_ || model_col >= cols_)
+    return;
+  if (model_row < 0 && model_col < 0) {
+    emit CornerChanged();
+  } else if (model_row < 0) {
+    emit headerDataChanged(Qt::Horizontal, model_col, model_col);
+  } else if (model_col < 0) {
+    emit headerDataChanged(Qt::Vertical, model_row, model_row);
+  } else {
+    const QModelIndex changed = index(model_row, model_col);
+    emit dataChanged(changed, changed);
+  }
+}
+
+void GridModel::ExtentsChanged(std::int32_t, std::int32_t) {
+  Sync(false);
+}
+
+void GridModel::RowChanged(std::int32_t row) {
+  RepaintRows(row, row);
+}
+
+void GridModel::RowMoved(std::int32_t from, std::int32_t to) {
+  RepaintRows(std::min(from, to), std::max(from, to));
+}
+
+void GridModel::ColumnMoved(std::int32_t from, std::int32_t to) {
+  RepaintCols(std::min(from, to), std::max(from, to));
+}
+
+void GridModel::TableReset() {
+  Sync(true);
+}
+
+void GridModel::RepaintRows(int first_table_row, int last_table_row) {
+  if (first_table_row < fixed_rows_) {
+    if (cols_ > 0)
+      emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
+    emit CornerChanged();
+  }
+  const int first = std::max(first_table_row - fixed_rows_, 0);
+  const int last = std::min(last_table_row - fixed_rows_, rows_ - 1);
+  if (first > last)
+    return;
+  if (cols_ > 0)
+    emit dataChanged(index(first, 0), index(last, cols_ - 1));
+  emit headerDataChanged(Qt::Vertical, first, last);
+}
+
+void GridModel::RepaintCols(int first_table_col, int last_table_col) {
+  if (first_table_col < fixed_cols_) {
+    if (rows_ > 0)
+      emit headerDataChanged(Qt::Vertical, 0, rows_ - 1);
+    emit CornerChanged();
+  }
+  const int first = std::max(first_table_col - fixed_cols_, 0);
+  const int last = std::min(last_table_col - fixed_cols_, cols_ - 1);
+  if (first > last)
+    return;
+  if (rows_ > 0)
+    emit dataChanged(index(0, first), index(rows_ - 1, last));
+  emit headerDataChanged(Qt::Horizontal, first, last);
+}
+
+} // namespace app

@@ -1,0 +1,76 @@
+#pragma once
+// The grid's view of the ResultTable: a table model that reads the cells it is
+// asked for and copies nothing. The fixed row (column) is not part of the
+// model's rows (columns): while FixedRows is 1 the cells of row 0 are the
+// horizontal header's texts, and while FixedCols is 1 the cells of column 0
+// are the vertical header's texts, so they stay in view when the grid scrolls
+// and can never become the current cell.
+
+#include "merge/result_table.h"
+#include "merge/table_observer.h"
+
+#include <QAbstractTableModel>
+#include <QString>
+
+namespace app {
+
+class GridModel : public QAbstractTableModel, private merge::TableObserver {
+  Q_OBJECT
+public:
+  explicit GridModel(merge::ResultTable& table, QObject* parent = nullptr);
+  ~GridModel() override;
+
+  merge::ResultTable& Table() { return table_; }
+
+  int rowCount(const QModelIndex& parent = QModelIndex()) const override;
+  int columnCount(const QModelIndex& parent = QModelIndex()) const override;
+  QVariant data(const QModelIndex& index, int role = Qt::DisplayRole) const override;
+  bool setData(const QModelIndex& index, const QVariant& value, int role = Qt::EditRole) override;
+  QVariant headerData(int section, Qt::Orientation orientation,
+                      int role = Qt::DisplayRole) const override;
+  Qt::ItemFlags flags(const QModelIndex& index) const override;
+
+  // The fixed counts the model currently shows (they lag the table's only
+  // while a bulk change is running).
+  int FixedRows() const { return fixed_rows_; }
+  int FixedCols() const { return fixed_cols_; }
+  // Table coordinates of a model index's row and column.
+  int TableRow(int model_row) const { return model_row + fixed_rows_; }
+  int TableCol(int model_col) const { return model_col + fixed_cols_; }
+  // The text of cell (0, 0) while both a fixed row and a fixed column exist.
+  QString CornerText() const;
+
+  // Brings the model in line with the table after changes it was not told of.
+  void Resync() { Sync(true); }
+
+signals:
+  // The fixed row or column appeared or went away (the headers change role).
+  void FixedCountsChanged();
+  // The corner cell's text may have changed.
+  void CornerChanged();
+
+private:
+  // merge::TableObserver
+  void CellChanged(std::int32_t col, std::int32_t row) override;
+  void ExtentsChanged(std::int32_t old_col_count, std::int32_t old_row_count) override;
+  void RowChanged(std::int32_t row) override;
+  void RowMoved(std::int32_t from, std::int32_t to) override;
+  void ColumnMoved(std::int32_t from, std::int32_t to) override;
+  void TableReset() override;
+
+  QString CellText(int col, int row) const;
+  // Announces the difference between the extents the model shows and the
+  // table's; `repaint_all` also says that any cell may have changed.
+  void Sync(bool repaint_all);
+  void RepaintRows(int first_table_row, int last_table_row);
+  void RepaintCols(int first_table_col, int last_table_col);
+
+  merge::ResultTable& table_;
+  // The extents as last announced to the views.
+  int rows_ = 0;
+  int cols_ = 0;
+  int fixed_rows_ = 0;
+  int fixed_cols_ = 0;
+};
+
+} // namespace app

@@ -1,0 +1,180 @@
+#include "app/grid_view.h"
+
+#include "app/cell_delegate.h"
+#include "app/error_box.h"
+#include "app/grid_model.h"
+
+#include <QAbstractButton>
+#include <QEvent>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+
+#include <algorithm>
+#include <vector>
+
+namespace app {
+
+namespace {
+
+void SetUpHeader(QHeaderView* header, int default_size) {
+  header->setDefaultSectionSize(default_size);
+  // Sizes of one pixel or less are never taken.
+  header->setMinimumSectionSize(2);
+  header->setSectionResizeMode(QHeaderView::Interactive);
+  header->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+  header->setTextElideMode(Qt::ElideNone);
+  header->setHighlightSections(false);
+  header->setSectionsClickable(false);
+}
+
+} // namespace
+
+GridView::GridView(QWidget* parent) : QTableView(parent) {
+  setTextElideMode(Qt::ElideNone);
+  setWordWrap(false);
+  setShowGrid(true);
+  setTabKeyNavigation(false);
+  setSelectionMode(QAbstractItemView::ContiguousSelection);
+  setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
+                  QAbstractItemView::SelectedClicked | QAbstractItemView::DoubleClicked);
+  delegate_ = new CellDelegate(this);
+  setItemDelegate(delegate_);
+
+  SetUpHeader(horizontalHeader(), kDefaultColWidth);
+  SetUpHeader(verticalHeader(), kDefaultRowHeight);
+  // The fixed column is as wide as a column, the fixed row as high as a row.
+  verticalHeader()->setFixedWidth(kDefaultColWidth);
+  horizontalHeader()->setFixedHeight(kDefaultRowHeight);
+
+  connect(horizontalHeader(), &QHeaderView::sectionMoved, this,
+          [this](int, int old_visual, int new_visual) {
+            SectionMoved(Qt::Horizontal, old_visual, new_visual);
+          });
+  connect(verticalHeader(), &QHeaderView::sectionMoved, this,
+          [this](int, int old_visual, int new_visual) {
+            SectionMoved(Qt::Vertical, old_visual, new_visual);
+          });
+
+  // Cell (0, 0) is shown by a label laid over the corner button; clicks go
+  // through to the button.
+  corner_button_ = findChild<QAbstractButton*>();
+  if (corner_button_ != nullptr) {
+    corner_label_ = new QLabel(corner_button_);
+    corner_label_->setObjectName(QStringLiteral("CornerLabel"));
+    corner_label_->setAttribute(Qt::WA_TransparentForMouseEvents);
+    corner_label_->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    corner_label_->setContentsMargins(2, 0, 0, 0);
+    corner_button_->installEventFilter(this);
+  }
+}
+
+void GridView::SetGridModel(GridModel* model) {
+  grid_model_ = model;
+  setModel(model);
+  delegate_->WatchModel(model);
+  connect(model, &GridModel::FixedCountsChanged, this, &GridView::ApplyFixedCounts);
+  connect(model, &GridModel::CornerChanged, this, &GridView::UpdateCorner);
+  ApplyFixedCounts();
+  UpdateCorner();
+}
+
+QString GridView::CornerText() const {
+  return corner_label_ != nullptr ? corner_label_->text() : QString();
+}
+
+void GridView::ApplyFixedCounts() {
+  const bool fixed_row = grid_model_->FixedRows() > 0;
+  const bool fixed_col = grid_model_->FixedCols() > 0;
+  horizontalHeader()->setVisible(fixed_row);
+  verticalHeader()->setVisible(fixed_col);
+  // A row is dragged by its cell in the fixed column, a column by its cell
+  // in the fixed row.
+  verticalHeader()->setSectionsMovable(fixed_col);
+  horizontalHeader()->setSectionsMovable(fixed_row);
+  UpdateCorner();
+}
+
+void GridView::UpdateCorner() {
+  if (corner_label_ != nullptr && grid_model_ != nullptr)
+    corner_label_->setText(grid_model_->CornerText());
+}
+
+bool GridView::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == corner_button_ && event->type() == QEvent::Resize && corner_label_ != nullptr)
+    corner_label_->setGeometry(corner_button_->rect());
+  return QTableView::eventFilter(watched, event);
+}
+
+bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  const bool opened = QTableView::edit(index, trigger, event);
+  if (opened && trigger == EditKeyPressed) {
+    // F2: caret at the end, nothing selected.
+    if (QLineEdit* editor = delegate_->OpenEditor()) {
+      editor->deselect();
+      editor->end(false);
+    }
+  }
+  return opened;
+}
+
+void GridView::CloseOpenEditor() {
+  if (QLineEdit* editor = delegate_->OpenEditor()) {
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+  }
+}
+
+void GridView::SectionMoved(Qt::Orientation orientation, int old_visual, int new_visual) {
+  if (undoing_move_ || grid_model_ == nullptr || old_visual == new_visual)
+    return;
+  QHeaderView* header = orientation == Qt::Vertical ? verticalHeader() : horizontalHeader();
+  // The header only dragged a picture of the section: put it back, then move
+  // the data itself, so that visual and logical order stay the same.
+  undoing_move_ = true;
+  header->moveSection(new_visual, old_visual);
+  undoing_move_ = false;
+
+  Guard([&] {
+    CloseOpenEditor();
+    const int low = std::min(old_visual, new_visual);
+    const int high = std::max(old_visual, new_visual);
+    std::vector<int> sizes;
+    for (int i = low; i <= high; ++i)
+      sizes.push_back(header->sectionSize(i));
+    const QModelIndex current = currentIndex();
+
+    merge::ResultTable& table = grid_model_->Table();
+    if (orientation == Qt::Vertical)
+      table.MoveRow(grid_model_->TableRow(old_visual), grid_model_->TableRow(new_visual));
+    else
+      table.MoveColumn(grid_model_->TableCol(old_visual), grid_model_->TableCol(new_visual));
+
+    // Sizes belong to the data: they move the way the rows (columns) moved.
+    if (old_visual < new_visual)
+      std::rotate(sizes.begin(), sizes.begin() + 1, sizes.end());
+    else
+      std::rotate(sizes.rbegin(), sizes.rbegin() + 1, sizes.rend());
+    for (int i = low; i <= high; ++i) {
+      if (header->sectionSize(i) != sizes[i - low])
+        header->resizeSection(i, sizes[i - low]);
+    }
+
+    // So does the current cell.
+    if (current.isValid()) {
+      int position = orientation == Qt::Vertical ? current.row() : current.column();
+      if (position == old_visual)
+        position = new_visual;
+      else if (old_visual < new_visual && position > old_visual && position <= new_visual)
+        --position;
+      else if (old_visual > new_visual && position >= new_visual && position < old_visual)
+        ++position;
+      const QModelIndex moved = orientation == Qt::Vertical
+                                    ? grid_model_->index(position, current.column())
+                                    : grid_model_->index(current.row(), position);
+      selectionModel()->setCurrentIndex(moved, QItemSelectionModel::ClearAndSelect);
+    }
+  });
+}
+
+} // namespace app

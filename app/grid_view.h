@@ -1,0 +1,47 @@
+#pragma once
+// StringGrid1: the table view over GridModel. The headers show the fixed row
+// and column (their cells hold data), the corner shows cell (0, 0); dragging
+// a header section moves the row or column in the table itself, and a row's
+// height (a column's width) travels with it.
+
+#include <QTableView>
+
+class QLabel;
+
+namespace app {
+
+class CellDelegate;
+class GridModel;
+
+class GridView : public QTableView {
+  Q_OBJECT
+public:
+  static constexpr int kDefaultColWidth = 64;
+  static constexpr int kDefaultRowHeight = 24;
+
+  explicit GridView(QWidget* parent = nullptr);
+
+  void SetGridModel(GridModel* model);
+  GridModel* Model() const { return grid_model_; }
+  CellDelegate* Delegate() const { return delegate_; }
+  // The text shown in the corner (cell (0, 0)).
+  QString CornerText() const;
+
+protected:
+  bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+  void ApplyFixedCounts();
+  void UpdateCorner();
+  void SectionMoved(Qt::Orientation orientation, int old_visual, int new_visual);
+  void CloseOpenEditor();
+
+  GridModel* grid_model_ = nullptr;
+  CellDelegate* delegate_ = nullptr;
+  QWidget* corner_button_ = nullptr;
+  QLabel* corner_label_ = nullptr;
+  bool undoing_move_ = false;
+};
+
+} // namespace app

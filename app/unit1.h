@@ -1,0 +1,129 @@
+#pragma once
+// The one window of the program, TForm1: a heading strip, the notebook of
+// five pages that lead the user through the work, and the bottom strip with
+// the wizard button Button1 and the exit button Button3. Every widget carries
+// its layout name as its objectName.
+
+#include "merge/collect.h"
+#include "merge/result_table.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+
+namespace app {
+
+class FilePage;
+class GridModel;
+class GridView;
+
+class TForm1 : public QWidget {
+  Q_OBJECT
+public:
+  explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  merge::ResultTable& Table() { return *table_; }
+  const QString& StartDirectory() const { return start_directory_; }
+
+  // Makes a page active without raising PageControl1Change.
+  void SetActivePage(int index);
+
+  // Heading and bottom strips.
+  QFrame* Panel1 = nullptr;
+  QLabel* Label1 = nullptr;
+  QTabWidget* PageControl1 = nullptr;
+  QWidget* TabSheet1 = nullptr;
+  QWidget* TabSheet2 = nullptr;
+  QWidget* TabSheet3 = nullptr;
+  QWidget* TabSheet4 = nullptr;
+  QWidget* TabSheet5 = nullptr;
+  QFrame* Panel3 = nullptr;
+  QPushButton* Button1 = nullptr;
+  QPushButton* Button3 = nullptr;
+
+  // "Выбрать файлы".
+  FilePage* FilePage1 = nullptr;
+
+  // "Настройка".
+  QCheckBox* CheckBox1 = nullptr;
+  QCheckBox* CheckBox2 = nullptr;
+  QComboBox* ComboBox1 = nullptr;
+  QComboBox* Edit2 = nullptr;
+  QCheckBox* CheckBox6 = nullptr;
+  QLineEdit* Edit3 = nullptr;
+  QLabel* Label9 = nullptr;
+
+  // "Искомая таблица".
+  GridView* StringGrid1 = nullptr;
+  QMenu* PopupMenu2 = nullptr;
+  QAction* N4 = nullptr;
+  QAction* N5 = nullptr;
+  QAction* N6 = nullptr;
+  QAction* N7 = nullptr;
+
+  // "Сохранить".
+  QLineEdit* Edit1 = nullptr;
+  QPushButton* Button2 = nullptr;
+  QPushButton* Button4 = nullptr;
+  QCheckBox* CheckBox3 = nullptr;
+  QCheckBox* CheckBox4 = nullptr;
+  QComboBox* ComboBox2 = nullptr;
+  QCheckBox* CheckBox5 = nullptr;
+  QLabel* Label2 = nullptr;
+  QLabel* Label10 = nullptr;
+  QLabel* Label11 = nullptr;
+
+  // "О программе".
+  QLabel* Label8 = nullptr;
+  QLabel* Label3 = nullptr;
+  QLabel* Label4 = nullptr;
+  QLabel* Label5 = nullptr;
+  QLabel* Label6 = nullptr;
+  QLabel* Label7 = nullptr;
+
+public slots:
+  void FormCreate();
+  void Button1Click();
+  void PageControl1Change();
+  void Button3Click();
+  void Button2Click();
+  void Button4Click();
+  void N4Click();
+  void N5Click();
+  void N6Click();
+  void N7Click();
+
+private:
+  void BuildStrips();
+  void BuildSettingsPage();
+  void BuildTablePage();
+  void BuildSavePage();
+  void BuildAboutPage();
+  void BindPageShortcuts();
+  void StepPage(int step);
+  void UserPageChanged(int index);
+
+  merge::CollectOptions ReadCollectOptions(std::int32_t skip_count) const;
+  // Runs a collecting driver over the check list with the progress dialog,
+  // setting Button1's caption after every item.
+  template <typename Driver> void RunCollect(Driver driver, std::int32_t skip_count);
+
+  std::unique_ptr<merge::ResultTable> table_;
+  GridModel* grid_model_ = nullptr;
+  QString start_directory_;
+  bool setting_page_ = false;
+};
+
+} // namespace app
