@@ -1,0 +1,38 @@
+#include "export/cell_encoder.h"
+
+#include "export/escape_cell.h"
+#include "platform/codepage.h"
+
+#include <cstring>
+#include <string>
+
+namespace exporter {
+
+CellEncoder::CellEncoder(char delimiter, bool escape, bool utf8) : plain_(!escape && !utf8) {
+  // Built from the reference routines, so the fast path cannot drift from them.
+  for (int value = 0; value < 256; ++value) {
+    std::string code(1, static_cast<char>(value));
+    if (escape)
+      code = EscapeCell(code, delimiter);
+    if (utf8)
+      code = platform::Cp1251ToUtf8(code);
+    Code& entry = codes_[value];
+    std::memcpy(entry.bytes, code.data(), code.size());
+    entry.length = static_cast<std::uint8_t>(code.size());
+  }
+}
+
+char* CellEncoder::Encode(std::string_view cell, char* out) const {
+  if (plain_) {
+    std::memcpy(out, cell.data(), cell.size());
+    return out + cell.size();
+  }
+  for (const char ch : cell) {
+    const Code& code = codes_[static_cast<unsigned char>(ch)];
+    std::memcpy(out, code.bytes, kMaxBytesPerByte);
+    out += code.length;
+  }
+  return out;
+}
+
+} // namespace exporter

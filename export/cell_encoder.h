@@ -1,0 +1,35 @@
+#pragma once
+// The transformation of cell texts on their way into the saved file (escape,
+// then Windows-1251 to UTF-8), done byte by byte through a table built once
+// per save so that it writes straight into the output buffer.
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace exporter {
+
+class CellEncoder {
+public:
+  // Longest output of one input byte: "#255", or a three-byte UTF-8 form.
+  static constexpr std::size_t kMaxBytesPerByte = 4;
+
+  CellEncoder(char delimiter, bool escape, bool utf8);
+
+  // True when every byte stands for itself (no escape, no UTF-8).
+  bool IsPlain() const { return plain_; }
+  // Writes the encoded `cell` at `out`, which must have room for
+  // kMaxBytesPerByte * cell.size() bytes; returns the end of what was written.
+  char* Encode(std::string_view cell, char* out) const;
+
+private:
+  struct Code {
+    char bytes[kMaxBytesPerByte];
+    std::uint8_t length;
+  };
+  std::array<Code, 256> codes_{};
+  bool plain_;
+};
+
+} // namespace exporter

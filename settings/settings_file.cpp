@@ -1,0 +1,177 @@
+#include "settings/settings_file.h"
+
+#include "export/replacing_file.h"
+#include "platform/codepage.h"
+#include "platform/errors.h"
+#include "platform/file.h"
+
+#include <QChar>
+
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace settings {
+
+namespace {
+
+// A file this large is no settings file the program wrote; reading stops
+// there rather than filling memory.
+constexpr std::size_t kMaxRead = std::size_t{64} << 20;
+
+// The lower-case byte of every Windows-1251 byte, for comparing names.
+const std::array<unsigned char, 256>& LowerCaseBytes() {
+  static const std::array<unsigned char, 256> table = [] {
+    std::array<unsigned char, 256> lower{};
+    for (int b = 0; b < 256; ++b) {
+      const char16_t lowered =
+          QChar::toLower(platform::Cp1251ToUnicode(static_cast<unsigned char>(b)));
+      const int back = platform::UnicodeToCp1251(lowered);
+      lower[b] = static_cast<unsigned char>(back < 0 ? b : back);
+    }
+    return lower;
+  }();
+  return table;
+}
+
+bool EqualIgnoringCase(std::string_view a, std::string_view b) {
+  if (a.size() != b.size())
+    return false;
+  const auto& lower = LowerCaseBytes();
+  for (std::size_t i = 0; i < a.size(); ++i) {
+    if (lower[static_cast<unsigned char>(a[i])] != lower[static_cast<unsigned char>(b[i])])
+      return false;
+  }
+  return true;
+}
+
+// The system's description of an error, without trailing spaces, line
+// breaks and full stops.
+std::string Describe(int error) {
+  std::string text = std::strerror(error);
+  while (!text.empty() &&
+         (text.back() == ' ' || text.back() == '\r' || text.back() == '\n' || text.back() == '.'))
+    text.pop_back();
+  return text;
+}
+
+[[noreturn]] void ThrowCannotOpen(const std::string& path, int error) {
+  throw platform::Error("Cannot open file \"" + path + "\". " + Describe(error));
+}
+
+[[noreturn]] void ThrowCannotCreate(const std::string& path, int error) {
+  throw platform::Error("Cannot create file \"" + path + "\". " + Describe(error));
+}
+
+class Descriptor {
+public:
+  explicit Descriptor(int fd) : fd_(fd) {}
+  ~Descriptor() {
+    if (fd_ >= 0)
+      ::close(fd_);
+  }
+  Descriptor(const Descriptor&) = delete;
+  Descriptor& operator=(const Descriptor&) = delete;
+  int get() const { return fd_; }
+
+private:
+  int fd_;
+};
+
+std::string ReadAll(const std::string& path) {
+  int fd;
+  do {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+  } while (fd < 0 && errno == EINTR);
+  if (fd < 0)
+    ThrowCannotOpen(path, errno);
+  const Descriptor file(fd);
+  // Others may read meanwhile, but a writer holding its lock keeps us out.
+  if (!platform::TryLock(fd, false))
+    ThrowCannotOpen(path, EWOULDBLOCK);
+  std::string bytes;
+  char buffer[65536];
+  while (bytes.size() < kMaxRead) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0) {
+      if (errno == EINTR)
+        continue;
+      ThrowCannotOpen(path, errno);
+    }
+    if (n == 0)
+      break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  return bytes;
+}
+
+} // namespace
+
+SettingsText::SettingsText(std::string_view bytes) : text_(bytes.substr(0, bytes.find('\0'))) {}
+
+std::string SettingsText::Value(std::string_view name) const {
+  std::string_view rest = text_;
+  while (!rest.empty()) {
+    const std::size_t end = std::min(rest.find_first_of("\r\n"), rest.size());
+    const std::string_view line = rest.substr(0, end);
+    const std::size_t equals = line.find('=');
+    if (equals != std::string_view::npos && EqualIgnoringCase(line.substr(0, equals), name))
+      return std::string(line.substr(equals + 1));
+    rest.remove_prefix(end);
+    if (rest.empty())
+      break;
+    // A line ends at CR, LF, or the pair CR LF.
+    const bool cr = rest.front() == '\r';
+    rest.remove_prefix(1);
+    if (cr && !rest.empty() && rest.front() == '\n')
+      rest.remove_prefix(1);
+  }
+  return {};
+}
+
+SettingsValues SettingsText::Values() const {
+  SettingsValues values;
+  values.edit1 = Value("Edit1");
+  values.edit2 = Value("Edit2");
+  values.edit3 = Value("Edit3");
+  values.check_box1 = IniTextToBool(Value("CheckBox1"));
+  values.check_box2 = IniTextToBool(Value("CheckBox2"));
+  values.check_box3 = IniTextToBool(Value("CheckBox3"));
+  values.check_box4 = IniTextToBool(Value("CheckBox4"));
+  values.check_box5 = IniTextToBool(Value("CheckBox5"));
+  values.check_box6 = IniTextToBool(Value("CheckBox6"));
+  values.combo_box1 = Value("ComboBox1");
+  values.combo_box2 = Value("ComboBox2");
+  values.direct = Value("direct");
+  return values;
+}
+
+std::optional<SettingsText> ReadSettingsFile(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR)
+      return std::nullopt;
+    ThrowCannotOpen(path, errno);
+  }
+  if (S_ISDIR(st.st_mode))
+    return std::nullopt;
+  return SettingsText(ReadAll(path));
+}
+
+void StoreSettingsFile(const std::string& path, const SettingsValues& values) {
+  const std::string text = FormatSettings(values);
+  try {
+    exporter::ReplacingFile file(path);
+    file.Write(text.data(), text.size());
+    file.Commit();
+  } catch (const exporter::ReplaceFailure& failure) {
+    if (failure.stage == exporter::ReplaceFailure::kWrite)
+      throw platform::Error("Stream write error");
+    ThrowCannotCreate(path, failure.error);
+  }
+}
+
+} // namespace settings

@@ -1,0 +1,42 @@
+#include "settings/settings_values.h"
+
+namespace settings {
+
+std::string BoolToIniText(bool ticked) {
+  return ticked ? "TRUE" : "FALSE";
+}
+
+bool IniTextToBool(std::string_view text) {
+  return text == "TRUE";
+}
+
+std::string FormatSettings(const SettingsValues& values) {
+  std::string out;
+  const auto line = [&out](const char* name, std::string_view value) {
+    out += name;
+    out += '=';
+    out += value;
+    out += "\r\n";
+  };
+  line("Edit1", values.edit1);
+  line("Edit2", values.edit2);
+  line("Edit3", values.edit3);
+  line("CheckBox1", BoolToIniText(values.check_box1));
+  line("CheckBox2", BoolToIniText(values.check_box2));
+  line("CheckBox3", BoolToIniText(values.check_box3));
+  line("CheckBox4", BoolToIniText(values.check_box4));
+  line("CheckBox5", BoolToIniText(values.check_box5));
+  line("CheckBox6", BoolToIniText(values.check_box6));
+  line("ComboBox1", values.combo_box1);
+  line("ComboBox2", values.combo_box2);
+  line("direct", values.direct);
+  return out;
+}
+
+std::string SettingsPath(const std::string& start_directory) {
+  if (!start_directory.empty() && start_directory.back() == '/')
+    return start_directory + "init.ini";
+  return start_directory + "/init.ini";
+}
+
+} // namespace settings

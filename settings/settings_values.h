@@ -1,0 +1,41 @@
+#pragma once
+// The values init.ini remembers from one run to the next, one per widget,
+// and their text form: twelve lines of name, "=" and value, each ended by
+// CR LF. Texts are Windows-1251 bytes, written unchanged (no quoting, no
+// trimming).
+
+#include <string>
+#include <string_view>
+
+namespace settings {
+
+// Members start at the window's start values, except `direct`, which starts
+// where the directory list starts: the start directory.
+struct SettingsValues {
+  std::string edit1 = "1.csv"; // the output file name
+  std::string edit2 = ",";     // the reading delimiter (the whole text)
+  std::string edit3 = "4";     // lines to skip, not validated
+  bool check_box1 = true;
+  bool check_box2 = true;
+  bool check_box3 = true;
+  bool check_box4 = false;
+  bool check_box5 = false;
+  bool check_box6 = false;
+  std::string combo_box1 = "\xD1\xEE\xE1\xF0\xE0\xF2\xFC \xEF\xEE \xE3\xEE\xF0\xE8\xE7\xEE\xED"
+                           "\xF2\xE0\xEB\xE8 "; // "Собрать по горизонтали "
+  std::string combo_box2 = ",";                 // the writing delimiter (the whole text)
+  std::string direct;                           // the directory the directory list shows
+};
+
+// "TRUE" when ticked, else "FALSE".
+std::string BoolToIniText(bool ticked);
+// Ticked exactly for "TRUE": "true", " TRUE" or "1" are unticked.
+bool IniTextToBool(std::string_view text);
+
+// The twelve lines in their fixed order, each followed by CR LF.
+std::string FormatSettings(const SettingsValues& values);
+
+// The file in the start directory: "<dir>/init.ini" ("/init.ini" at the root).
+std::string SettingsPath(const std::string& start_directory);
+
+} // namespace settings
