@@ -121,4 +121,41 @@ void AppendCp1251AsUtf8(std::string& out, std::string_view bytes) {
   }
 }
 
+std::string FileNameToCp1251(std::string_view name) {
+  std::string out;
+  out.reserve(name.size());
+  const auto* p = reinterpret_cast<const unsigned char*>(name.data());
+  const auto* end = p + name.size();
+  while (p < end) {
+    const unsigned char b = *p;
+    const int extra = b >= 0xC2 && b < 0xE0   ? 1
+                      : b >= 0xE0 && b < 0xF0 ? 2
+                      : b >= 0xF0 && b < 0xF5 ? 3
+                                              : 0;
+    if (b < 0x80 || extra == 0 || end - p <= extra) {
+      out.push_back(static_cast<char>(b));
+      ++p;
+      continue;
+    }
+    char32_t c = b & (0x3F >> extra);
+    bool valid = true;
+    for (int i = 1; i <= extra; ++i) {
+      if ((p[i] & 0xC0) != 0x80) {
+        valid = false;
+        break;
+      }
+      c = (c << 6) | (p[i] & 0x3F);
+    }
+    if (!valid) {
+      out.push_back(static_cast<char>(b));
+      ++p;
+      continue;
+    }
+    const int mapped = UnicodeToCp1251(c);
+    out.push_back(mapped < 0 ? '?' : static_cast<char>(mapped));
+    p += extra + 1;
+  }
+  return out;
+}
+
 } // namespace platform

@@ -1,0 +1,170 @@
+#include "platform/directory.h"
+
+#include "platform/errors.h"
+
+#include <QCollator>
+#include <QFile>
+#include <QLocale>
+#include <QStorageInfo>
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <memory>
+#include <strings.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+bool EndsWithCsv(const char* name, std::size_t length) {
+  return length >= 4 && ::strcasecmp(name + length - 4, ".csv") == 0;
+}
+
+enum class EntryKind { kFile, kDirectory, kOther };
+
+EntryKind KindOf(const std::string& dir, const dirent* entry) {
+  switch (entry->d_type) {
+  case DT_REG:
+    return EntryKind::kFile;
+  case DT_DIR:
+    return EntryKind::kDirectory;
+  case DT_LNK:
+  case DT_UNKNOWN: {
+    // A link counts as what it points to; a dangling link or loop as neither.
+    struct stat st {};
+    if (::stat(JoinPath(dir, entry->d_name).c_str(), &st) != 0)
+      return EntryKind::kOther;
+    if (S_ISDIR(st.st_mode))
+      return EntryKind::kDirectory;
+    return S_ISREG(st.st_mode) ? EntryKind::kFile : EntryKind::kOther;
+  }
+  default:
+    return EntryKind::kOther;
+  }
+}
+
+template <typename Keep> std::vector<std::string> ListEntries(const std::string& dir, Keep keep) {
+  std::unique_ptr<DIR, int (*)(DIR*)> handle(::opendir(dir.c_str()), ::closedir);
+  if (!handle)
+    ThrowFileErrorFromErrno(errno, dir);
+  std::vector<std::string> names;
+  errno = 0;
+  while (const dirent* entry = ::readdir(handle.get())) {
+    if (entry->d_name[0] != '.' && keep(entry))
+      names.emplace_back(entry->d_name);
+    errno = 0;
+  }
+  if (errno != 0)
+    ThrowFileErrorFromErrno(errno, dir);
+  SortNamesForDisplay(names);
+  return names;
+}
+
+// Pseudo and virtual file systems the user never keeps files on.
+bool IsPseudoFileSystem(const QByteArray& type, const QString& root) {
+  static const char* const kTypes[] = {
+      "proc",       "sysfs",     "devpts",  "devtmpfs", "cgroup",      "cgroup2",
+      "securityfs", "pstore",    "debugfs", "tracefs",  "configfs",    "fusectl",
+      "mqueue",     "hugetlbfs", "bpf",     "autofs",   "binfmt_misc", "efivarfs",
+      "rpc_pipefs", "nsfs",      "ramfs",   "squashfs", "fuse.portal", "fuse.gvfsd-fuse"};
+  for (const char* t : kTypes)
+    if (type == t)
+      return true;
+  for (const char* prefix : {"/proc", "/sys", "/dev", "/run", "/snap", "/boot/efi"})
+    if (root == prefix || root.startsWith(QString(prefix) + "/"))
+      return true;
+  return false;
+}
+
+} // namespace
+
+std::string CurrentDirectory() {
+  std::string buffer(4096, '\0');
+  for (;;) {
+    if (::getcwd(buffer.data(), buffer.size()))
+      return buffer.c_str();
+    if (errno != ERANGE)
+      ThrowFileErrorFromErrno(errno, ".");
+    buffer.resize(buffer.size() * 2);
+  }
+}
+
+void EnterDirectory(const std::string& path) {
+  if (::chdir(path.c_str()) != 0)
+    ThrowFileErrorFromErrno(errno, path);
+}
+
+std::string JoinPath(const std::string& dir, const std::string& name) {
+  if (!dir.empty() && dir.back() == '/')
+    return dir + name;
+  return dir + "/" + name;
+}
+
+void SortNamesForDisplay(std::vector<std::string>& names) {
+  // The user's locale; the bare C locale knows no letter case or numbers in
+  // collation, so it stands aside for the common root order.
+  QLocale locale;
+  if (locale.language() == QLocale::C)
+    locale = QLocale(QLocale::English, QLocale::UnitedStates);
+  QCollator collator(locale);
+  collator.setCaseSensitivity(Qt::CaseInsensitive);
+  collator.setNumericMode(true);
+  struct Keyed {
+    QCollatorSortKey key;
+    std::string name;
+  };
+  std::vector<Keyed> keyed;
+  keyed.reserve(names.size());
+  for (std::string& n : names)
+    keyed.push_back(
+        {collator.sortKey(QFile::decodeName(QByteArray::fromStdString(n))), std::move(n)});
+  // Names the collation holds equal ("A.csv", "a.csv") keep a stable byte order.
+  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
+    const int c = a.key.compare(b.key);
+    return c != 0 ? c < 0 : a.name < b.name;
+  });
+  for (std::size_t i = 0; i < names.size(); ++i)
+    names[i] = std::move(keyed[i].name);
+}
+
+std::vector<std::string> ListCsvFiles(const std::string& dir) {
+  return ListEntries(dir, [&](const dirent* e) {
+    return EndsWithCsv(e->d_name, std::char_traits<char>::length(e->d_name)) &&
+           KindOf(dir, e) == EntryKind::kFile;
+  });
+}
+
+std::vector<std::string> ListSubdirectories(const std::string& dir) {
+  return ListEntries(dir, [&](const dirent* e) { return KindOf(dir, e) == EntryKind::kDirectory; });
+}
+
+std::vector<Volume> MountedVolumes() {
+  std::vector<Volume> volumes;
+  for (const QStorageInfo& info : QStorageInfo::mountedVolumes()) {
+    if (!info.isValid() || !info.isReady() ||
+        IsPseudoFileSystem(info.fileSystemType(), info.rootPath()))
+      continue;
+    QString name = info.name();
+    if (name.isEmpty())
+      name = QString::fromLocal8Bit(info.device());
+    volumes.push_back({QFile::encodeName(info.rootPath()).toStdString(), name.toStdString()});
+  }
+  std::sort(volumes.begin(), volumes.end(),
+            [](const Volume& a, const Volume& b) { return a.root < b.root; });
+  volumes.erase(std::unique(volumes.begin(), volumes.end(),
+                            [](const Volume& a, const Volume& b) { return a.root == b.root; }),
+                volumes.end());
+  return volumes;
+}
+
+std::string VolumeRootOf(const std::string& path) {
+  const QStorageInfo info(QFile::decodeName(QByteArray::fromStdString(path)));
+  if (!info.isValid())
+    return "/";
+  return QFile::encodeName(info.rootPath()).toStdString();
+}
+
+} // namespace platform

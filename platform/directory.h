@@ -1,0 +1,41 @@
+#pragma once
+// Directories and volumes as the first page shows them: the process's current
+// directory, entering a directory, the "*.csv" files and the subdirectories
+// of a directory in the desktop's order, and the mounted volumes.
+
+#include <string>
+#include <vector>
+
+namespace platform {
+
+// The process's current directory as an absolute path ("/" only for the root).
+std::string CurrentDirectory();
+// Makes `path` the current directory; a path that cannot be entered throws
+// its FileError and leaves the current directory as it was.
+void EnterDirectory(const std::string& path);
+
+// The entries of `dir` whose names end in ".csv" in any letter case, without
+// directories and hidden files (a name beginning with "."), sorted by the
+// user's locale with letter case ignored and numbers in numeric order. Names
+// are the file system's bytes. Throws FileError when `dir` cannot be read.
+std::vector<std::string> ListCsvFiles(const std::string& dir);
+// The subdirectories of `dir` (hidden ones and "." and ".." left out), in
+// the same order.
+std::vector<std::string> ListSubdirectories(const std::string& dir);
+// Sorts names (file system bytes) in that order.
+void SortNamesForDisplay(std::vector<std::string>& names);
+
+// "dir/name", with no second "/" after the root.
+std::string JoinPath(const std::string& dir, const std::string& name);
+
+// A mounted, ready volume: its root path and its name (label or device).
+struct Volume {
+  std::string root;
+  std::string name;
+};
+// The mounted, ready volumes, pseudo file systems left out, sorted by root.
+std::vector<Volume> MountedVolumes();
+// The root of the volume that holds `path`.
+std::string VolumeRootOf(const std::string& path);
+
+} // namespace platform
