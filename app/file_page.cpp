@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QListWidget>
+#include <QLocale>
 #include <QSplitter>
 
 #include <algorithm>
@@ -19,7 +20,12 @@ QStringList ListCsvFiles(const QString& directory) {
     if (name.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
       names.append(name);
   }
-  QCollator collator;
+  // The "C" locale's collator compares code points and knows no numeric
+  // mode; such a process sorts as an English desktop would.
+  QLocale locale;
+  if (locale.language() == QLocale::C)
+    locale = QLocale(QLocale::English, QLocale::UnitedStates);
+  QCollator collator(locale);
   collator.setCaseSensitivity(Qt::CaseInsensitive);
   collator.setNumericMode(true);
   std::sort(names.begin(), names.end(), [&collator](const QString& a, const QString& b) {

@@ -7,6 +7,7 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 
@@ -116,6 +117,16 @@ bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
     }
   }
   return opened;
+}
+
+void GridView::keyPressEvent(QKeyEvent* event) {
+  // Backspace opens the editor like a typed character: the whole text is
+  // selected, so the key empties it.
+  if (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier &&
+      state() != EditingState && currentIndex().isValid() &&
+      edit(currentIndex(), AnyKeyPressed, event))
+    return;
+  QTableView::keyPressEvent(event);
 }
 
 void GridView::CloseOpenEditor() {

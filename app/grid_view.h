@@ -30,6 +30,7 @@ public:
 protected:
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
 private:
   void ApplyFixedCounts();

@@ -1,0 +1,275 @@
+// Collecting from the page "Настройка" into the grid, a locked source file,
+// and the four commands of the grid's context menu.
+
+#include "test_support.h"
+
+#include "app/file_page.h"
+#include "app/grid_model.h"
+#include "app/grid_view.h"
+#include "app/unit1.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <string>
+#include <vector>
+
+using app_test::ErrorRecorder;
+using app_test::Scratch;
+
+namespace {
+
+// The visible table, row by row, cells joined by "|".
+QStringList Rows(merge::ResultTable& table) {
+  QStringList rows;
+  for (int row = 0; row < table.RowCount(); ++row) {
+    QStringList cells;
+    for (int col = 0; col < table.ColCount(); ++col)
+      cells.append(QString::fromStdString(std::string(table.GetCell(col, row))));
+    rows.append(cells.join(QLatin1Char('|')));
+  }
+  return rows;
+}
+
+void Collect(app::TForm1& form) {
+  form.SetActivePage(1);
+  form.Button1->setText(QStringLiteral("Собрать"));
+  form.Button1Click();
+}
+
+// Holds an exclusive lock on a file, as another program writing it would.
+class Locker {
+public:
+  explicit Locker(const QString& path) : fd_(::open(QFile::encodeName(path).constData(), O_RDWR)) {
+    if (fd_ < 0 || ::flock(fd_, LOCK_EX | LOCK_NB) != 0)
+      qFatal("cannot lock %s", qPrintable(path));
+  }
+  ~Locker() { ::close(fd_); }
+
+private:
+  int fd_;
+};
+
+} // namespace
+
+class CollectTest : public QObject {
+  Q_OBJECT
+private slots:
+  void FilePageListsCsvFiles();
+  void CollectStacked();
+  void CollectSideBySide();
+  void SkipCountParsedOnPress();
+  void CellsShownInWindows1251();
+  void LockedSourceFile();
+  void DeleteEmptyRows();
+  void Clear();
+  void CollectAgain();
+  void Add();
+};
+
+void CollectTest::FilePageListsCsvFiles() {
+  Scratch scratch;
+  for (const char* name : {"file10.csv", "file2.csv", "B.CSV", "a.Csv", ".hidden.csv", "note.txt"})
+    scratch.Write(QString::fromLatin1(name), "x\n");
+  QDir(scratch.Path(QString())).mkdir(QStringLiteral("dir.csv"));
+  app::TForm1& form = scratch.Form();
+  const QStringList expected = {"a.Csv", "B.CSV", "file2.csv", "file10.csv"};
+  QListWidget* files = form.findChild<QListWidget*>(QStringLiteral("FileListBox1"));
+  QListWidget* ticks = form.findChild<QListWidget*>(QStringLiteral("CheckListBox1"));
+  QCOMPARE(files->count(), expected.size());
+  QCOMPARE(ticks->count(), expected.size());
+  for (int i = 0; i < expected.size(); ++i) {
+    QCOMPARE(files->item(i)->text(), expected[i]);
+    QCOMPARE(ticks->item(i)->text(), expected[i]);
+    QCOMPARE(ticks->item(i)->checkState(), Qt::Checked);
+  }
+  app::FilePage& page = *form.FilePage1;
+  QCOMPARE(page.SelectedFullPath(), std::string());
+  page.Select(1);
+  QCOMPARE(QString::fromStdString(page.SelectedFullPath()),
+           QDir::currentPath() + QStringLiteral("/B.CSV"));
+  page.Select(7);
+  QCOMPARE(page.SelectedFullPath(), std::string());
+}
+
+void CollectTest::CollectStacked() {
+  Scratch scratch;
+  scratch.Write("a.csv", "1,2,3\n4,5,6\n");
+  scratch.Write("b.csv", "7,8\n");
+  app::TForm1& form = scratch.Form();
+  form.ComboBox1->setCurrentIndex(0);
+  Collect(form);
+  QCOMPARE(form.PageControl1->currentIndex(), 2);
+  QCOMPARE(form.Button1->text(), QStringLiteral("Сохранить"));
+  merge::ResultTable& table = form.Table();
+  QCOMPARE(table.GetCell(0, 0), std::string_view("1"));
+  QCOMPARE(table.GetCell(3, 0), std::string_view("a"));
+  QCOMPARE(table.GetCell(0, 1), std::string_view("4"));
+  QCOMPARE(table.GetCell(0, 2), std::string_view("7"));
+  QCOMPARE(table.GetCell(2, 2), std::string_view("b"));
+
+  // The grid shows the table: row 0 in the horizontal header, column 0 in
+  // the vertical one, cell (0, 0) in the corner.
+  app::GridModel* model = form.StringGrid1->Model();
+  QCOMPARE(model->rowCount(), table.RowCount() - 1);
+  QCOMPARE(model->columnCount(), table.ColCount() - 1);
+  QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("2"));
+  QCOMPARE(model->headerData(0, Qt::Vertical).toString(), QStringLiteral("4"));
+  QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("5"));
+  QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("b"));
+  QCOMPARE(form.StringGrid1->CornerText(), QStringLiteral("1"));
+}
+
+void CollectTest::CollectSideBySide() {
+  Scratch scratch;
+  scratch.Write("a.csv", "1,2,3\n4,5,6");
+  scratch.Write("b.csv", "7,8\n9,10");
+  app::TForm1& form = scratch.Form();
+  QCOMPARE(form.ComboBox1->currentIndex(), 1);
+  Collect(form);
+  QCOMPARE(form.PageControl1->currentIndex(), 2);
+  merge::ResultTable& table = form.Table();
+  QCOMPARE(Rows(table), QStringList({"||1|2|3|a|7|8|b", "||4|5|6|a|9|10|b"}));
+  app::GridModel* model = form.StringGrid1->Model();
+  QCOMPARE(model->columnCount(), 8);
+  QCOMPARE(model->headerData(5, Qt::Horizontal).toString(), QStringLiteral("7"));
+  QCOMPARE(model->index(0, 7).data().toString(), QStringLiteral("b"));
+}
+
+void CollectTest::SkipCountParsedOnPress() {
+  Scratch scratch;
+  scratch.Write("a.csv", "head\n1,2\n3,4\n");
+  app::TForm1& form = scratch.Form();
+  form.ComboBox1->setCurrentIndex(0);
+  form.CheckBox1->setChecked(false);
+  form.CheckBox6->setChecked(true);
+  form.Edit3->setText(QStringLiteral("1 строка"));
+  Collect(form);
+  QCOMPARE(Rows(form.Table()), QStringList({"1|2", "3|4"}));
+}
+
+void CollectTest::CellsShownInWindows1251() {
+  Scratch scratch;
+  scratch.Write("a.csv", "\xcf\xf0\xe8\xe2\xe5\xf2,\xb8\n\xc0,x\n"); // "Привет", "ё"; "А"
+  app::TForm1& form = scratch.Form();
+  form.ComboBox1->setCurrentIndex(0);
+  Collect(form);
+  app::GridModel* model = form.StringGrid1->Model();
+  QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("ё"));
+  QCOMPARE(form.StringGrid1->CornerText(), QStringLiteral("Привет"));
+  QCOMPARE(model->headerData(0, Qt::Vertical).toString(), QStringLiteral("А"));
+  // Editing encodes back.
+  QVERIFY(model->setData(model->index(0, 0), QStringLiteral("Ъ€")));
+  QCOMPARE(form.Table().GetCell(1, 1), std::string_view("\xda\x88"));
+}
+
+void CollectTest::LockedSourceFile() {
+  Scratch scratch;
+  scratch.Write("a.csv", "1,2\n");
+  scratch.Write("b.csv", "3,4\n");
+  scratch.Write("c.csv", "5,6\n");
+  app::TForm1& form = scratch.Form();
+  form.ComboBox1->setCurrentIndex(0);
+  ErrorRecorder errors;
+  {
+    Locker lock(scratch.Path("b.csv"));
+    Collect(form);
+  }
+  QCOMPARE(errors.Texts(), QStringList({"I/O error 32."}));
+  QCOMPARE(errors.boxes.front().first, app::ProgramTitle(QCoreApplication::applicationFilePath()));
+  // The page stays, what was placed stays, nothing after the failed file.
+  QCOMPARE(form.PageControl1->currentIndex(), 1);
+  QCOMPARE(form.Button1->text(), QStringLiteral("Сохранить"));
+  QCOMPARE(form.Table().GetCell(0, 0), std::string_view("1"));
+  QCOMPARE(form.StringGrid1->CornerText(), QStringLiteral("1"));
+  for (int row = 1; row < form.Table().RowCount() + 2; ++row)
+    QCOMPARE(form.Table().GetCell(0, row), std::string_view());
+  // The window goes on: pressing again collects everything.
+  form.Button1Click();
+  QCOMPARE(form.PageControl1->currentIndex(), 2);
+  QCOMPARE(errors.boxes.size(), 1);
+}
+
+void CollectTest::DeleteEmptyRows() {
+  Scratch scratch;
+  app::TForm1& form = scratch.Form();
+  merge::ResultTable& table = form.Table();
+  table.SetRowCount(4);
+  table.SetCell(0, 0, "A1");
+  table.SetCell(1, 0, "A2");
+  table.SetCell(0, 3, "B1");
+  table.SetCell(1, 3, "B2");
+  form.CheckBox1->setChecked(false);
+  form.SetActivePage(2);
+  form.N4->trigger();
+  // Every empty row goes in one run; the freed rows come back at the bottom.
+  QCOMPARE(Rows(table), QStringList({"A1|A2", "B1|B2", "|", "|"}));
+  QCOMPARE(form.StringGrid1->Model()->headerData(0, Qt::Vertical).toString(), QStringLiteral("B1"));
+  // Run while the file-name column is ticked: the last column is left out.
+  table.SetCell(1, 2, "f");
+  form.CheckBox1->setChecked(true);
+  form.N4->trigger();
+  QCOMPARE(Rows(table), QStringList({"A1|A2", "B1|B2", "|", "|"}));
+  QCOMPARE(form.PageControl1->currentIndex(), 2);
+}
+
+void CollectTest::Clear() {
+  Scratch scratch;
+  scratch.Write("a.csv", "1,2,3,4,5\n6,7\n8\n");
+  app::TForm1& form = scratch.Form();
+  form.ComboBox1->setCurrentIndex(0);
+  Collect(form);
+  form.N5->trigger();
+  merge::ResultTable& table = form.Table();
+  QCOMPARE(table.ColCount(), 2);
+  QCOMPARE(table.RowCount(), 2);
+  QCOMPARE(Rows(table), QStringList({"|", "|"}));
+  QCOMPARE(form.StringGrid1->Model()->rowCount(), 1);
+  QCOMPARE(form.StringGrid1->Model()->columnCount(), 1);
+  QCOMPARE(form.StringGrid1->CornerText(), QString());
+  QCOMPARE(form.Button1->text(), QStringLiteral("Сохранить"));
+}
+
+void CollectTest::CollectAgain() {
+  Scratch scratch;
+  scratch.Write("a.csv", "1,2\n");
+  scratch.Write("b.csv", "3,4\n");
+  app::TForm1& form = scratch.Form();
+  Collect(form); // side by side
+  form.CheckBox1->setChecked(false);
+  form.Button1->setText(QStringLiteral("Далее"));
+  form.N6->trigger();
+  // Stacked from row 0 on a cleared table, whatever the direction says.
+  QCOMPARE(Rows(form.Table()), QStringList({"1|2", "|", "3|4"}));
+  QCOMPARE(form.Button1->text(), QStringLiteral("Сохранить"));
+  QCOMPARE(form.StringGrid1->Model()->rowCount(), 2);
+}
+
+void CollectTest::Add() {
+  Scratch scratch;
+  scratch.Write("a.csv", "1,2\n");
+  app::TForm1& form = scratch.Form();
+  form.CheckBox1->setChecked(false);
+  merge::ResultTable& table = form.Table();
+  table.SetRowCount(3);
+  table.SetCell(0, 0, "x");
+  form.Button1->setText(QStringLiteral("Собрать"));
+  form.N7->trigger();
+  QCOMPARE(Rows(table), QStringList({"x|", "|", "|", "1|2"}));
+  QCOMPARE(form.Button1->text(), QStringLiteral("Сохранить"));
+  QCOMPARE(form.StringGrid1->Model()->rowCount(), 3);
+  QCOMPARE(form.StringGrid1->Model()->headerData(2, Qt::Vertical).toString(), QStringLiteral("1"));
+}
+
+QTEST_MAIN(CollectTest)
+#include "collect_test.moc"

@@ -1,0 +1,298 @@
+// StringGrid1 over the ResultTable: the model under Qt's model tester, the
+// fixed row and column, the in-place editor, and dragging rows and columns.
+
+#include "test_support.h"
+
+#include "app/cell_delegate.h"
+#include "app/grid_model.h"
+#include "app/grid_view.h"
+#include "app/unit1.h"
+
+#include <QAbstractItemModelTester>
+#include <QHeaderView>
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QtTest>
+
+using app_test::Scratch;
+
+namespace {
+
+void Fill(merge::ResultTable& table, int cols, int rows) {
+  table.SetColCount(cols);
+  table.SetRowCount(rows);
+  for (int row = 0; row < rows; ++row)
+    for (int col = 0; col < cols; ++col)
+      table.SetCell(col, row, std::to_string(col) + ":" + std::to_string(row));
+}
+
+QString Cell(merge::ResultTable& table, int col, int row) {
+  return QString::fromStdString(std::string(table.GetCell(col, row)));
+}
+
+} // namespace
+
+class GridTest : public QObject {
+  Q_OBJECT
+private slots:
+  void ModelUnderTester();
+  void FixedRowAndColumnAreHeaders();
+  void FixedColumnDropsForGood();
+  void EditorTypingReplacesAndStoresAtOnce();
+  void EditorEscapeKeepsText();
+  void EditorF2AndEmptying();
+  void EditorShowsCommandChanges();
+  void RowDragMovesData();
+  void ColumnDragMovesData();
+  void DefaultsAndResizeLimit();
+
+private:
+  // A shown window on the table page with the grid focused.
+  app::TForm1& TablePage(Scratch& scratch);
+};
+
+void GridTest::ModelUnderTester() {
+  merge::ResultTable table;
+  app::GridModel model(table);
+  QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+  Fill(table, 5, 6);
+  QCOMPARE(model.rowCount(), 5);
+  QCOMPARE(model.columnCount(), 4);
+  table.SetCell(2, 3, "x");
+  table.SetCell(0, 3, "row head");
+  table.SetCell(2, 0, "col head");
+  table.SetCell(9, 9, "outside");
+  table.SetColCount(3);
+  table.SetRowCount(2);
+  QCOMPARE(model.rowCount(), 1);
+  QCOMPARE(model.columnCount(), 2);
+  table.SetColCount(10);
+  table.SetRowCount(10);
+  QCOMPARE(model.index(8, 8).data().toString(), QStringLiteral("outside"));
+  table.MoveRow(1, 4);
+  table.MoveColumn(4, 0);
+  table.ClearRow(2);
+  table.BeginBulkChange();
+  table.SetRowCount(40);
+  table.SetCell(1, 30, "bulk");
+  table.EndBulkChange();
+  QCOMPARE(model.rowCount(), 39);
+  QCOMPARE(model.index(29, 0).data().toString(), QStringLiteral("bulk"));
+  table.ClearAll();
+  QCOMPARE(model.rowCount(), 1);
+  QCOMPARE(model.columnCount(), 1);
+  table.SetColCount(1); // the fixed column goes
+  QCOMPARE(model.columnCount(), 1);
+  QCOMPARE(model.FixedCols(), 0);
+  table.SetRowCount(1);
+  QCOMPARE(model.FixedRows(), 0);
+  table.SetCell(0, 0, "plain");
+  QCOMPARE(model.index(0, 0).data().toString(), QStringLiteral("plain"));
+}
+
+void GridTest::FixedRowAndColumnAreHeaders() {
+  Scratch scratch;
+  app::TForm1& form = scratch.Form();
+  merge::ResultTable& table = form.Table();
+  Fill(table, 4, 3);
+  app::GridView* grid = form.StringGrid1;
+  app::GridModel* model = grid->Model();
+  QCOMPARE(grid->CornerText(), QStringLiteral("0:0"));
+  QCOMPARE(model->headerData(2, Qt::Horizontal).toString(), QStringLiteral("3:0"));
+  QCOMPARE(model->headerData(1, Qt::Vertical).toString(), QStringLiteral("0:2"));
+  QCOMPARE(model->index(1, 2).data().toString(), QStringLiteral("3:2"));
+  table.SetCell(0, 0, "corner");
+  QCOMPARE(grid->CornerText(), QStringLiteral("corner"));
+  QVERIFY(!grid->horizontalHeader()->isHidden());
+  QVERIFY(!grid->verticalHeader()->isHidden());
+  QVERIFY(grid->verticalHeader()->sectionsMovable());
+  QVERIFY(grid->horizontalHeader()->sectionsMovable());
+  // The current cell starts at (1, 1) and can never be in a header.
+  QCOMPARE(grid->currentIndex(), model->index(0, 0));
+}
+
+void GridTest::FixedColumnDropsForGood() {
+  Scratch scratch;
+  app::TForm1& form = scratch.Form();
+  merge::ResultTable& table = form.Table();
+  Fill(table, 3, 3);
+  table.SetColCount(1);
+  table.SetColCount(3);
+  app::GridView* grid = form.StringGrid1;
+  app::GridModel* model = grid->Model();
+  QCOMPARE(table.FixedCols(), 0);
+  QCOMPARE(model->columnCount(), 3);
+  QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("0:1"));
+  QCOMPARE(model->headerData(0, Qt::Horizontal).toString(), QStringLiteral("0:0"));
+  QVERIFY(grid->verticalHeader()->isHidden());
+  // No row can be dragged without a fixed column; columns still can.
+  QVERIFY(!grid->verticalHeader()->sectionsMovable());
+  QVERIFY(grid->horizontalHeader()->sectionsMovable());
+  // Column 0 is an ordinary editable column now.
+  QVERIFY(model->setData(model->index(0, 0), QStringLiteral("edited")));
+  QCOMPARE(Cell(table, 0, 1), "edited");
+  QCOMPARE(grid->CornerText(), QString());
+}
+
+app::TForm1& GridTest::TablePage(Scratch& scratch) {
+  app::TForm1& form = scratch.Form();
+  form.show();
+  form.activateWindow();
+  if (!QTest::qWaitForWindowActive(&form))
+    qWarning("window not active");
+  form.SetActivePage(2);
+  form.StringGrid1->setFocus();
+  return form;
+}
+
+void GridTest::EditorTypingReplacesAndStoresAtOnce() {
+  Scratch scratch;
+  app::TForm1& form = TablePage(scratch);
+  merge::ResultTable& table = form.Table();
+  table.SetCell(1, 1, "old");
+  app::GridView* grid = form.StringGrid1;
+  QTest::keyClick(grid, Qt::Key_X);
+  QLineEdit* editor = grid->Delegate()->OpenEditor();
+  QVERIFY(editor != nullptr);
+  QCOMPARE(editor->text(), QStringLiteral("x"));
+  QCOMPARE(Cell(table, 1, 1), "x");
+  QTest::keyClicks(editor, "yz");
+  QCOMPARE(Cell(table, 1, 1), "xyz");
+  QCOMPARE(editor->cursorPosition(), 3);
+  // Backspace opens the editor with everything selected, so it all goes.
+  QTest::keyClick(editor, Qt::Key_Return);
+  QTRY_VERIFY(grid->Delegate()->OpenEditor() == nullptr);
+  grid->setCurrentIndex(grid->Model()->index(0, 0));
+  QTest::keyClick(grid, Qt::Key_Backspace);
+  QVERIFY(grid->Delegate()->OpenEditor() != nullptr);
+  QCOMPARE(Cell(table, 1, 1), "");
+}
+
+void GridTest::EditorEscapeKeepsText() {
+  Scratch scratch;
+  app::TForm1& form = TablePage(scratch);
+  merge::ResultTable& table = form.Table();
+  table.SetCell(1, 1, "old");
+  app::GridView* grid = form.StringGrid1;
+  QTest::keyClick(grid, Qt::Key_N);
+  QLineEdit* editor = grid->Delegate()->OpenEditor();
+  QVERIFY(editor != nullptr);
+  QTest::keyClicks(editor, "ew");
+  QCOMPARE(Cell(table, 1, 1), "new");
+  QTest::keyClick(editor, Qt::Key_Escape);
+  QTRY_VERIFY(grid->Delegate()->OpenEditor() == nullptr);
+  QCOMPARE(Cell(table, 1, 1), "new");
+  QCOMPARE(grid->Model()->index(0, 0).data().toString(), QStringLiteral("new"));
+}
+
+void GridTest::EditorF2AndEmptying() {
+  Scratch scratch;
+  app::TForm1& form = TablePage(scratch);
+  merge::ResultTable& table = form.Table();
+  table.SetCell(1, 1, "ab");
+  app::GridView* grid = form.StringGrid1;
+  QTest::keyClick(grid, Qt::Key_F2);
+  QLineEdit* editor = grid->Delegate()->OpenEditor();
+  QVERIFY(editor != nullptr);
+  QVERIFY(!editor->hasSelectedText());
+  QCOMPARE(editor->cursorPosition(), 2);
+  QTest::keyClick(editor, Qt::Key_C);
+  QCOMPARE(Cell(table, 1, 1), "abc");
+  for (int i = 0; i < 3; ++i)
+    QTest::keyClick(editor, Qt::Key_Backspace);
+  QCOMPARE(Cell(table, 1, 1), "");
+  QTest::keyClick(editor, Qt::Key_Escape);
+  QCOMPARE(Cell(table, 1, 1), "");
+  table.SetColCount(6);
+  QCOMPARE(table.GetCell(1, 1).size(), std::size_t{0});
+}
+
+void GridTest::EditorShowsCommandChanges() {
+  Scratch scratch;
+  app::TForm1& form = TablePage(scratch);
+  merge::ResultTable& table = form.Table();
+  table.SetCell(1, 1, "ab");
+  app::GridView* grid = form.StringGrid1;
+  QTest::keyClick(grid, Qt::Key_F2);
+  QLineEdit* editor = grid->Delegate()->OpenEditor();
+  QVERIFY(editor != nullptr);
+  table.SetCell(1, 1, "from a command");
+  QCOMPARE(editor->text(), QStringLiteral("from a command"));
+  // A command that changes the whole table reaches the editor too.
+  form.N5->trigger();
+  if (QLineEdit* still_open = grid->Delegate()->OpenEditor())
+    QCOMPARE(still_open->text(), QString());
+  QCOMPARE(Cell(table, 1, 1), "");
+}
+
+void GridTest::RowDragMovesData() {
+  Scratch scratch;
+  app::TForm1& form = TablePage(scratch);
+  merge::ResultTable& table = form.Table();
+  Fill(table, 3, 5);
+  table.SetCell(7, 1, "beyond");
+  app::GridView* grid = form.StringGrid1;
+  QHeaderView* rows = grid->verticalHeader();
+  rows->resizeSection(0, 40); // table row 1
+  grid->setCurrentIndex(grid->Model()->index(0, 1));
+  // Drag table row 1 (model row 0) onto table row 3 (model row 2).
+  rows->moveSection(0, 2);
+  QCOMPARE(Cell(table, 0, 1), "0:2");
+  QCOMPARE(Cell(table, 1, 2), "1:3");
+  QCOMPARE(Cell(table, 2, 3), "2:1");
+  QCOMPARE(Cell(table, 7, 3), "beyond");
+  QCOMPARE(Cell(table, 0, 0), "0:0");
+  QCOMPARE(Cell(table, 0, 4), "0:4");
+  // The header keeps its order; the height and the current cell went along.
+  for (int i = 0; i < 4; ++i)
+    QCOMPARE(rows->visualIndex(i), i);
+  QCOMPARE(rows->sectionSize(2), 40);
+  QCOMPARE(rows->sectionSize(0), app::GridView::kDefaultRowHeight);
+  QCOMPARE(grid->currentIndex(), grid->Model()->index(2, 1));
+  QCOMPARE(rows->model()->headerData(2, Qt::Vertical).toString(), QStringLiteral("0:1"));
+  // And back up again.
+  rows->moveSection(2, 0);
+  QCOMPARE(Cell(table, 2, 1), "2:1");
+  QCOMPARE(rows->sectionSize(0), 40);
+  QCOMPARE(grid->currentIndex(), grid->Model()->index(0, 1));
+}
+
+void GridTest::ColumnDragMovesData() {
+  Scratch scratch;
+  app::TForm1& form = TablePage(scratch);
+  merge::ResultTable& table = form.Table();
+  Fill(table, 6, 3);
+  table.SetCell(4, 7, "below");
+  table.SetCell(1, 7, "below 1");
+  app::GridView* grid = form.StringGrid1;
+  QHeaderView* cols = grid->horizontalHeader();
+  cols->resizeSection(2, 100); // table column 3
+  // Drag table column 3 (model column 2) onto table column 1 (model column 0).
+  cols->moveSection(2, 0);
+  QCOMPARE(Cell(table, 1, 0), "3:0");
+  QCOMPARE(Cell(table, 2, 1), "1:1");
+  QCOMPARE(Cell(table, 3, 2), "2:2");
+  QCOMPARE(Cell(table, 4, 2), "4:2");
+  QCOMPARE(Cell(table, 2, 7), "below 1");
+  QCOMPARE(Cell(table, 4, 7), "below");
+  QCOMPARE(cols->sectionSize(0), 100);
+  QCOMPARE(cols->sectionSize(2), app::GridView::kDefaultColWidth);
+  QCOMPARE(cols->visualIndex(2), 2);
+  QCOMPARE(grid->Model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("3:0"));
+}
+
+void GridTest::DefaultsAndResizeLimit() {
+  Scratch scratch;
+  app::TForm1& form = scratch.Form();
+  app::GridView* grid = form.StringGrid1;
+  QCOMPARE(grid->horizontalHeader()->defaultSectionSize(), 64);
+  QCOMPARE(grid->verticalHeader()->defaultSectionSize(), 24);
+  QCOMPARE(grid->textElideMode(), Qt::ElideNone);
+  QVERIFY(!grid->wordWrap());
+  QVERIFY(grid->showGrid());
+  grid->horizontalHeader()->resizeSection(0, 1);
+  QVERIFY(grid->horizontalHeader()->sectionSize(0) > 1);
+}
+
+QTEST_MAIN(GridTest)
+#include "grid_test.moc"

@@ -1,0 +1,75 @@
+#pragma once
+// Helpers of the window's tests: a scratch directory that is the current
+// directory while a window is built, and a recorder in place of the error box.
+
+#include "app/error_box.h"
+#include "app/unit1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStringList>
+#include <QTemporaryDir>
+
+#include <memory>
+
+namespace app_test {
+
+// Records the error boxes' texts instead of showing them.
+class ErrorRecorder {
+public:
+  ErrorRecorder() {
+    previous_ = app::SetErrorBoxShower([this](const QString& title, const QString& text) {
+      boxes.append({title, text});
+    });
+  }
+  ~ErrorRecorder() { app::SetErrorBoxShower(previous_); }
+  ErrorRecorder(const ErrorRecorder&) = delete;
+  ErrorRecorder& operator=(const ErrorRecorder&) = delete;
+
+  QStringList Texts() const {
+    QStringList texts;
+    for (const auto& box : boxes)
+      texts.append(box.second);
+    return texts;
+  }
+
+  QList<QPair<QString, QString>> boxes;
+
+private:
+  app::ErrorBoxShower previous_;
+};
+
+// A scratch directory holding files; a window made by Form() starts there.
+class Scratch {
+public:
+  Scratch() : old_dir_(QDir::currentPath()) {}
+  ~Scratch() {
+    form_.reset();
+    QDir::setCurrent(old_dir_);
+  }
+
+  QString Path(const QString& name) const { return dir_.filePath(name); }
+
+  void Write(const QString& name, const QByteArray& bytes) const {
+    QFile file(Path(name));
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+      qFatal("cannot write %s", qPrintable(Path(name)));
+    file.write(bytes);
+  }
+
+  // The window, built with the scratch directory current.
+  app::TForm1& Form() {
+    if (!form_) {
+      QDir::setCurrent(dir_.path());
+      form_ = std::make_unique<app::TForm1>();
+    }
+    return *form_;
+  }
+
+private:
+  QString old_dir_;
+  QTemporaryDir dir_;
+  std::unique_ptr<app::TForm1> form_;
+};
+
+} // namespace app_test
