@@ -22,17 +22,4 @@ CellEncoder::CellEncoder(char delimiter, bool escape, bool utf8) : plain_(!escap
   }
 }
 
-char* CellEncoder::Encode(std::string_view cell, char* out) const {
-  if (plain_) {
-    std::memcpy(out, cell.data(), cell.size());
-    return out + cell.size();
-  }
-  for (const char ch : cell) {
-    const Code& code = codes_[static_cast<unsigned char>(ch)];
-    std::memcpy(out, code.bytes, kMaxBytesPerByte);
-    out += code.length;
-  }
-  return out;
-}
-
 } // namespace exporter

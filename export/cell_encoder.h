@@ -6,6 +6,7 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
+#include <cstring>
 #include <string_view>
 
 namespace exporter {
@@ -21,7 +22,22 @@ public:
   bool IsPlain() const { return plain_; }
   // Writes the encoded `cell` at `out`, which must have room for
   // kMaxBytesPerByte * cell.size() bytes; returns the end of what was written.
-  char* Encode(std::string_view cell, char* out) const;
+  char* Encode(std::string_view cell, char* out) const {
+    if (plain_) {
+      std::memcpy(out, cell.data(), cell.size());
+      return out + cell.size();
+    }
+    for (const char ch : cell) {
+      const Code& code = codes_[static_cast<unsigned char>(ch)];
+      std::memcpy(out, code.bytes, kMaxBytesPerByte);
+      out += code.length;
+    }
+    return out;
+  }
+  // The most bytes `size` input bytes can become.
+  std::size_t MaxEncodedSize(std::size_t size) const {
+    return plain_ ? size : size * kMaxBytesPerByte;
+  }
 
 private:
   struct Code {

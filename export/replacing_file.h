@@ -37,7 +37,8 @@ public:
   ReplacingFile(const ReplacingFile&) = delete;
   ReplacingFile& operator=(const ReplacingFile&) = delete;
 
-  // Writes all `size` bytes or throws ReplaceFailure (kWrite).
+  // Writes all `size` bytes or throws ReplaceFailure (kWrite). May be called
+  // from another thread than the one that made and commits the file.
   void Write(const char* data, std::size_t size);
   // Flushes the new file to disk, gives it the old file's permissions (or
   // 0666 less the umask for a new one) and renames it over the target.
@@ -54,6 +55,7 @@ private:
   std::string temp_path_;
   int temp_fd_ = -1;
   int target_fd_ = -1; // holds the lock on an existing target
+  long long written_ = 0;
   unsigned mode_ = 0;
   bool replace_owner_ = false;
   unsigned owner_ = 0;

@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <future>
 #include <memory>
 
 namespace exporter {
@@ -16,70 +17,101 @@ namespace {
 
 constexpr std::size_t kBufferSize = std::size_t{4} << 20;
 
-// Fills a large buffer and hands it to the file when full; tells the
-// progress how far it got and asks it whether to go on.
+// Fills one large buffer while the other is being written, so that building
+// the text and the kernel's copy into the file overlap; tells the progress
+// how far it got and asks it whether to go on.
 class OutputBuffer {
 public:
   OutputBuffer(ReplacingFile& file, merge::Progress* progress)
-      : file_(file), progress_(progress), data_(new char[kBufferSize]) {}
+      : file_(file), progress_(progress), filling_(new char[kBufferSize]),
+        writing_(new char[kBufferSize]), pos_(filling_.get()), end_(pos_ + kBufferSize) {}
+
+  ~OutputBuffer() {
+    if (pending_.valid())
+      pending_.wait(); // the buffers must outlive the write; its error is moot now
+  }
+
+  std::size_t Room() const { return static_cast<std::size_t>(end_ - pos_); }
+  char*& Pos() { return pos_; }
 
   void Put(char ch) {
-    if (used_ == kBufferSize)
+    if (pos_ == end_)
       Flush();
-    data_[used_++] = ch;
+    *pos_++ = ch;
   }
 
   void PutLineEnd() {
-    if (kBufferSize - used_ < 2)
+    if (Room() < 2)
       Flush();
-    data_[used_++] = '\r';
-    data_[used_++] = '\n';
+    *pos_++ = '\r';
+    *pos_++ = '\n';
   }
 
   void PutRepeated(char ch, std::size_t count) {
     while (count > 0) {
-      if (used_ == kBufferSize)
+      if (pos_ == end_)
         Flush();
-      const std::size_t n = std::min(count, kBufferSize - used_);
-      std::memset(data_.get() + used_, ch, n);
-      used_ += n;
+      const std::size_t n = std::min(count, Room());
+      std::memset(pos_, ch, n);
+      pos_ += n;
       count -= n;
     }
   }
 
   void PutCell(std::string_view text, const CellEncoder& encoder) {
     while (!text.empty()) {
-      const std::size_t room = (kBufferSize - used_) / CellEncoder::kMaxBytesPerByte;
+      const std::size_t room = Room() / CellEncoder::kMaxBytesPerByte;
       if (room == 0) {
         Flush();
         continue;
       }
       const std::string_view part = text.substr(0, room);
-      char* const start = data_.get() + used_;
-      used_ += static_cast<std::size_t>(encoder.Encode(part, start) - start);
+      pos_ = encoder.Encode(part, pos_);
       text.remove_prefix(part.size());
     }
   }
 
+  // Hands the filled buffer to the writer and goes on with the other one.
   void Flush() {
-    file_.Write(data_.get(), used_);
-    written_ += static_cast<std::int64_t>(used_);
-    used_ = 0;
+    WaitForWrite();
+    std::swap(filling_, writing_);
+    const std::size_t size = static_cast<std::size_t>(pos_ - writing_.get());
+    pending_ = std::async(std::launch::async, [this, size] { file_.Write(writing_.get(), size); });
+    handed_ += static_cast<std::int64_t>(size);
+    pos_ = filling_.get();
+    end_ = pos_ + kBufferSize;
     if (progress_ != nullptr) {
-      progress_->BytesDone(written_);
+      progress_->BytesDone(handed_);
       if (progress_->CancelRequested())
         throw merge::Cancelled();
     }
   }
 
+  // Writes what is left and waits until all of it is in the file.
+  void Finish() {
+    Flush();
+    WaitForWrite();
+  }
+
 private:
+  void WaitForWrite() {
+    if (pending_.valid())
+      pending_.get(); // rethrows the writer's failure
+  }
+
   ReplacingFile& file_;
   merge::Progress* progress_;
-  std::unique_ptr<char[]> data_;
-  std::size_t used_ = 0;
-  std::int64_t written_ = 0;
+  std::unique_ptr<char[]> filling_;
+  std::unique_ptr<char[]> writing_;
+  char* pos_;
+  char* end_;
+  std::future<void> pending_;
+  std::int64_t handed_ = 0;
 };
 
+// kPlain: the cells are copied as they stand (no escape, no UTF-8), decided
+// once per save rather than once per cell.
+template <bool kPlain>
 void WriteRows(const merge::ResultTable& table, char delimiter, const CellEncoder& encoder,
                OutputBuffer& out) {
   const std::int32_t col_count = table.ColCount();
@@ -87,10 +119,30 @@ void WriteRows(const merge::ResultTable& table, char delimiter, const CellEncode
   for (std::int32_t row = 0; row < row_count; ++row) {
     std::int32_t next_col = 0;
     table.ForEachCellInRow(row, 0, col_count, [&](std::int32_t col, std::string_view text) {
-      out.PutRepeated(delimiter, static_cast<std::size_t>(col - next_col)); // empty cells
+      const auto empty_cells = static_cast<std::size_t>(col - next_col);
+      next_col = col + 1;
+      const std::size_t max_size =
+          kPlain ? text.size() : text.size() * CellEncoder::kMaxBytesPerByte;
+      if (empty_cells + max_size < out.Room()) {
+        // The common case: everything fits, written in place.
+        char* pos = out.Pos();
+        if (empty_cells != 0) {
+          std::memset(pos, delimiter, empty_cells);
+          pos += empty_cells;
+        }
+        if (kPlain) {
+          std::memcpy(pos, text.data(), text.size());
+          pos += text.size();
+        } else {
+          pos = encoder.Encode(text, pos);
+        }
+        *pos++ = delimiter;
+        out.Pos() = pos;
+        return;
+      }
+      out.PutRepeated(delimiter, empty_cells);
       out.PutCell(text, encoder);
       out.Put(delimiter);
-      next_col = col + 1;
     });
     out.PutRepeated(delimiter, static_cast<std::size_t>(col_count - next_col));
     out.PutLineEnd();
@@ -116,8 +168,11 @@ void SaveTable(const merge::ResultTable& table, const std::string& file_name, ch
     if (progress != nullptr)
       progress->FileStarted(file_name, -1);
     OutputBuffer out(file, progress);
-    WriteRows(table, delimiter, encoder, out);
-    out.Flush();
+    if (encoder.IsPlain())
+      WriteRows<true>(table, delimiter, encoder, out);
+    else
+      WriteRows<false>(table, delimiter, encoder, out);
+    out.Finish();
     file.Commit();
   } catch (const ReplaceFailure& failure) {
     ThrowSaveError(failure, file_name);

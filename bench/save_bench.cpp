@@ -1,0 +1,162 @@
+// Saving a large collected table, beside `cat` of the same source files into
+// one file. Generates "few large" source files (default 4 files, 1 GiB in
+// all), collects them stacked, then times: cat, a plain save, and a save with
+// escaping and UTF-8. Reports MB/s, the ratios to cat, and the peak memory
+// of each save above the memory held before it.
+//
+// Usage: save_bench [work_dir] [total_mib] [file_count]
+
+#include "export/save_table.h"
+#include "merge/collect.h"
+#include "merge/result_table.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <random>
+#include <string>
+#include <vector>
+
+#include <unistd.h>
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+class FileList : public merge::CandidateList {
+public:
+  explicit FileList(std::vector<std::string> paths) : paths_(std::move(paths)) {}
+  int Count() const override { return static_cast<int>(paths_.size()); }
+  bool IsTicked(int) const override { return true; }
+  void Select(int index) override { selected_ = index; }
+  std::string SelectedFullPath() const override { return paths_.at(selected_); }
+
+private:
+  std::vector<std::string> paths_;
+  int selected_ = 0;
+};
+
+// Lines of ten fields: numbers, dates, Latin and Windows-1251 Cyrillic words.
+void Generate(const std::string& path, std::size_t bytes, unsigned seed) {
+  static const char* const kWords[] = {"\xCC\xEE\xF1\xEA\xE2\xE0",
+                                       "\xCF\xE5\xF2\xF0\xEE\xE2",
+                                       "Ivanov",
+                                       "\xF2\xEE\xE2\xE0\xF0",
+                                       "ACME Ltd",
+                                       "\xD1\xE0\xED\xEA\xF2-\xCF\xE5\xF2\xE5\xF0\xE1\xF3\xF0\xE3"};
+  std::mt19937 random(seed);
+  std::ofstream out(path, std::ios::binary);
+  std::string line;
+  std::size_t written = 0;
+  while (written < bytes) {
+    line.clear();
+    line += std::to_string(random() % 1000000);
+    line += ";2024-0" + std::to_string(1 + random() % 9) + "-1" + std::to_string(random() % 10);
+    for (int f = 0; f < 6; ++f) {
+      line += ';';
+      line += kWords[random() % 6];
+    }
+    line += ';' + std::to_string(random() % 100000) + "," + std::to_string(random() % 100);
+    line += ";\r\n";
+    out << line;
+    written += line.size();
+  }
+}
+
+double Seconds(Clock::time_point start) {
+  return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+long StatusKb(const char* key) {
+  std::ifstream status("/proc/self/status");
+  std::string word;
+  while (status >> word) {
+    if (word == key) {
+      long kb = 0;
+      status >> kb;
+      return kb;
+    }
+  }
+  return -1;
+}
+
+// Resets the peak resident size so that VmHWM tells the peak of what follows.
+void ResetPeak() {
+  std::ofstream("/proc/self/clear_refs") << "5";
+}
+
+struct Figure {
+  double seconds;
+  double peak_above_mb;
+};
+
+Figure TimeSave(const merge::ResultTable& table, const std::string& out, bool escape, bool utf8) {
+  std::filesystem::remove(out);
+  ::sync();
+  ResetPeak();
+  const long before = StatusKb("VmRSS:");
+  const auto start = Clock::now();
+  exporter::SaveTable(table, out, ';', escape, utf8);
+  const double seconds = Seconds(start);
+  return {seconds, (StatusKb("VmHWM:") - before) / 1024.0};
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+  const std::string dir = argc > 1 ? argv[1] : "/tmp/kleitab-save-bench";
+  const std::size_t total_mib = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 1024;
+  const int file_count = argc > 3 ? std::atoi(argv[3]) : 4;
+  std::filesystem::create_directories(dir);
+
+  std::vector<std::string> sources;
+  for (int i = 0; i < file_count; ++i) {
+    const std::string path = dir + "/source" + std::to_string(i) + ".csv";
+    const std::size_t bytes = (total_mib << 20) / file_count;
+    if (!std::filesystem::exists(path) || std::filesystem::file_size(path) < bytes)
+      Generate(path, bytes, 17 + i);
+    sources.push_back(path);
+  }
+
+  merge::ResultTable table;
+  FileList list(sources);
+  merge::CollectOptions options;
+  options.delimiter_text = ";";
+  options.skip_count = 0;
+  auto start = Clock::now();
+  merge::CollectFiles(table, list, options, [] {});
+  std::printf("collected %d x %d cells in %.2f s, table %.0f MB\n", table.ColCount(),
+              table.RowCount(), Seconds(start), table.MemoryUsed() / 1e6);
+
+  // cat of the sources into one file, warm cache, as the yardstick.
+  std::string cat = "cat";
+  for (const auto& s : sources)
+    cat += " '" + s + "'";
+  const std::string cat_out = dir + "/cat.out";
+  cat += " > '" + cat_out + "'";
+  if (std::system(cat.c_str()) != 0) // warms the page cache
+    return 1;
+  std::filesystem::remove(cat_out);
+  ::sync();
+  start = Clock::now();
+  if (std::system(cat.c_str()) != 0)
+    return 1;
+  const double cat_seconds = Seconds(start);
+  const double source_mb = std::filesystem::file_size(cat_out) / 1e6;
+  std::filesystem::remove(cat_out);
+  std::printf("cat:               %6.2f s  %7.0f MB/s\n", cat_seconds, source_mb / cat_seconds);
+
+  const std::string out = dir + "/saved.csv";
+  const Figure plain = TimeSave(table, out, false, false);
+  const double plain_mb = std::filesystem::file_size(out) / 1e6;
+  std::printf("save plain:        %6.2f s  %7.0f MB/s  %.2fx cat  peak +%.0f MB\n", plain.seconds,
+              plain_mb / plain.seconds, plain.seconds / cat_seconds, plain.peak_above_mb);
+  const Figure full = TimeSave(table, out, true, true);
+  const double full_mb = std::filesystem::file_size(out) / 1e6;
+  std::printf("save escape+UTF-8: %6.2f s  %7.0f MB/s  %.2fx cat  peak +%.0f MB\n", full.seconds,
+              full_mb / full.seconds, full.seconds / cat_seconds, full.peak_above_mb);
+  std::filesystem::remove(out);
+  return 0;
+}
