@@ -3,6 +3,7 @@
 
 #include "test_support.h"
 
+#include "app/collect_progress.h"
 #include "app/file_page.h"
 #include "app/grid_model.h"
 #include "app/grid_view.h"
@@ -13,6 +14,7 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
@@ -75,6 +77,7 @@ private slots:
   void Clear();
   void CollectAgain();
   void Add();
+  void ProgressShownAfterHalfSecond();
 };
 
 void CollectTest::FilePageListsCsvFiles() {
@@ -269,6 +272,28 @@ void CollectTest::Add() {
   QCOMPARE(form.Button1->text(), QStringLiteral("Сохранить"));
   QCOMPARE(form.StringGrid1->Model()->rowCount(), 3);
   QCOMPARE(form.StringGrid1->Model()->headerData(2, Qt::Vertical).toString(), QStringLiteral("1"));
+}
+
+void CollectTest::ProgressShownAfterHalfSecond() {
+  QWidget window;
+  app::CollectProgress progress(&window);
+  progress.FileStarted("/data/big.csv", 64 << 20);
+  progress.BytesDone(8 << 20);
+  QVERIFY(!progress.DialogShown());
+  QThread::msleep(app::CollectProgress::kShowAfterMs + 50);
+  progress.BytesDone(9 << 20); // too soon after the last look: nothing happens
+  QVERIFY(!progress.DialogShown());
+  progress.BytesDone(13 << 20);
+  QVERIFY(progress.DialogShown());
+  auto* dialog = window.findChild<QProgressDialog*>(QStringLiteral("CollectProgress"));
+  QVERIFY(dialog != nullptr);
+  QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
+  QVERIFY(dialog->labelText().contains(QStringLiteral("big.csv")));
+  QVERIFY(!progress.CancelRequested());
+  auto* cancel = dialog->findChild<QPushButton*>();
+  QVERIFY(cancel != nullptr);
+  cancel->click();
+  QVERIFY(progress.CancelRequested());
 }
 
 QTEST_MAIN(CollectTest)

@@ -44,6 +44,7 @@ private slots:
   void EditorShowsCommandChanges();
   void RowDragMovesData();
   void ColumnDragMovesData();
+  void RowDragWithTheMouse();
   void DefaultsAndResizeLimit();
 
 private:
@@ -279,6 +280,27 @@ void GridTest::ColumnDragMovesData() {
   QCOMPARE(cols->sectionSize(2), app::GridView::kDefaultColWidth);
   QCOMPARE(cols->visualIndex(2), 2);
   QCOMPARE(grid->Model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("3:0"));
+}
+
+void GridTest::RowDragWithTheMouse() {
+  Scratch scratch;
+  app::TForm1& form = TablePage(scratch);
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  merge::ResultTable& table = form.Table();
+  Fill(table, 3, 5);
+  QHeaderView* rows = form.StringGrid1->verticalHeader();
+  // Press on table row 3's fixed cell and drop it on table row 1.
+  const QPoint from(10, rows->sectionViewportPosition(2) + 12);
+  const QPoint to(10, rows->sectionViewportPosition(0) + 6);
+  QTest::mousePress(rows->viewport(), Qt::LeftButton, {}, from);
+  for (int y = from.y(); y >= to.y(); y -= 4)
+    QTest::mouseMove(rows->viewport(), QPoint(10, y));
+  QTest::mouseMove(rows->viewport(), to);
+  QTest::mouseRelease(rows->viewport(), Qt::LeftButton, {}, to);
+  QCOMPARE(Cell(table, 1, 1), QStringLiteral("1:3"));
+  QCOMPARE(Cell(table, 1, 2), QStringLiteral("1:1"));
+  QCOMPARE(Cell(table, 1, 3), QStringLiteral("1:2"));
+  QCOMPARE(rows->visualIndex(0), 0);
 }
 
 void GridTest::DefaultsAndResizeLimit() {

@@ -6,6 +6,7 @@
 #include "app/error_box.h"
 #include "app/file_page.h"
 #include "app/unit1.h"
+#include "platform/errors.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -36,6 +37,7 @@ private slots:
   void ErrorBoxText();
   void ProgramTitle_data();
   void ProgramTitle();
+  void GuardShowsErrorsButNotCancelling();
 };
 
 void WizardTest::StartState() {
@@ -285,6 +287,17 @@ void WizardTest::ProgramTitle() {
   QFETCH(QString, path);
   QFETCH(QString, expected);
   QCOMPARE(app::ProgramTitle(path), expected);
+}
+
+void WizardTest::GuardShowsErrorsButNotCancelling() {
+  app_test::ErrorRecorder errors;
+  bool went_on = false;
+  app::Guard([] { throw platform::FileError(platform::kSharingViolation); });
+  app::Guard([] { throw merge::Cancelled(); });
+  app::Guard([] { throw std::runtime_error("Disk full"); });
+  app::Guard([&] { went_on = true; });
+  QVERIFY(went_on);
+  QCOMPARE(errors.Texts(), QStringList({"I/O error 32.", "Disk full."}));
 }
 
 QTEST_MAIN(WizardTest)
