@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFontMetrics>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -131,13 +132,19 @@ void TForm1::BuildStrips() {
 
 namespace {
 
-// Puts a widget at its designed place; a widget whose text needs more room
-// with this toolkit's font gets it.
+// The designed layout counts on a font 13 pixels per line.
+constexpr double kDesignedLineHeight = 13.0;
+
+// Puts a widget at its designed place. With a taller font than designed,
+// places and heights grow in proportion, so that the widgets stay apart; a
+// widget whose text needs more room gets it.
 template <typename W>
 W* Place(W* widget, const char* name, int x, int y, int width = 0, int height = 0) {
   widget->setObjectName(QString::fromLatin1(name));
+  const double scale = std::max(1.0, QFontMetrics(widget->font()).height() / kDesignedLineHeight);
   const QSize hint = widget->sizeHint();
-  widget->setGeometry(x, y, std::max(width, hint.width()), std::max(height, hint.height()));
+  widget->setGeometry(x, qRound(y * scale), std::max(width, hint.width()),
+                      std::max(qRound(height * scale), hint.height()));
   return widget;
 }
 
