@@ -29,6 +29,7 @@ private slots:
   void Button1Steps();
   void UserSelectsPage_data();
   void UserSelectsPage();
+  void ArrowKeysOnTheTabRow();
   void PageSetFromCodeRaisesNothing();
   void CtrlTabWraps_data();
   void CtrlTabWraps();
@@ -187,6 +188,24 @@ void WizardTest::UserSelectsPage() {
   QCOMPARE(form.PageControl1->currentIndex(), to);
   QCOMPARE(form.Button1->text(), expected_caption);
   QCOMPARE(!form.Button1->isHidden(), expected_visible);
+}
+
+void WizardTest::ArrowKeysOnTheTabRow() {
+  Scratch scratch;
+  app::TForm1& form = scratch.Form();
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  QTabBar* tabs = form.PageControl1->tabBar();
+  QTest::keyClick(tabs, Qt::Key_Right);
+  QCOMPARE(form.PageControl1->currentIndex(), 1);
+  QCOMPARE(form.Button1->text(), QStringLiteral("Собрать"));
+  QTest::keyClick(tabs, Qt::Key_Right);
+  QTest::keyClick(tabs, Qt::Key_Right);
+  QCOMPARE(form.PageControl1->currentIndex(), 3);
+  QVERIFY(form.Button1->isHidden());
+  QTest::keyClick(tabs, Qt::Key_Left);
+  QCOMPARE(form.Button1->text(), QStringLiteral("Сохранить"));
+  QVERIFY(!form.Button1->isHidden());
 }
 
 void WizardTest::PageSetFromCodeRaisesNothing() {
