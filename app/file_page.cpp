@@ -1,96 +1,378 @@
 #include "app/file_page.h"
 
-#include <QCollator>
-#include <QDir>
-#include <QFile>
-#include <QHBoxLayout>
-#include <QListWidget>
-#include <QLocale>
-#include <QSplitter>
+#include "app/error_box.h"
+#include "platform/directory.h"
+#include "platform/errors.h"
 
-#include <algorithm>
+#include <QAction>
+#include <QApplication>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QGuiApplication>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QListWidget>
+#include <QMenu>
+#include <QSplitter>
+#include <QStyle>
+#include <QVBoxLayout>
+
+#include <unistd.h>
 
 namespace app {
 
-QStringList ListCsvFiles(const QString& directory) {
-  // Without QDir::Hidden, names beginning with "." are left out.
-  QStringList names;
-  const QStringList entries = QDir(directory).entryList(QDir::Files, QDir::NoSort);
-  for (const QString& name : entries) {
-    if (name.endsWith(QLatin1String(".csv"), Qt::CaseInsensitive))
-      names.append(name);
-  }
-  // The "C" locale's collator compares code points and knows no numeric
-  // mode; such a process sorts as an English desktop would.
-  QLocale locale;
-  if (locale.language() == QLocale::C)
-    locale = QLocale(QLocale::English, QLocale::UnitedStates);
-  QCollator collator(locale);
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  collator.setNumericMode(true);
-  std::sort(names.begin(), names.end(), [&collator](const QString& a, const QString& b) {
-    const int order = collator.compare(a, b);
-    return order != 0 ? order < 0 : a < b; // a fixed order for names the locale finds equal
-  });
-  return names;
+namespace {
+
+constexpr int kPathRole = Qt::UserRole + 1;
+constexpr int kCollapseBelow = 31; // a splitter drag to 30 pixels or less collapses
+
+QString NameText(const std::string& bytes) {
+  return QFile::decodeName(QByteArray::fromStdString(bytes));
 }
 
+// Directory names on the way from the root down to `dir`.
+std::vector<std::string> PathParts(const std::string& dir) {
+  std::vector<std::string> parts;
+  std::size_t start = 1;
+  while (start < dir.size()) {
+    std::size_t slash = dir.find('/', start);
+    if (slash == std::string::npos)
+      slash = dir.size();
+    if (slash > start)
+      parts.push_back(dir.substr(start, slash - start));
+    start = slash + 1;
+  }
+  return parts;
+}
+
+// Enter (or Return) on the directory list enters the selected item.
+class EnterKeyFilter : public QObject {
+public:
+  EnterKeyFilter(QObject* parent, std::function<void()> on_enter)
+      : QObject(parent), on_enter_(std::move(on_enter)) {}
+
+protected:
+  bool eventFilter(QObject* watched, QEvent* event) override {
+    if (event->type() == QEvent::KeyPress) {
+      const int key = static_cast<QKeyEvent*>(event)->key();
+      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
+        on_enter_();
+        return true;
+      }
+    }
+    return QObject::eventFilter(watched, event);
+  }
+
+private:
+  std::function<void()> on_enter_;
+};
+
+} // namespace
+
 FilePage::FilePage(QWidget* parent) : QWidget(parent) {
-  auto* splitter = new QSplitter(Qt::Horizontal, this);
-  splitter->setObjectName(QStringLiteral("Splitter1"));
-  file_list_ = new QListWidget(splitter);
-  file_list_->setObjectName(QStringLiteral("FileListBox1"));
-  file_list_->setSelectionMode(QAbstractItemView::SingleSelection);
-  check_list_ = new QListWidget(splitter);
-  check_list_->setObjectName(QStringLiteral("CheckListBox1"));
-  check_list_->setSelectionMode(QAbstractItemView::SingleSelection);
-  splitter->addWidget(file_list_);
-  splitter->addWidget(check_list_);
-  splitter->setSizes({257, 374});
-  splitter->setStretchFactor(1, 1);
+  clipboard_ = [](const QString& text) { QGuiApplication::clipboard()->setText(text); };
+  BuildWidgets();
+  // The lists start on the process's current directory; the check list
+  // stays empty until a directory is entered.
+  try {
+    shown_ = platform::CurrentDirectory();
+  } catch (const platform::Error&) { // started in a directory removed meanwhile
+    shown_ = "/";
+    ::chdir("/");
+  }
+  file_list_directory_ = shown_;
+  FillDrives();
+  SelectDriveOf(shown_);
+  last_directory_[current_drive_] = shown_;
+  try {
+    RebuildDirectoryList(platform::ListSubdirectories(shown_));
+  } catch (const platform::Error&) {
+    RebuildDirectoryList({});
+  }
+}
+
+void FilePage::BuildWidgets() {
+  Splitter1 = new QSplitter(Qt::Horizontal, this);
+  Splitter1->setObjectName(QStringLiteral("Splitter1"));
+  Splitter1->setOpaqueResize(false); // a line shows where it goes; resize on release
+  Splitter1->setHandleWidth(3);
+
+  auto* panel2 = new QWidget(Splitter1);
+  panel2->setObjectName(QStringLiteral("Panel2"));
+  panel2->setMinimumWidth(kCollapseBelow);
+  auto* panel2_layout = new QVBoxLayout(panel2);
+  panel2_layout->setContentsMargins(0, 0, 0, 0);
+  panel2_layout->setSpacing(0);
+
+  auto* panel4 = new QWidget(panel2);
+  panel4->setObjectName(QStringLiteral("Panel4"));
+  panel4->setFixedHeight(25);
+  auto* panel4_layout = new QHBoxLayout(panel4);
+  panel4_layout->setContentsMargins(8, 0, 0, 0);
+  DriveComboBox1 = new QComboBox(panel4);
+  DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
+  DriveComboBox1->setMinimumWidth(145);
+  DriveComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+  panel4_layout->addWidget(DriveComboBox1);
+  panel4_layout->addStretch();
+  panel2_layout->addWidget(panel4);
+
+  Splitter2 = new QSplitter(Qt::Vertical, panel2);
+  Splitter2->setObjectName(QStringLiteral("Splitter2"));
+  Splitter2->setOpaqueResize(false);
+  Splitter2->setHandleWidth(3);
+  DirectoryListBox1 = new QListWidget(Splitter2);
+  DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
+  DirectoryListBox1->setMinimumHeight(kCollapseBelow);
+  FileListBox1Widget = new QListWidget(Splitter2);
+  FileListBox1Widget->setObjectName(QStringLiteral("FileListBox1"));
+  FileListBox1Widget->setSelectionMode(QAbstractItemView::SingleSelection);
+  FileListBox1Widget->setUniformItemSizes(true);
+  FileListBox1Widget->setMinimumHeight(kCollapseBelow);
+  Splitter2->addWidget(DirectoryListBox1);
+  Splitter2->addWidget(FileListBox1Widget);
+  Splitter2->setSizes({346, 100});
+  panel2_layout->addWidget(Splitter2, 1);
+
+  CheckListBox1Widget = new QListWidget(Splitter1);
+  CheckListBox1Widget->setObjectName(QStringLiteral("CheckListBox1"));
+  CheckListBox1Widget->setSelectionMode(QAbstractItemView::SingleSelection);
+  CheckListBox1Widget->setUniformItemSizes(true);
+  CheckListBox1Widget->setMinimumWidth(kCollapseBelow);
+  Splitter1->addWidget(panel2);
+  Splitter1->addWidget(CheckListBox1Widget);
+  Splitter1->setSizes({257, 374});
+  Splitter1->setStretchFactor(1, 1);
+
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
-  layout->addWidget(splitter);
+  layout->addWidget(Splitter1);
+
+  PopupMenu1 = new QMenu(this);
+  PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
+  N1 = PopupMenu1->addAction(QStringLiteral("Выделить все"));
+  N2 = PopupMenu1->addAction(QStringLiteral("Снять галочки"));
+  N3 = PopupMenu1->addAction(QStringLiteral("Инвентировать"));
+  N8 = PopupMenu1->addAction(QStringLiteral("Список файлов в буфер обменна "));
+  N1->setObjectName(QStringLiteral("N1"));
+  N2->setObjectName(QStringLiteral("N2"));
+  N3->setObjectName(QStringLiteral("N3"));
+  N8->setObjectName(QStringLiteral("N8"));
+  connect(N1, &QAction::triggered, this, [this] { Guard([this] { N1Click(); }); });
+  connect(N2, &QAction::triggered, this, [this] { Guard([this] { N2Click(); }); });
+  connect(N3, &QAction::triggered, this, [this] { Guard([this] { N3Click(); }); });
+  connect(N8, &QAction::triggered, this, [this] { Guard([this] { N8Click(); }); });
+  CheckListBox1Widget->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(CheckListBox1Widget, &QWidget::customContextMenuRequested, this,
+          [this](const QPoint& at) { PopupMenu1->popup(CheckListBox1Widget->mapToGlobal(at)); });
+
+  // A single click only selects; a double click or Enter enters.
+  connect(DirectoryListBox1, &QListWidget::itemDoubleClicked, this,
+          [this](QListWidgetItem* item) { EnterItem(item); });
+  DirectoryListBox1->installEventFilter(
+      new EnterKeyFilter(this, [this] { EnterItem(DirectoryListBox1->currentItem()); }));
+  connect(DriveComboBox1, QOverload<int>::of(&QComboBox::activated), this,
+          [this](int index) { DriveComboBox1Change(index); });
+
+  // Tab order: the directory list, the file list, the volume selector, the check list.
+  setTabOrder(DirectoryListBox1, FileListBox1Widget);
+  setTabOrder(FileListBox1Widget, DriveComboBox1);
+  setTabOrder(DriveComboBox1, CheckListBox1Widget);
+}
+
+QString FilePage::ShownDirectoryText() const {
+  return NameText(shown_);
 }
 
 void FilePage::ShowDirectory(const QString& directory) {
-  directory_ = directory;
-  const QStringList names = ListCsvFiles(directory);
-  file_list_->clear();
-  file_list_->addItems(names);
-  check_list_->clear();
-  for (const QString& name : names) {
-    auto* item = new QListWidgetItem(name, check_list_);
+  SetShownDirectory(QFile::encodeName(directory).toStdString());
+}
+
+void FilePage::EnterItem(QListWidgetItem* item) {
+  if (!item)
+    return;
+  const std::string path = item->data(kPathRole).toByteArray().toStdString();
+  Guard([this, path] { SetShownDirectory(path); });
+}
+
+void FilePage::SetShownDirectory(const std::string& path) {
+  if (path.empty() || path == shown_)
+    return;
+  const std::string before = platform::CurrentDirectory();
+  platform::EnterDirectory(path); // throws, leaving everything as it was
+  std::string now;
+  std::vector<std::string> subdirectories;
+  std::vector<std::string> files;
+  try {
+    now = platform::CurrentDirectory();
+    subdirectories = platform::ListSubdirectories(now);
+    if (now != file_list_directory_ || !file_list_read_)
+      files = platform::ListCsvFiles(now);
+  } catch (...) {
+    // A directory that can be entered but not read: put the current
+    // directory back and keep every list as it was.
+    try {
+      platform::EnterDirectory(before);
+    } catch (const platform::Error&) {
+    }
+    throw;
+  }
+  if (now == shown_)
+    return; // the same directory under another name
+  shown_ = now;
+  SelectDriveOf(shown_);
+  last_directory_[current_drive_] = shown_;
+  RebuildDirectoryList(subdirectories);
+  if (now != file_list_directory_ || !file_list_read_) {
+    file_list_directory_ = now;
+    FillFileList(std::move(files));
+  }
+  DirectoryListBox1Change();
+}
+
+void FilePage::RebuildDirectoryList(const std::vector<std::string>& subdirectories) {
+  QStyle* style = DirectoryListBox1->style();
+  const QIcon open = style->standardIcon(QStyle::SP_DirOpenIcon);
+  const QIcon closed = style->standardIcon(QStyle::SP_DirIcon);
+  DirectoryListBox1->setUpdatesEnabled(false);
+  DirectoryListBox1->clear();
+  auto add = [&](const QString& text, const std::string& path, const QIcon& icon, int depth) {
+    auto* item = new QListWidgetItem(icon, QString(depth * 2, QLatin1Char(' ')) + text);
+    item->setData(kPathRole, QByteArray::fromStdString(path));
+    DirectoryListBox1->addItem(item);
+    return item;
+  };
+  QListWidgetItem* current = add(QStringLiteral("/"), "/", open, 0);
+  std::string path;
+  int depth = 1;
+  for (const std::string& part : PathParts(shown_)) {
+    path += "/" + part;
+    current = add(NameText(part), path, open, depth++);
+  }
+  for (const std::string& name : subdirectories)
+    add(NameText(name), platform::JoinPath(shown_, name), closed, depth);
+  DirectoryListBox1->setCurrentItem(current);
+  DirectoryListBox1->setUpdatesEnabled(true);
+}
+
+void FilePage::FillFileList(std::vector<std::string> names) {
+  file_names_ = std::move(names);
+  file_list_read_ = true;
+  QStringList texts;
+  texts.reserve(static_cast<int>(file_names_.size()));
+  for (const std::string& name : file_names_)
+    texts.append(NameText(name));
+  FileListBox1Widget->setUpdatesEnabled(false);
+  FileListBox1Widget->clear();
+  FileListBox1Widget->addItems(texts);
+  FileListBox1Widget->setUpdatesEnabled(true);
+}
+
+void FilePage::EnsureFileListRead() {
+  if (!file_list_read_)
+    FillFileList(platform::ListCsvFiles(file_list_directory_));
+}
+
+const std::vector<std::string>& FilePage::FileNames() {
+  EnsureFileListRead();
+  return file_names_;
+}
+
+void FilePage::DirectoryListBox1Change() {
+  // The check list takes the file list's names, all ticked.
+  EnsureFileListRead();
+  CheckListBox1Widget->setUpdatesEnabled(false);
+  CheckListBox1Widget->clear();
+  for (const std::string& name : file_names_) {
+    auto* item = new QListWidgetItem(NameText(name));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
-    item->setCheckState(Qt::Checked);
+    item->setCheckState(Qt::Unchecked);
+    CheckListBox1Widget->addItem(item);
+  }
+  CheckListBox1Widget->setUpdatesEnabled(true);
+  N1Click();
+}
+
+void FilePage::N1Click() {
+  for (int i = 0; i < CheckListBox1Widget->count(); ++i)
+    CheckListBox1Widget->item(i)->setCheckState(Qt::Checked);
+}
+
+void FilePage::N2Click() {
+  for (int i = 0; i < CheckListBox1Widget->count(); ++i)
+    CheckListBox1Widget->item(i)->setCheckState(Qt::Unchecked);
+}
+
+void FilePage::N3Click() {
+  for (int i = 0; i < CheckListBox1Widget->count(); ++i) {
+    QListWidgetItem* item = CheckListBox1Widget->item(i);
+    item->setCheckState(item->checkState() == Qt::Checked ? Qt::Unchecked : Qt::Checked);
   }
 }
 
+void FilePage::N8Click() {
+  QString text;
+  for (int i = 0; i < CheckListBox1Widget->count(); ++i)
+    text += CheckListBox1Widget->item(i)->text() + QStringLiteral("\r\n");
+  clipboard_(text);
+}
+
+void FilePage::FillDrives() {
+  DriveComboBox1->clear();
+  for (const platform::Volume& v : platform::MountedVolumes())
+    DriveComboBox1->addItem(NameText(v.root) + QStringLiteral(" [") +
+                                QString::fromStdString(v.name) + QStringLiteral("]"),
+                            QByteArray::fromStdString(v.root));
+}
+
+void FilePage::SelectDriveOf(const std::string& directory) {
+  const std::string root = platform::VolumeRootOf(directory);
+  int index = DriveComboBox1->findData(QByteArray::fromStdString(root));
+  if (index < 0) { // a volume mounted since the list was made
+    FillDrives();
+    index = DriveComboBox1->findData(QByteArray::fromStdString(root));
+  }
+  if (index >= 0)
+    DriveComboBox1->setCurrentIndex(index);
+  current_drive_ = root;
+}
+
+void FilePage::DriveComboBox1Change(int index) {
+  const std::string root = DriveComboBox1->itemData(index).toByteArray().toStdString();
+  if (root.empty() || root == current_drive_)
+    return;
+  // The selector keeps showing the picked volume even when it cannot be
+  // entered; picking it again then does nothing until another was picked.
+  current_drive_ = root;
+  const auto last = last_directory_.find(root);
+  const std::string target = last != last_directory_.end() ? last->second : root;
+  Guard([this, target] { SetShownDirectory(target); });
+}
+
 int FilePage::Count() const {
-  return check_list_->count();
+  return CheckListBox1Widget->count();
 }
 
 bool FilePage::IsTicked(int index) const {
-  const QListWidgetItem* item = check_list_->item(index);
-  return item != nullptr && item->checkState() == Qt::Checked;
+  const QListWidgetItem* item = CheckListBox1Widget->item(index);
+  return item && item->checkState() == Qt::Checked;
 }
 
 void FilePage::Select(int index) {
-  if (index >= 0 && index < file_list_->count())
-    file_list_->setCurrentRow(index);
-  else
-    file_list_->setCurrentRow(-1);
+  EnsureFileListRead();
+  if (index < 0 || index >= FileListBox1Widget->count()) {
+    FileListBox1Widget->setCurrentRow(-1);
+    return;
+  }
+  FileListBox1Widget->setCurrentRow(index);
 }
 
 std::string FilePage::SelectedFullPath() const {
-  const QListWidgetItem* item = file_list_->currentItem();
-  if (item == nullptr)
+  const int row = FileListBox1Widget->currentRow();
+  if (row < 0 || row >= static_cast<int>(file_names_.size()))
     return {};
-  QString path = directory_;
-  if (!path.endsWith(QLatin1Char('/')))
-    path += QLatin1Char('/');
-  path += item->text();
-  return QFile::encodeName(path).toStdString();
+  return platform::JoinPath(file_list_directory_, file_names_[static_cast<std::size_t>(row)]);
 }
 
 } // namespace app

@@ -1,36 +1,59 @@
 #pragma once
-// The page "Выбрать файлы" in its least form: the file list of one directory's
-// "*.csv" files and the check list of the same names, all ticked. The drivers
-// of collecting see it through merge::CandidateList.
+// The page "Выбрать файлы": the volume selector, the directory list and the
+// file list work as a chain (volume -> directory -> "*.csv" files), and the
+// check list mirrors the file list with a tick per name. The drivers of
+// collecting see the page through merge::CandidateList.
 
 #include "merge/collect.h"
 
 #include <QString>
-#include <QStringList>
 #include <QWidget>
 
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+class QAction;
+class QComboBox;
 class QListWidget;
+class QListWidgetItem;
+class QMenu;
+class QSplitter;
 
 namespace app {
-
-// The "*.csv" files of a directory (any letter case of the extension),
-// without hidden files and directories, in the order the desktop's file
-// manager shows them (locale collation, letter case ignored, numbers by
-// value).
-QStringList ListCsvFiles(const QString& directory);
 
 class FilePage : public QWidget, public merge::CandidateList {
   Q_OBJECT
 public:
   explicit FilePage(QWidget* parent = nullptr);
 
-  // Shows the directory's files in the file list and mirrors them into the
-  // check list, all ticked.
-  void ShowDirectory(const QString& directory);
-  const QString& ShownDirectory() const { return directory_; }
+  // Where N8Click puts its text; the system clipboard unless replaced.
+  void SetClipboardSink(std::function<void(const QString&)> sink) { clipboard_ = std::move(sink); }
 
-  QListWidget* FileListBox1() const { return file_list_; }
-  QListWidget* CheckListBox1() const { return check_list_; }
+  // The directory shown, a full path; "/" is the only one ending in "/".
+  const std::string& ShownDirectory() const { return shown_; }
+  QString ShownDirectoryText() const;
+  // The directory change: enters `path`, makes it the process's current
+  // directory, rebuilds the lists and mirrors the files into the check list.
+  // An empty path or the shown one does nothing; a path that cannot be
+  // entered throws its file error and leaves everything as it was.
+  void SetShownDirectory(const std::string& path);
+  void ShowDirectory(const QString& directory); // the same, for a QString path
+
+  QComboBox* DriveComboBox1 = nullptr;
+  QListWidget* DirectoryListBox1 = nullptr;
+  QListWidget* FileListBox1Widget = nullptr;
+  QListWidget* CheckListBox1Widget = nullptr;
+  QSplitter* Splitter1 = nullptr;
+  QSplitter* Splitter2 = nullptr;
+  QMenu* PopupMenu1 = nullptr;
+  QAction* N1 = nullptr;
+  QAction* N2 = nullptr;
+  QAction* N3 = nullptr;
+  QAction* N8 = nullptr;
+  QListWidget* FileListBox1() const { return FileListBox1Widget; }
+  QListWidget* CheckListBox1() const { return CheckListBox1Widget; }
 
   // merge::CandidateList
   int Count() const override;
@@ -38,10 +61,33 @@ public:
   void Select(int index) override;
   std::string SelectedFullPath() const override;
 
+  // The file list's names (file system bytes) as last read.
+  const std::vector<std::string>& FileNames();
+
+public slots:
+  void DirectoryListBox1Change();
+  void N1Click();
+  void N2Click();
+  void N3Click();
+  void N8Click();
+  void DriveComboBox1Change(int index);
+
 private:
-  QString directory_;
-  QListWidget* file_list_;
-  QListWidget* check_list_;
+  void BuildWidgets();
+  void RebuildDirectoryList(const std::vector<std::string>& subdirectories);
+  void FillFileList(std::vector<std::string> names);
+  void EnsureFileListRead();
+  void FillDrives();
+  void SelectDriveOf(const std::string& directory);
+  void EnterItem(QListWidgetItem* item);
+
+  std::string shown_;
+  std::string file_list_directory_; // the directory the file list was read from
+  bool file_list_read_ = false;
+  std::vector<std::string> file_names_;
+  std::string current_drive_;                         // root of the selector's volume
+  std::map<std::string, std::string> last_directory_; // volume root -> last shown there
+  std::function<void(const QString&)> clipboard_;
 };
 
 } // namespace app

@@ -287,7 +287,6 @@ void TForm1::UserPageChanged(int) {
 
 void TForm1::FormCreate() {
   start_directory_ = QDir::currentPath();
-  FilePage1->ShowDirectory(start_directory_);
   // The settings stored in init.ini in the start directory are applied here.
 }
 

@@ -3,6 +3,7 @@
 // directory while a window is built, and a recorder in place of the error box.
 
 #include "app/error_box.h"
+#include "app/file_page.h"
 #include "app/unit1.h"
 
 #include <QDir>
@@ -62,6 +63,8 @@ public:
     if (!form_) {
       QDir::setCurrent(dir_.path());
       form_ = std::make_unique<app::TForm1>();
+      // As if the user had entered the directory: the check list mirrors it.
+      form_->FilePage1->DirectoryListBox1Change();
     }
     return *form_;
   }
