@@ -10,6 +10,7 @@
 #include "merge/collect.h"
 #include "merge/result_table.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -92,7 +93,8 @@ struct Figure {
   double peak_above_mb;
 };
 
-Figure TimeSave(const merge::ResultTable& table, const std::string& out, bool escape, bool utf8) {
+Figure TimeSaveOnce(const merge::ResultTable& table, const std::string& out, bool escape,
+                    bool utf8) {
   std::filesystem::remove(out);
   ::sync();
   ResetPeak();
@@ -101,6 +103,28 @@ Figure TimeSave(const merge::ResultTable& table, const std::string& out, bool es
   exporter::SaveTable(table, out, ';', escape, utf8);
   const double seconds = Seconds(start);
   return {seconds, (StatusKb("VmHWM:") - before) / 1024.0};
+}
+
+// The better of two runs, as for cat: the first run of anything that fills
+// the page cache also pays for memory the machine never touched before.
+Figure TimeSave(const merge::ResultTable& table, const std::string& out, bool escape, bool utf8) {
+  const Figure first = TimeSaveOnce(table, out, escape, utf8);
+  const Figure second = TimeSaveOnce(table, out, escape, utf8);
+  return {std::min(first.seconds, second.seconds),
+          std::max(first.peak_above_mb, second.peak_above_mb)};
+}
+
+double TimeCat(const std::string& command, const std::string& cat_out) {
+  double best = 1e9;
+  for (int run = 0; run < 2; ++run) {
+    std::filesystem::remove(cat_out);
+    ::sync();
+    const auto start = Clock::now();
+    if (std::system(command.c_str()) != 0)
+      std::exit(1);
+    best = std::min(best, Seconds(start));
+  }
+  return best;
 }
 
 } // namespace
@@ -136,17 +160,18 @@ int main(int argc, char** argv) {
     cat += " '" + s + "'";
   const std::string cat_out = dir + "/cat.out";
   cat += " > '" + cat_out + "'";
-  if (std::system(cat.c_str()) != 0) // warms the page cache
-    return 1;
-  std::filesystem::remove(cat_out);
-  ::sync();
-  start = Clock::now();
-  if (std::system(cat.c_str()) != 0)
-    return 1;
-  const double cat_seconds = Seconds(start);
+  const double cat_seconds = TimeCat(cat, cat_out);
   const double source_mb = std::filesystem::file_size(cat_out) / 1e6;
   std::filesystem::remove(cat_out);
   std::printf("cat:               %6.2f s  %7.0f MB/s\n", cat_seconds, source_mb / cat_seconds);
+
+  // The table's own read speed: the floor under any save.
+  start = Clock::now();
+  std::size_t cell_bytes = 0;
+  for (std::int32_t row = 0; row < table.RowCount(); ++row)
+    table.ForEachCellInRow(row, 0, table.ColCount(),
+                           [&](std::int32_t, std::string_view text) { cell_bytes += text.size(); });
+  std::printf("walk of the table: %6.2f s  (%zu cell bytes)\n", Seconds(start), cell_bytes);
 
   const std::string out = dir + "/saved.csv";
   const Figure plain = TimeSave(table, out, false, false);
