@@ -9,7 +9,6 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/mount.h>
 #include <unistd.h>
 
 #include <functional>
@@ -250,15 +249,10 @@ TEST(SaveTableErrorTest, FileLockedElsewhereIsASharingViolationAndKept) {
 
 TEST(SaveTableErrorTest, FullDiskKeepsItsNumberAndTheEarlierFile) {
   TempDir dir;
-  const std::string mount_point = dir.File("small");
-  ::mkdir(mount_point.c_str(), 0755);
-  if (::mount("tmpfs", mount_point.c_str(), "tmpfs", 0, "size=64k") != 0)
+  testing_support::SmallTmpfs disk(dir);
+  if (!disk.mounted())
     GTEST_SKIP() << "cannot mount a small tmpfs here";
-  struct Unmount {
-    std::string path;
-    ~Unmount() { ::umount(path.c_str()); }
-  } unmount{mount_point};
-  const std::string path = mount_point + "/out.csv";
+  const std::string path = disk.path() + "/out.csv";
   WriteBytes(path, "keep\r\n");
   merge::ResultTable table;
   Fill(table, {{std::string(200 << 10, 'x')}});
@@ -270,10 +264,7 @@ TEST(SaveTableErrorTest, FullDiskKeepsItsNumberAndTheEarlierFile) {
     EXPECT_STREQ(e.what(), "I/O error 28");
   }
   EXPECT_EQ(ReadBytes(path), "keep\r\n");
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(mount_point))
-    names.push_back(entry.path().filename().string());
-  EXPECT_EQ(names, std::vector<std::string>{"out.csv"});
+  EXPECT_EQ(disk.Names(), std::vector<std::string>{"out.csv"});
 }
 
 // --- Progress ---------------------------------------------------------------

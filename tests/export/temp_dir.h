@@ -7,6 +7,7 @@
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <vector>
 
@@ -39,6 +40,35 @@ public:
 
 private:
   std::string path_;
+};
+
+// A tmpfs of 64 KiB mounted inside a TempDir, to run out of space for real.
+// Mounting needs root (and a container that allows it); check mounted().
+class SmallTmpfs {
+public:
+  explicit SmallTmpfs(const TempDir& dir) : path_(dir.File("small")) {
+    ::mkdir(path_.c_str(), 0755);
+    mounted_ = ::mount("tmpfs", path_.c_str(), "tmpfs", 0, "size=64k") == 0;
+  }
+  ~SmallTmpfs() {
+    if (mounted_)
+      ::umount(path_.c_str());
+  }
+  SmallTmpfs(const SmallTmpfs&) = delete;
+  SmallTmpfs& operator=(const SmallTmpfs&) = delete;
+
+  bool mounted() const { return mounted_; }
+  const std::string& path() const { return path_; }
+  std::vector<std::string> Names() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(path_))
+      names.push_back(entry.path().filename().string());
+    return names;
+  }
+
+private:
+  std::string path_;
+  bool mounted_ = false;
 };
 
 inline std::string ReadBytes(const std::string& path) {
