@@ -1,7 +1,9 @@
 #include "export/delimiter.h"
+#include "export/escape_cell.h"
 #include "export/save_table.h"
 #include "merge/progress.h"
 #include "merge/result_table.h"
+#include "platform/codepage.h"
 #include "platform/errors.h"
 #include "temp_dir.h"
 
@@ -119,6 +121,48 @@ TEST(SaveTableTest, CellLargerThanTheBufferIsWrittenWhole) {
   EXPECT_EQ(saved.substr(0, 2), "x,");
   EXPECT_EQ(saved.substr(2, 4), "\xD0\x90\xD0\x90");
   EXPECT_EQ(saved.substr(saved.size() - 5), "\xD0\x90,\r\n");
+}
+
+// Many rows across several output buffers, with cells that grow on the way
+// out and empty columns: the file must equal the text built the slow way.
+TEST(SaveTableTest, LargeTableEqualsTheReferenceText) {
+  merge::ResultTable table;
+  const std::int32_t cols = 7;
+  const std::int32_t rows = 120000;
+  std::uint32_t seed = 12345;
+  const auto next = [&seed] { return seed = seed * 1103515245u + 12345u; };
+  for (std::int32_t r = 0; r < rows; ++r) {
+    for (std::int32_t c = 0; c < cols; ++c) {
+      if (next() % 4 == 0)
+        continue; // an empty cell
+      std::string cell;
+      const std::uint32_t length = next() % 40;
+      for (std::uint32_t i = 0; i < length; ++i)
+        cell.push_back(static_cast<char>(next() >> 8));
+      table.SetCell(c, r, cell);
+    }
+  }
+  table.SetColCount(cols);
+  table.SetRowCount(rows);
+  for (const bool escape : {false, true}) {
+    for (const bool utf8 : {false, true}) {
+      std::string expected;
+      for (std::int32_t r = 0; r < rows; ++r) {
+        for (std::int32_t c = 0; c < cols; ++c) {
+          std::string cell(table.GetCell(c, r));
+          if (escape)
+            cell = exporter::EscapeCell(cell, ';');
+          if (utf8)
+            cell = platform::Cp1251ToUtf8(cell);
+          expected += cell;
+          expected += ';';
+        }
+        expected += "\r\n";
+      }
+      ASSERT_GT(expected.size(), std::size_t{9} << 20);
+      EXPECT_TRUE(Saved(table, ';', escape, utf8) == expected) << escape << utf8;
+    }
+  }
 }
 
 TEST(SaveTableTest, ReplacesAnExistingFileKeepingItsPermissions) {
