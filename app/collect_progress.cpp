@@ -8,7 +8,8 @@
 
 namespace app {
 
-CollectProgress::CollectProgress(QWidget* parent) : parent_(parent) {
+CollectProgress::CollectProgress(QWidget* parent, Counting counting)
+    : parent_(parent), counting_(counting) {
   clock_.start();
 }
 
@@ -59,8 +60,10 @@ void CollectProgress::Pump() {
 
 void CollectProgress::UpdateDialog() {
   const std::int64_t done = total_ - file_start_total_;
-  dialog_->setLabelText(QStringLiteral("%1\nПрочитано байт: %2")
-                            .arg(file_name_, QLocale().toString(qlonglong(done))));
+  const QString counted =
+      counting_ == kRead ? QStringLiteral("Прочитано байт: ") : QStringLiteral("Записано байт: ");
+  dialog_->setLabelText(
+      QStringLiteral("%1\n%2%3").arg(file_name_, counted, QLocale().toString(qlonglong(done))));
   if (file_size_ > 0) {
     // The bar counts KiB so that large files fit an int.
     dialog_->setMaximum(static_cast<int>(file_size_ / 1024 + 1));

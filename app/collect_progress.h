@@ -1,5 +1,5 @@
 #pragma once
-// Progress of a long collect: nothing is shown for the first half second;
+// Progress of a long collect or save: nothing is shown for the first half second;
 // after that a modal dialog names the file, counts the bytes read and offers
 // Cancel. Events are let through only every few MiB, so short work pays
 // nothing and the rest of the window cannot be touched meanwhile.
@@ -20,7 +20,10 @@ public:
   static constexpr qint64 kShowAfterMs = 500;
   static constexpr std::int64_t kPumpEveryBytes = 4 << 20;
 
-  explicit CollectProgress(QWidget* parent);
+  // What the dialog counts: bytes read (collecting) or written (saving).
+  enum Counting { kRead, kWritten };
+
+  explicit CollectProgress(QWidget* parent, Counting counting = kRead);
   ~CollectProgress() override;
 
   void FileStarted(const std::string& path, std::int64_t size) override;
@@ -34,6 +37,7 @@ private:
   void UpdateDialog();
 
   QWidget* parent_;
+  Counting counting_;
   QElapsedTimer clock_;
   QPointer<QProgressDialog> dialog_;
   QString file_name_;

@@ -7,6 +7,7 @@
 #include "app/grid_view.h"
 #include "merge/table_commands.h"
 #include "platform/codepage.h"
+#include "platform/directory.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -286,7 +287,8 @@ void TForm1::UserPageChanged(int) {
 }
 
 void TForm1::FormCreate() {
-  start_directory_ = QDir::currentPath();
+  start_directory_ = QString::fromStdString(platform::CurrentDirectory());
+  LoadSettings();
   // The settings stored in init.ini in the start directory are applied here.
 }
 
@@ -357,19 +359,6 @@ void TForm1::PageControl1Change() {
 
 void TForm1::Button3Click() {
   Guard([this] { close(); });
-}
-
-void TForm1::Button2Click() {
-  Guard([] {
-    // Saving the table (SaveTable, the desktop's open request, StoreSettings)
-    // is wired here.
-  });
-}
-
-void TForm1::Button4Click() {
-  Guard([] {
-    // Choosing the output file with the save-file dialog is wired here.
-  });
 }
 
 void TForm1::N4Click() {

@@ -106,6 +106,12 @@ public slots:
   void N7Click();
 
 private:
+  // init.ini in the start directory: read once at start, written after
+  // every successful save.
+  void LoadSettings();
+  void StoreSettings();
+  std::string SettingsFilePath() const;
+
   void BuildStrips();
   void BuildSettingsPage();
   void BuildTablePage();
@@ -123,6 +129,7 @@ private:
   std::unique_ptr<merge::ResultTable> table_;
   GridModel* grid_model_ = nullptr;
   QString start_directory_;
+  QString last_save_dialog_name_; // the name last confirmed in the save dialog
   bool setting_page_ = false;
 };
 

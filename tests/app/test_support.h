@@ -50,6 +50,10 @@ public:
   }
 
   QString Path(const QString& name) const { return dir_.filePath(name); }
+  QString Dir() const { return dir_.path(); }
+
+  // Closes the window; the next Form() starts a new one in the same directory.
+  void Reset() { form_.reset(); }
 
   void Write(const QString& name, const QByteArray& bytes) const {
     QFile file(Path(name));

@@ -1,0 +1,128 @@
+// TForm1's saving and its settings: Button2Click, Button4Click, and init.ini
+// read at start and written after every successful save.
+
+#include "app/collect_progress.h"
+#include "app/desktop_seams.h"
+#include "app/error_box.h"
+#include "app/file_page.h"
+#include "app/unit1.h"
+#include "export/delimiter.h"
+#include "export/save_table.h"
+#include "platform/codepage.h"
+#include "platform/directory.h"
+#include "platform/errors.h"
+#include "settings/settings_file.h"
+#include "settings/settings_values.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+
+#include <exception>
+
+namespace app {
+
+namespace {
+
+// Widget texts are Unicode; cells and init.ini hold Windows-1251 bytes.
+std::string ToCodePage(const QString& text) {
+  return platform::Utf16ToCp1251(text.toStdU16String());
+}
+QString FromCodePage(const std::string& bytes) {
+  return QString::fromStdU16String(platform::Cp1251ToUtf16(bytes));
+}
+
+// A directory stored in init.ini (code page text) as the file system's name.
+std::string DirectoryFromSetting(const std::string& value) {
+  return QFile::encodeName(FromCodePage(value)).toStdString();
+}
+
+} // namespace
+
+std::string TForm1::SettingsFilePath() const {
+  return settings::SettingsPath(QFile::encodeName(start_directory_).toStdString());
+}
+
+void TForm1::Button2Click() {
+  Guard([this] {
+    const bool escape = CheckBox5->isChecked();
+    const char delimiter = exporter::DelimiterFromText(ToCodePage(ComboBox2->currentText()));
+    const QString name = Edit1->text();
+    {
+      CollectProgress progress(this, CollectProgress::kWritten);
+      // An empty name is refused there with "Invalid filename": nothing is
+      // written or opened and the settings are not stored.
+      exporter::SaveTable(*table_, QFile::encodeName(name).toStdString(), delimiter, escape,
+                          CheckBox4->isChecked(), &progress);
+    }
+    RequestOpen(name);
+    StoreSettings();
+  });
+}
+
+void TForm1::Button4Click() {
+  Guard([this] {
+    const QString chosen = AskSaveFileName(this, last_save_dialog_name_);
+    if (chosen.isEmpty())
+      return;
+    last_save_dialog_name_ = chosen;
+    Edit1->setText(chosen);
+    // The current directory stays at the chosen file's folder until the next
+    // directory change on the first page.
+    platform::EnterDirectory(QFile::encodeName(QFileInfo(chosen).absolutePath()).toStdString());
+  });
+}
+
+void TForm1::StoreSettings() {
+  settings::SettingsValues values;
+  values.edit1 = ToCodePage(Edit1->text());
+  values.edit2 = ToCodePage(Edit2->currentText());
+  values.edit3 = ToCodePage(Edit3->text());
+  values.check_box1 = CheckBox1->isChecked();
+  values.check_box2 = CheckBox2->isChecked();
+  values.check_box3 = CheckBox3->isChecked();
+  values.check_box4 = CheckBox4->isChecked();
+  values.check_box5 = CheckBox5->isChecked();
+  values.check_box6 = CheckBox6->isChecked();
+  values.combo_box1 = ComboBox1->currentIndex() >= 0 ? ToCodePage(ComboBox1->currentText()) : "";
+  values.combo_box2 = ToCodePage(ComboBox2->currentText());
+  values.direct = platform::FileNameToCp1251(FilePage1->ShownDirectory());
+  settings::StoreSettingsFile(SettingsFilePath(), values);
+}
+
+void TForm1::LoadSettings() {
+  const std::optional<settings::SettingsText> text = settings::ReadSettingsFile(SettingsFilePath());
+  if (!text)
+    return; // no file: every widget keeps its start value
+  const settings::SettingsValues values = text->Values();
+
+  // The directory goes first, through the directory list's own change. A
+  // directory that can no longer be entered is reported, but the other
+  // values are still applied.
+  std::exception_ptr directory_error;
+  try {
+    if (!values.direct.empty())
+      FilePage1->SetShownDirectory(DirectoryFromSetting(values.direct));
+  } catch (const platform::Error&) {
+    directory_error = std::current_exception();
+  }
+  Edit1->setText(FromCodePage(values.edit1));
+  Edit2->setCurrentText(FromCodePage(values.edit2));
+  Edit3->setText(FromCodePage(values.edit3));
+  QCheckBox* boxes[] = {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6};
+  const bool ticks[] = {values.check_box1, values.check_box2, values.check_box3,
+                        values.check_box4, values.check_box5, values.check_box6};
+  for (int i = 0; i < 6; ++i)
+    boxes[i]->setChecked(ticks[i]);
+  // A value that names no item (the empty one included) leaves no item
+  // selected, which collects stacked.
+  ComboBox1->setCurrentIndex(
+      ComboBox1->findText(FromCodePage(values.combo_box1), Qt::MatchExactly));
+  ComboBox2->setCurrentText(FromCodePage(values.combo_box2));
+  if (directory_error)
+    std::rethrow_exception(directory_error);
+}
+
+} // namespace app

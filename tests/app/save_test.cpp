@@ -1,0 +1,193 @@
+// Saving from the page "Сохранить" and init.ini: Button2Click in its order,
+// Button4Click with the save dialog, and the settings restored at start.
+
+#include "test_support.h"
+
+#include "app/desktop_seams.h"
+#include "app/file_page.h"
+#include "app/unit1.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QtTest>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+using app_test::ErrorRecorder;
+using app_test::Scratch;
+
+namespace {
+
+// Records the desktop's open requests and answers the save dialog.
+class DesktopRecorder {
+public:
+  DesktopRecorder() {
+    previous_open_ = app::SetOpenRequest([this](const QString& name) { opened.append(name); });
+    previous_dialog_ = app::SetSaveDialog([this](QWidget*, const QString& start) {
+      dialog_starts.append(start);
+      return dialog_answer;
+    });
+  }
+  ~DesktopRecorder() {
+    app::SetOpenRequest(previous_open_);
+    app::SetSaveDialog(previous_dialog_);
+  }
+
+  QStringList opened;
+  QStringList dialog_starts;
+  QString dialog_answer;
+
+private:
+  app::OpenRequest previous_open_;
+  app::SaveDialog previous_dialog_;
+};
+
+QByteArray ReadAll(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<missing>");
+}
+
+const QByteArray kComboBox1Stacked = "\xD1\xEE\xE1\xF0\xE0\xF2\xFC \xEF\xEE \xE2\xE5\xF0\xF2\xE8"
+                                     "\xEA\xE0\xEB\xE8 "; // "Собрать по вертикали "
+
+} // namespace
+
+class SaveTest : public QObject {
+  Q_OBJECT
+private slots:
+  void SaveWritesOpensAndStoresInThatOrder();
+  void FailedSaveOpensNothingAndStoresNothing();
+  void ChooseFileWithTheDialog();
+  void SettingsComeBackAtTheNextStart();
+  void MissingStoredDirectoryIsReportedAndTheRestApplied();
+};
+
+void SaveTest::SaveWritesOpensAndStoresInThatOrder() {
+  Scratch scratch;
+  DesktopRecorder desktop;
+  ErrorRecorder errors;
+  app::TForm1& form = scratch.Form();
+  form.Table().SetCell(0, 0, "a");
+  form.Table().SetCell(1, 0, "b,c");
+  form.Table().SetCell(1, 1, "d");
+  form.CheckBox5->setChecked(true);
+  form.CheckBox3->setChecked(false); // opening does not depend on it
+  form.Button2Click();
+  QCOMPARE(errors.Texts(), QStringList());
+  QCOMPARE(ReadAll(scratch.Path("1.csv")), QByteArray("a,b#44c,\r\n,d,\r\n"));
+  QCOMPARE(desktop.opened, QStringList{"1.csv"});
+  const QByteArray ini = ReadAll(scratch.Path("init.ini"));
+  QVERIFY2(ini.startsWith("Edit1=1.csv\r\nEdit2=,\r\nEdit3=4\r\nCheckBox1=TRUE\r\n"),
+           ini.constData());
+  QVERIFY(ini.contains("\r\nCheckBox3=FALSE\r\n"));
+  QVERIFY(ini.contains("\r\nCheckBox5=TRUE\r\n"));
+  QVERIFY(ini.endsWith("\r\ndirect=" + QFile::encodeName(QDir::currentPath()) + "\r\n"));
+}
+
+void SaveTest::FailedSaveOpensNothingAndStoresNothing() {
+  Scratch scratch;
+  DesktopRecorder desktop;
+  ErrorRecorder errors;
+  app::TForm1& form = scratch.Form();
+
+  form.Edit1->setText(QString());
+  form.Button2Click();
+  form.Edit1->setText(QStringLiteral("no/such/dir/out.csv"));
+  form.Button2Click();
+
+  scratch.Write("held.csv", "old");
+  const int fd = ::open(QFile::encodeName(scratch.Path("held.csv")).constData(), O_RDWR);
+  QVERIFY(fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0);
+  form.Edit1->setText(QStringLiteral("held.csv"));
+  form.Button2Click();
+  ::close(fd);
+
+  QCOMPARE(errors.Texts(),
+           (QStringList{"Invalid filename.", "Invalid filename.", "I/O error 32."}));
+  QCOMPARE(ReadAll(scratch.Path("held.csv")), QByteArray("old"));
+  QCOMPARE(desktop.opened, QStringList());
+  QVERIFY(!QFile::exists(scratch.Path("init.ini")));
+}
+
+void SaveTest::ChooseFileWithTheDialog() {
+  Scratch scratch;
+  DesktopRecorder desktop;
+  app::TForm1& form = scratch.Form();
+  QDir(scratch.Dir()).mkdir("out");
+  const QString chosen = scratch.Path("out/result.csv");
+
+  desktop.dialog_answer = QString(); // cancelled
+  form.Button4Click();
+  QCOMPARE(form.Edit1->text(), QStringLiteral("1.csv"));
+
+  desktop.dialog_answer = chosen;
+  form.Button4Click();
+  QCOMPARE(form.Edit1->text(), chosen);
+  QCOMPARE(QDir::currentPath(), scratch.Path("out"));
+  form.Button4Click();
+  QCOMPARE(desktop.dialog_starts, (QStringList{QString(), QString(), chosen}));
+
+  // A relative name typed afterwards lands in the chosen folder.
+  form.Edit1->setText(QStringLiteral("rel.csv"));
+  form.Button2Click();
+  QVERIFY(QFile::exists(scratch.Path("out/rel.csv")));
+  QVERIFY2(QFile::exists(scratch.Path("init.ini")), "init.ini stays in the start directory");
+}
+
+void SaveTest::SettingsComeBackAtTheNextStart() {
+  Scratch scratch;
+  DesktopRecorder desktop;
+  QDir(scratch.Dir()).mkdir("src");
+  scratch.Write("src/one.csv", "1\n");
+  {
+    app::TForm1& form = scratch.Form();
+    form.FilePage1->SetShownDirectory(QFile::encodeName(scratch.Path("src")).toStdString());
+    form.Edit1->setText(QStringLiteral("итог.csv"));
+    form.Edit2->setCurrentText(QStringLiteral("="));
+    form.Edit3->setText(QStringLiteral(" 7 строк"));
+    form.CheckBox1->setChecked(false);
+    form.CheckBox6->setChecked(true);
+    form.ComboBox1->setCurrentIndex(0);
+    form.ComboBox2->setCurrentText(QStringLiteral("        (Tab)"));
+    form.Button2Click();
+  }
+  const QByteArray ini = ReadAll(scratch.Path("init.ini"));
+  QVERIFY(ini.contains("\r\nEdit2==\r\n"));
+  QVERIFY(ini.contains("\r\nComboBox1=" + kComboBox1Stacked + "\r\n"));
+
+  scratch.Reset(); // a new window in the same start directory
+  app::TForm1& again = scratch.Form();
+  QCOMPARE(again.Edit1->text(), QStringLiteral("итог.csv"));
+  QCOMPARE(again.Edit2->currentText(), QStringLiteral("="));
+  QCOMPARE(again.Edit3->text(), QStringLiteral(" 7 строк"));
+  QVERIFY(!again.CheckBox1->isChecked());
+  QVERIFY(again.CheckBox6->isChecked());
+  QCOMPARE(again.ComboBox1->currentIndex(), 0);
+  QCOMPARE(again.ComboBox2->currentText(), QStringLiteral("        (Tab)"));
+  QCOMPARE(QDir::currentPath(), scratch.Path("src"));
+  // The relative output name was written into the directory shown then.
+  QCOMPARE(again.FilePage1->CheckListBox1()->count(), 2);
+  QCOMPARE(again.FilePage1->CheckListBox1()->item(1)->text(), QStringLiteral("итог.csv"));
+}
+
+void SaveTest::MissingStoredDirectoryIsReportedAndTheRestApplied() {
+  Scratch scratch;
+  ErrorRecorder errors;
+  scratch.Write("init.ini", "Edit1=x.csv\r\nCheckBox3=true\r\nComboBox1=nothing\r\n"
+                            "direct=/no/such/place\r\n");
+  app::TForm1& form = scratch.Form();
+  QCOMPARE(errors.Texts(), QStringList{"Invalid filename."});
+  QCOMPARE(form.Edit1->text(), QStringLiteral("x.csv"));
+  QVERIFY2(!form.CheckBox3->isChecked(), "only TRUE ticks");
+  QVERIFY2(!form.CheckBox1->isChecked(), "a missing name unticks");
+  QCOMPARE(form.Edit2->currentText(), QString());
+  QCOMPARE(form.ComboBox1->currentIndex(), -1);
+  QCOMPARE(QDir::currentPath(), scratch.Dir());
+}
+
+QTEST_MAIN(SaveTest)
+#include "save_test.moc"
