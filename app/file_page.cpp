@@ -125,6 +125,8 @@ void FilePage::BuildWidgets() {
   DirectoryListBox1 = new QListWidget(Splitter2);
   DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
   DirectoryListBox1->setMinimumHeight(kCollapseBelow);
+  DirectoryListBox1->setIconSize(QSize(16, 16));
+  DirectoryListBox1->setUniformItemSizes(true);
   FileListBox1Widget = new QListWidget(Splitter2);
   FileListBox1Widget->setObjectName(QStringLiteral("FileListBox1"));
   FileListBox1Widget->setSelectionMode(QAbstractItemView::SingleSelection);
