@@ -1,6 +1,49 @@
 #!/usr/bin/env bash
-# Sets everything up, builds and runs every test.
+# Sets everything up, builds and runs every test: the whole suite built with
+# AddressSanitizer and UndefinedBehaviorSanitizer in build-test/, then the
+# fuzz targets (clang, libFuzzer) built in build-fuzz/ and run for a bounded
+# time each. The program's own build (build/, scripts/run.sh) is not touched.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-bash scripts/setup.sh
-QT_QPA_PLATFORM=offscreen ctest --test-dir build --output-on-failure -j2
+root=$(pwd)
+jobs=$(nproc)
+fuzz_seconds=${KLEITAB_FUZZ_SECONDS:-20}
+
+bash scripts/install_packages.sh
+
+echo "== sanitized build (build-test/)"
+cmake -S . -B build-test -G Ninja -DKLEITAB_SANITIZE=ON -DKLEITAB_BUILD_BENCH=OFF
+cmake --build build-test -j "$jobs"
+
+echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+failed=()
+export QT_QPA_PLATFORM=offscreen
+export ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1
+export LSAN_OPTIONS=suppressions=$root/tests/sanitizer/lsan.supp:print_suppressions=0
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+ctest --test-dir build-test --output-on-failure -j "$jobs" || failed+=("ctest")
+unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
+
+echo "== fuzz targets (build-fuzz/), ${fuzz_seconds} s each"
+cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+cmake --build build-fuzz -j "$jobs"
+for corpus in fuzz/corpus/*/; do
+  target=$(basename "$corpus")
+  work=build-fuzz/corpus/$target # new inputs go here, the seeds stay as committed
+  mkdir -p "$work" build-fuzz/artifacts
+  echo "-- $target"
+  if ! "build-fuzz/$target" -max_total_time="$fuzz_seconds" -print_final_stats=1 \
+    -artifact_prefix="build-fuzz/artifacts/$target-" "$work" "$corpus" \
+    > "build-fuzz/$target.log" 2>&1; then
+    tail -n 60 "build-fuzz/$target.log"
+    failed+=("fuzz:$target")
+  else
+    grep -E '^(#[0-9]+.*DONE|stat::number_of_executed_units)' "build-fuzz/$target.log" || true
+  fi
+done
+
+if [ ${#failed[@]} -gt 0 ]; then
+  echo "FAILED: ${failed[*]}" >&2
+  exit 1
+fi
+echo "All tests passed."
