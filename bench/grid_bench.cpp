@@ -85,7 +85,7 @@ double TimePages(app::GridView& grid, int first_row, int pages) {
 } // namespace
 
 int main(int argc, char** argv) {
-  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+  if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM") && qEnvironmentVariableIsEmpty("DISPLAY"))
     qputenv("QT_QPA_PLATFORM", "offscreen");
   const bool open_only = argc > 1 && std::strcmp(argv[1], "--open") == 0;
   QApplication application(argc, argv);
