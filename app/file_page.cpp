@@ -201,7 +201,13 @@ void FilePage::EnterItem(QListWidgetItem* item) {
 void FilePage::SetShownDirectory(const std::string& path) {
   if (path.empty() || path == shown_)
     return;
-  const std::string before = platform::CurrentDirectory();
+  // The shown directory may have been removed meanwhile, taking the current
+  // directory with it; that must not keep the user from leaving it.
+  std::string before = shown_;
+  try {
+    before = platform::CurrentDirectory();
+  } catch (const platform::Error&) {
+  }
   platform::EnterDirectory(path); // throws, leaving everything as it was
   std::string now;
   std::vector<std::string> subdirectories;
