@@ -3,6 +3,7 @@
 #include "merge/file_name_tag.h"
 #include "merge/load_file.h"
 #include "merge/read_source_file.h"
+#include "platform/codepage.h"
 
 #include <algorithm>
 #include <optional>
@@ -98,6 +99,12 @@ void StackedDriver(ResultTable& table, CandidateList& candidates, const CollectO
   }
 }
 
+// The file-name cell: the tag of the path as the file system spells it
+// (UTF-8), turned into the code page the cells are kept in.
+std::string FileNameCell(const std::string& path, bool name_only) {
+  return FileNameTag(platform::FileNameToCp1251(path), name_only);
+}
+
 } // namespace
 
 void LoadFileVertical(ResultTable& table, const std::string& path, std::int32_t start_row,
@@ -107,7 +114,7 @@ void LoadFileVertical(ResultTable& table, const std::string& path, std::int32_t 
     return;
   std::optional<SharedTextId> tag;
   if (options.add_file_name)
-    tag = table.InternText(FileNameTag(path, options.name_only));
+    tag = table.InternText(FileNameCell(path, options.name_only));
   const SharedTextId* trailing = tag ? &*tag : nullptr;
 
   GrowingExtents extents(table);
@@ -133,7 +140,7 @@ void LoadFileHorizontal(ResultTable& table, const std::string& path, std::int32_
     return;
   std::optional<SharedTextId> tag;
   if (options.add_file_name)
-    tag = table.InternText(FileNameTag(path, options.name_only));
+    tag = table.InternText(FileNameCell(path, options.name_only));
   const SharedTextId* trailing = tag ? &*tag : nullptr;
 
   GrowingExtents extents(table);

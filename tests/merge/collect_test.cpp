@@ -55,6 +55,15 @@ TEST_F(Collect, StackedThreeFields) {
 }
 
 // The name cell at ColCount raises ColCount to take it in.
+// Cells hold Windows-1251: a Cyrillic file name (UTF-8 on disk) is turned
+// into it, while the file itself is still opened by its real name.
+TEST_F(Collect, FileNameCellIsCodePageText) {
+  dir.Write("отчёт.csv", "1\n");
+  Collect1(Stacked(), {{"отчёт.csv"}});
+  EXPECT_EQ(table.GetCell(0, 0), "1");
+  EXPECT_EQ(table.GetCell(1, 0), "\xEE\xF2\xF7\xB8\xF2");
+}
+
 TEST_F(Collect, StackedNameCellAtColCountIsTakenIn) {
   dir.Write("a.csv", "1,2\n3,4\n");
   Collect1(Stacked(), {{"a.csv"}});
