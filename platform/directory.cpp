@@ -73,6 +73,8 @@ bool IsPseudoFileSystem(const QByteArray& type, const QString& root) {
   for (const char* t : kTypes)
     if (type == t)
       return true;
+  if (root.startsWith(QLatin1String("/run/media/"))) // where some desktops mount USB sticks
+    return false;
   for (const char* prefix : {"/proc", "/sys", "/dev", "/run", "/snap", "/boot/efi"})
     if (root == prefix || root.startsWith(QString(prefix) + "/"))
       return true;
@@ -147,10 +149,16 @@ std::vector<Volume> MountedVolumes() {
     if (!info.isValid() || !info.isReady() ||
         IsPseudoFileSystem(info.fileSystemType(), info.rootPath()))
       continue;
+    // A single file bound into place (containers do so with /etc/hosts) is
+    // no volume one could browse.
+    const std::string root = QFile::encodeName(info.rootPath()).toStdString();
+    struct stat st {};
+    if (::stat(root.c_str(), &st) != 0 || !S_ISDIR(st.st_mode))
+      continue;
     QString name = info.name();
     if (name.isEmpty())
       name = QString::fromLocal8Bit(info.device());
-    volumes.push_back({QFile::encodeName(info.rootPath()).toStdString(), name.toStdString()});
+    volumes.push_back({root, name.toStdString()});
   }
   std::sort(volumes.begin(), volumes.end(),
             [](const Volume& a, const Volume& b) { return a.root < b.root; });
