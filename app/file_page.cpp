@@ -282,6 +282,17 @@ void FilePage::EnsureFileListRead() {
     FillFileList(platform::ListCsvFiles(file_list_directory_));
 }
 
+void FilePage::showEvent(QShowEvent* event) {
+  // The file list is read when it is first shown, so that the start
+  // directory's files appear even before any directory was entered. A
+  // directory that cannot be read is left for the next need to report.
+  try {
+    EnsureFileListRead();
+  } catch (const platform::Error&) {
+  }
+  QWidget::showEvent(event);
+}
+
 const std::vector<std::string>& FilePage::FileNames() {
   EnsureFileListRead();
   return file_names_;

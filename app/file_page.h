@@ -19,6 +19,7 @@ class QComboBox;
 class QListWidget;
 class QListWidgetItem;
 class QMenu;
+class QShowEvent;
 class QSplitter;
 
 namespace app {
@@ -71,6 +72,9 @@ public slots:
   void N3Click();
   void N8Click();
   void DriveComboBox1Change(int index);
+
+protected:
+  void showEvent(QShowEvent* event) override;
 
 private:
   void BuildWidgets();
