@@ -24,6 +24,7 @@
 #include <fstream>
 #include <sstream>
 #include <string>
+#include <sys/mount.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -182,6 +183,8 @@ private slots:
   void ManyEntries();
   void VolumeSelector();
   void VolumeThatCannotBeEntered();
+  void FileBoundIntoPlaceIsNoVolume();
+  void FileListShownAtStartCheckListEmpty();
 
 private:
   std::string start_;
@@ -662,6 +665,40 @@ void FilePageTest::VolumeThatCannotBeEntered() {
   QCOMPARE(page.ShownDirectory(), tree.Root());
   page.DriveComboBox1Change(gone);
   QCOMPARE(errors.Texts().size(), 2);
+}
+
+void FilePageTest::FileBoundIntoPlaceIsNoVolume() {
+  Tree tree;
+  tree.File("source");
+  tree.File("target");
+  const std::string target = tree / "target";
+  if (::mount((tree / "source").c_str(), target.c_str(), nullptr, MS_BIND, nullptr) != 0)
+    QSKIP("no permission to mount");
+  struct Unmount {
+    std::string path;
+    ~Unmount() { ::umount2(path.c_str(), MNT_DETACH); }
+  } unmount{target};
+  app::FilePage page;
+  QVERIFY(page.DriveComboBox1->findData(QByteArray("/")) >= 0);
+  QCOMPARE(page.DriveComboBox1->findData(QByteArray::fromStdString(target)), -1);
+}
+
+void FilePageTest::FileListShownAtStartCheckListEmpty() {
+  Tree tree;
+  tree.File("b.csv");
+  tree.File("a.csv");
+  QVERIFY(::chdir(tree.Root().c_str()) == 0);
+  app::FilePage page;
+  page.resize(640, 480);
+  page.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&page));
+  QCOMPARE(page.ShownDirectory(), tree.Root());
+  QCOMPARE(Texts(page.FileListBox1()), Strings({"a.csv", "b.csv"}));
+  QCOMPARE(page.Count(), 0);
+  // Entering it again after another fills the check list.
+  page.SetShownDirectory("/");
+  page.SetShownDirectory(tree.Root());
+  QCOMPARE(Texts(page.CheckListBox1()), Strings({"a.csv", "b.csv"}));
 }
 
 QTEST_MAIN(FilePageTest)
