@@ -179,6 +179,7 @@ private slots:
   void ClipboardText();
   void FullFileNameAtTheRoot();
   void NameNotValidUtf8IsListedAndRead();
+  void LineBreakInAName();
   void SymlinkLoops();
   void ManyEntries();
   void VolumeSelector();
@@ -553,6 +554,24 @@ void FilePageTest::NameNotValidUtf8IsListedAndRead() {
   ::chdir("/");
   QVERIFY(::rmdir(sub.c_str()) == 0);
   QVERIFY(::unlink((dir + "/" + name).c_str()) == 0);
+}
+
+void FilePageTest::LineBreakInAName() {
+  // The check list must stay one item per file, in step with the file list.
+  Tree tree;
+  tree.File("line\nbreak.csv", "1\n");
+  tree.File("cr\rname.csv", "2\n");
+  tree.File("z.csv", "3\n");
+  app::FilePage page;
+  page.SetShownDirectory(tree.Root());
+  QCOMPARE(page.Count(), 3);
+  QCOMPARE(page.FileListBox1()->count(), 3);
+  for (int i = 0; i < page.Count(); ++i) {
+    QCOMPARE(page.CheckListBox1()->item(i)->text(), page.FileListBox1()->item(i)->text());
+    page.Select(i);
+    QCOMPARE(page.SelectedFullPath(), tree / page.FileNames()[static_cast<std::size_t>(i)]);
+  }
+  QCOMPARE(page.FileNames().back(), std::string("z.csv"));
 }
 
 void FilePageTest::SymlinkLoops() {
