@@ -52,6 +52,7 @@ int FileErrorNumberFromErrno(int err, const std::string& path) {
     return IsDirectory(ParentDirectory(path)) ? kFileNotFound : kPathNotFound;
   case ENOTDIR:
   case ENAMETOOLONG:
+  case ELOOP: // a link loop leads nowhere
     return kPathNotFound;
   case EMFILE:
   case ENFILE:

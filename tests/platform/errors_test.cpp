@@ -40,12 +40,13 @@ TEST(FileErrorNumberFromErrno, MapsErrnoToFileLayerNumbers) {
     const std::string& path;
     int expected;
   } cases[] = {
-      {ENOENT, in_existing_dir, 2},      {ENOENT, in_missing_dir, 3},
-      {ENOTDIR, in_existing_dir, 3},     {ENAMETOOLONG, in_existing_dir, 3},
-      {EMFILE, in_existing_dir, 4},      {ENFILE, in_existing_dir, 4},
-      {EACCES, in_existing_dir, 5},      {EPERM, in_existing_dir, 5},
-      {EISDIR, in_existing_dir, 5},      {EROFS, in_existing_dir, 5},
-      {ENOSPC, in_existing_dir, ENOSPC}, {EIO, in_existing_dir, EIO},
+      {ENOENT, in_existing_dir, 2},  {ENOENT, in_missing_dir, 3},
+      {ENOTDIR, in_existing_dir, 3}, {ENAMETOOLONG, in_existing_dir, 3},
+      {ELOOP, in_existing_dir, 3},   {EMFILE, in_existing_dir, 4},
+      {ENFILE, in_existing_dir, 4},  {EACCES, in_existing_dir, 5},
+      {EPERM, in_existing_dir, 5},   {EISDIR, in_existing_dir, 5},
+      {EROFS, in_existing_dir, 5},   {ENOSPC, in_existing_dir, ENOSPC},
+      {EIO, in_existing_dir, EIO},
   };
   for (const auto& c : cases)
     EXPECT_EQ(platform::FileErrorNumberFromErrno(c.err, c.path), c.expected)
