@@ -2,6 +2,7 @@
 # Measures collecting against the yardsticks cat and awk, on the same files,
 # in one run, with a warm page cache. Usage:
 #   bench/run_collect.sh [build directory] [repeats]
+# SETS="large large2" limits the run to some of the sets.
 # Generates bench/data/ (git-ignored, about 3.1 GB) on the first run.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -32,72 +33,61 @@ generate large 20 50000000 2
 generate large2 40 50000000 3
 
 now() { date +%s.%N; }
-# The best (lowest) wall time of REPEATS runs of a command, in seconds.
-best_time() {
-  local best="" t0 t1 t
-  for _ in $(seq "$REPEATS"); do
-    t0=$(now)
-    "$@"
-    t1=$(now)
-    t=$(echo "$t1 $t0" | awk '{printf "%.3f", $1 - $2}')
-    if [ -z "$best" ] || awk -v a="$t" -v b="$best" 'BEGIN { exit !(a < b) }'; then best=$t; fi
-  done
-  echo "$best"
-}
-# The line of collect_bench with the lowest time, and the process's wall time.
-best_collect() {
-  local best_line="" best_t="" line t0 t1 t
-  for _ in $(seq "$REPEATS"); do
-    t0=$(now)
-    line=$("$COLLECT" "$@")
-    t1=$(now)
-    t=$(echo "$t1 $t0" | awk '{printf "%.3f", $1 - $2}')
-    if [ -z "$best_t" ] || awk -v a="$t" -v b="$best_t" 'BEGIN { exit !(a < b) }'; then
-      best_t=$t
-      best_line=$line
-    fi
-    # A run this slow says enough once.
-    awk -v a="$t" 'BEGIN { exit !(a > 30) }' && break
-  done
-  echo "$best_t $best_line"
-}
+elapsed() { awk -v a="$1" -v b="$2" 'BEGIN { printf "%.3f", b - a }'; }
+is_less() { awk -v a="$1" -v b="$2" 'BEGIN { exit !(b == "" || a < b) }'; }
 field() { echo "$1" | tr ' ' '\n' | sed -n "s/^$2=//p"; }
 
+# Times the yardsticks and both placements on one set, interleaved round by
+# round so that a burst of load on the shared machine hits them alike; keeps
+# the best (lowest) wall time of each. A placement slower than 30 s is not
+# repeated.
 report() {
   local set=$1 dir="$DATA/$1"
   local files=("$dir"/*.csv)
   local mb
   mb=$(cat "${files[@]}" | wc -c | awk '{printf "%.1f", $1 / 1e6}')
   cat "${files[@]}" >/dev/null # warm the page cache
-  local t_cat t_awk stacked side t_stacked t_side
-  t_cat=$(best_time sh -c 'cat "$@" >/dev/null' sh "${files[@]}")
-  t_awk=$(best_time sh -c 'awk '\''{print $0","FILENAME}'\'' "$@" >"'"$DATA"'/awk.out"' sh \
-    "${files[@]}")
-  rm -f "$DATA/awk.out"
-  stacked=$(best_collect "$dir" stacked)
-  side=$(best_collect "$dir" side)
-  t_stacked=${stacked%% *}
-  t_side=${side%% *}
+  local t_cat="" t_awk="" t_stacked="" t_side="" stacked="" side="" t0 t line
+  for _ in $(seq "$REPEATS"); do
+    t0=$(now)
+    cat "${files[@]}" >/dev/null
+    t=$(elapsed "$t0" "$(now)")
+    is_less "$t" "$t_cat" && t_cat=$t
+    t0=$(now)
+    awk '{print $0","FILENAME}' "${files[@]}" >"$DATA/awk.out"
+    t=$(elapsed "$t0" "$(now)")
+    is_less "$t" "$t_awk" && t_awk=$t
+    rm -f "$DATA/awk.out"
+    t0=$(now)
+    line=$("$COLLECT" "$dir" stacked)
+    t=$(elapsed "$t0" "$(now)")
+    is_less "$t" "$t_stacked" && t_stacked=$t && stacked=$line
+    if [ -z "$t_side" ] || is_less "$t_side" 30; then
+      t0=$(now)
+      line=$("$COLLECT" "$dir" side)
+      t=$(elapsed "$t0" "$(now)")
+      is_less "$t" "$t_side" && t_side=$t && side=$line
+    fi
+  done
   echo "== $set: ${#files[@]} files, $mb MB (best of $REPEATS, wall time of the whole process)"
   awk -v mb="$mb" -v cat="$t_cat" -v awkt="$t_awk" -v st="$t_stacked" -v sd="$t_side" \
-    -v st_peak="$(field "$stacked" peak_rss_mb)" -v sd_peak="$(field "$side" peak_rss_mb)" \
-    -v st_in="$(field "$stacked" seconds)" -v sd_in="$(field "$side" seconds)" 'BEGIN {
-      printf "  cat  > /dev/null          %7.3f s %8.1f MB/s\n", cat, mb / cat
-      printf "  awk  FILENAME > file      %7.3f s %8.1f MB/s\n", awkt, mb / awkt
-      printf "  collect stacked, tag      %7.3f s %8.1f MB/s  (in-process %.3f s)  peak %7.1f MB = %.2f x input  time / awk %.2f\n",
-        st, mb / st, st_in, st_peak, st_peak / mb, st / awkt
-      printf "  collect side by side, tag %7.3f s %8.1f MB/s  (in-process %.3f s)  peak %7.1f MB = %.2f x input  side / stacked %.2f\n",
-        sd, mb / sd, sd_in, sd_peak, sd_peak / mb, sd / st
+    -v st_peak="$(field "$stacked" peak_rss_mb)" -v sd_peak="$(field "$side" peak_rss_mb)" 'BEGIN {
+      printf "  cat  > /dev/null          %8.3f s %7.1f MB/s\n", cat, mb / cat
+      printf "  awk  FILENAME > file      %8.3f s %7.1f MB/s\n", awkt, mb / awkt
+      printf "  collect stacked, tag      %8.3f s %7.1f MB/s  peak %7.1f MB = %.2f x input  stacked / awk %.2f\n",
+        st, mb / st, st_peak, st_peak / mb, st / awkt
+      printf "  collect side by side, tag %8.3f s %7.1f MB/s  peak %7.1f MB = %.2f x input  side / stacked %.2f\n",
+        sd, mb / sd, sd_peak, sd_peak / mb, sd / st
     }'
-  echo "$set $t_stacked" >>"$DATA/.stacked_times"
+  echo "$set $t_stacked $t_side $t_awk" >>"$DATA/.times"
 }
 
-rm -f "$DATA/.stacked_times"
+rm -f "$DATA/.times"
 echo "machine: $(nproc) cores, $(uname -r), build $BUILD"
-report small
-report large
-report large2
-awk '{ t[$1] = $2 } END {
-  if (t["large"] > 0) printf "== linearity: stacked 2 GB / 1 GB = %.2f\n", t["large2"] / t["large"] }' \
-  "$DATA/.stacked_times"
-rm -f "$DATA/.stacked_times"
+for set in ${SETS:-small large large2}; do
+  report "$set"
+done
+awk '{ st[$1] = $2; sd[$1] = $3; aw[$1] = $4 } END {
+  if (st["large"] > 0 && st["large2"] > 0) printf "== 2 GB / 1 GB: stacked %.2f, side by side %.2f, awk %.2f\n",
+    st["large2"] / st["large"], sd["large2"] / sd["large"], aw["large2"] / aw["large"] }' "$DATA/.times"
+rm -f "$DATA/.times"
