@@ -1,0 +1,199 @@
+#!/usr/bin/env bash
+# The program as a user meets it, under a virtual X server (run through
+# xvfb-run): started in a directory whose init.ini names a directory of
+# source files, walked through the wizard with real mouse clicks (xdotool),
+# then checked on disk: the written file byte for byte, the rewritten
+# init.ini, and the open request that reached the desktop (a stand-in
+# xdg-open first on PATH records it). A second start from that init.ini must
+# find the options and the directory restored, and save the same file again.
+#
+# Usage: e2e_test.sh <kleitab> <widget probe library>
+# The probe library, loaded with LD_PRELOAD, reports where the named widgets
+# stand and what they show; the program itself is the one users run.
+set -euo pipefail
+
+kleitab=$(realpath "$1")
+probe_library=$(realpath "$2")
+[ -n "${DISPLAY:-}" ] || { echo "no X display: run under xvfb-run" >&2; exit 1; }
+command -v xdotool > /dev/null || { echo "xdotool is missing" >&2; exit 1; }
+
+work=$(mktemp -d /tmp/kleitab-e2e-XXXXXX)
+pid=
+cleanup() {
+  if [ -n "$pid" ] && kill -0 "$pid" 2> /dev/null; then kill "$pid"; fi
+  rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -f "$work/probe" ]; then
+    echo "--- what the window showed last:" >&2
+    grep -vE '^(qt_|_q_)' "$work/probe" | cut -f1,6-8 | head -n 60 >&2
+  fi
+  exit 1
+}
+
+cp1251() { iconv -f UTF-8 -t CP1251; }
+
+start=$work/start
+data=$work/данные
+mkdir -p "$start" "$data" "$work/bin"
+
+# Source files in Windows-1251 with CR LF line ends, a header line each.
+printf 'Имя;Город\r\nИван;Москва\r\nПётр;Тверь, центр\r\n' | cp1251 > "$data/1 январь.csv"
+printf 'Имя;Город\r\nАнна;Омск\t55;\r\n' | cp1251 > "$data/2 февраль.csv"
+printf 'not a csv\r\n' > "$data/notes.txt"
+
+# The stand-in for the desktop's opener: records what it was asked to open.
+cat > "$work/bin/xdg-open" << EOF_OPENER
+#!/bin/sh
+printf '%s\n' "\$*" >> "$work/opened"
+EOF_OPENER
+chmod +x "$work/bin/xdg-open"
+
+# init.ini as a user left it: LF line ends and "true" in lower case (which
+# leaves CheckBox3 unticked); the program rewrites it with CR LF.
+printf '%s\n' "Edit1=итог.txt" "Edit2=;" "Edit3=1" "CheckBox1=TRUE" "CheckBox2=TRUE" \
+  "CheckBox3=true" "CheckBox4=TRUE" "CheckBox5=TRUE" "CheckBox6=TRUE" \
+  "ComboBox1=Собрать по вертикали " "ComboBox2=," "direct=$data" | cp1251 > "$start/init.ini"
+
+# What saving must write: the rows of both files after their header line,
+# each with the file's name, every cell escaped ("," and tab) and followed
+# by ",", UTF-8, CR LF after every row.
+expected_output=$work/expected_output
+printf 'Иван,Москва,1 январь,\r\nПётр,Тверь#44 центр,1 январь,\r\nАнна,Омск#955,2 февраль,\r\n' \
+  > "$expected_output"
+expected_ini=$work/expected_ini
+printf '%s\r\n' "Edit1=итог.txt" "Edit2=;" "Edit3=1" "CheckBox1=TRUE" "CheckBox2=TRUE" \
+  "CheckBox3=FALSE" "CheckBox4=TRUE" "CheckBox5=TRUE" "CheckBox6=TRUE" \
+  "ComboBox1=Собрать по вертикали " "ComboBox2=," "direct=$data" | cp1251 > "$expected_ini"
+output=$data/итог.txt
+
+# The probe preloaded; a sanitizer runtime the program links must come first.
+runtimes=$(ldd "$kleitab" | grep -oE '/[^ ]*lib(asan|ubsan)\.so[^ ]*' | sort || true)
+preload=$(echo $runtimes "$probe_library")
+
+probe=$work/probe
+# field <widget> <column>: a column of the widget's probe line (see the probe).
+field() { awk -F'\t' -v n="$1" -v c="$2" '$1 == n { print $c; exit }' "$probe" 2> /dev/null; }
+
+no_error_box() {
+  local box
+  box=$(awk -F'\t' '$1 == "" && $6 == 1 { print $8 }' "$probe" 2> /dev/null || true)
+  [ -z "$box" ] || fail "an error box says: $box"
+}
+
+# wait_for <widget> <column> <value>
+wait_for() {
+  local i
+  for i in $(seq 1 600); do
+    kill -0 "$pid" 2> /dev/null || fail "the program ended while waiting for $1 = $3"
+    if [ -f "$probe" ]; then
+      no_error_box
+      [ "$(field "$1" "$2")" = "$3" ] && return 0
+    fi
+    sleep 0.1
+  done
+  fail "timed out waiting for $1 column $2 to be '$3' (it is '$(field "$1" "$2")')"
+}
+
+# click <widget>: a real click of the left button in the widget's middle.
+click() {
+  local x y w h
+  read -r x y w h < <(awk -F'\t' -v n="$1" '$1 == n { print $2, $3, $4, $5; exit }' "$probe")
+  [ -n "$h" ] || fail "no widget $1"
+  xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
+}
+
+start_program() {
+  rm -f "$probe"
+  (cd "$start" && exec env PATH="$work/bin:$PATH" QT_QPA_PLATFORM=xcb \
+    KLEITAB_E2E_PROBE="$probe" LD_PRELOAD="$preload" "$kleitab") &
+  pid=$!
+  wait_for Form1 6 1
+  xdotool search --sync --onlyvisible --name 'Клейтаб' > /dev/null
+}
+
+# The wizard: "Далее", "Собрать", "Сохранить" on Button1, then Button2.
+walk_and_save() {
+  wait_for Button1 8 "Далее"
+  click Button1
+  wait_for PageControl1 7 1
+  wait_for Button1 8 "Собрать"
+  click Button1
+  wait_for PageControl1 7 2
+  wait_for Button1 8 "Сохранить"
+  click Button1
+  wait_for PageControl1 7 3
+  wait_for Button1 6 0
+  wait_for Button2 6 1
+  click Button2
+  local i
+  for i in $(seq 1 300); do
+    [ -f "$work/opened" ] && cmp -s "$start/init.ini" "$expected_ini" && break
+    no_error_box
+    sleep 0.1
+  done
+}
+
+quit_program() {
+  click Button3
+  local status=0
+  wait "$pid" || status=$?
+  pid=
+  [ "$status" -eq 0 ] || fail "the program ended with status $status"
+}
+
+check_files() {
+  [ -f "$output" ] || fail "no output file $output"
+  cmp "$output" "$expected_output" || {
+    od -c "$output" | head -n 20 >&2
+    fail "the output file differs from the expected bytes"
+  }
+  cmp "$start/init.ini" "$expected_ini" || {
+    od -c "$start/init.ini" >&2
+    fail "init.ini differs from the expected twelve lines"
+  }
+  [ "$(tr -cd '\n' < "$start/init.ini" | wc -c)" -eq 12 ] || fail "init.ini has not twelve lines"
+  # Qt hands xdg-open a file URL, percent-encoded.
+  local url
+  url=$(tail -n 1 "$work/opened")
+  url=$(printf '%b' "${url//%/\\x}")
+  [ "$url" = "file://$output" ] || fail "the desktop was asked to open '$url', not $output"
+}
+
+echo "== first run: options and directory from the hand-made init.ini"
+start_program
+wait_for CheckListBox1 7 2
+[ "$(field 'CheckListBox1[0]' 8)" = "1 январь.csv" ] || fail "check list: $(field 'CheckListBox1[0]' 8)"
+walk_and_save
+check_files
+[ "$(wc -l < "$work/opened")" -eq 1 ] || fail "the open request came $(wc -l < "$work/opened") times"
+quit_program
+
+echo "== second run: everything restored from the rewritten init.ini"
+rm -f "$output"
+start_program
+wait_for CheckListBox1 7 2
+# <widget> <state> <text>: for the check boxes and ComboBox1 the state
+# (ticked, item index) is what counts, for the edits and the delimiter boxes
+# the text.
+want=("CheckListBox1[0]	1	1 январь.csv" "CheckListBox1[1]	1	2 февраль.csv"
+  "Edit1	-	итог.txt" "Edit2	*	;" "Edit3	-	1" "ComboBox2	*	,"
+  "CheckBox1	1	*" "CheckBox2	1	*" "CheckBox3	0	*" "CheckBox4	1	*" "CheckBox5	1	*"
+  "CheckBox6	1	*" "ComboBox1	0	*")
+for line in "${want[@]}"; do
+  IFS=$'\t' read -r name state text <<< "$line"
+  got_state=$(field "$name" 7)
+  got_text=$(field "$name" 8)
+  [ "$state" = "*" ] && got_state="*"
+  [ "$text" = "*" ] && got_text="*"
+  [ "$got_state	$got_text" = "$state	$text" ] ||
+    fail "$name restored as '$got_state' '$got_text', want '$state' '$text'"
+done
+walk_and_save
+check_files
+[ "$(wc -l < "$work/opened")" -eq 2 ] || fail "the second open request did not come"
+quit_program
+echo "PASS"

@@ -1,0 +1,107 @@
+// Loaded into the real program by the end-to-end test (LD_PRELOAD), never
+// linked into it: every 100 ms it writes where the named widgets stand on
+// the screen and what they show, so that the test can click them with real
+// input events and check what the window holds. Active only when
+// KLEITAB_E2E_PROBE names the file to write.
+//
+// One line per widget, fields separated by tabs:
+//   objectName  x  y  width  height  visible  state  text
+// x and y are screen coordinates of the widget's top left corner; state is
+// "1"/"0" for a check box, the current index for a combo box or notebook,
+// the item count for a list. Each list item follows its list as a line
+// "<list>[i]  -  -  -  -  -  checked  text". Tabs and line ends in texts are
+// written as spaces.
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QTabWidget>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+
+namespace {
+
+QString Flat(QString text) {
+  text.replace(QLatin1Char('\t'), QLatin1Char(' '));
+  text.replace(QLatin1Char('\n'), QLatin1Char(' '));
+  text.replace(QLatin1Char('\r'), QLatin1Char(' '));
+  return text;
+}
+
+QString Describe(const QWidget* widget) {
+  QString state = QStringLiteral("-");
+  QString text;
+  if (const auto* button = qobject_cast<const QAbstractButton*>(widget)) {
+    state = button->isCheckable() ? QString::number(button->isChecked() ? 1 : 0) : state;
+    text = button->text();
+  } else if (const auto* combo = qobject_cast<const QComboBox*>(widget)) {
+    state = QString::number(combo->currentIndex());
+    text = combo->currentText();
+  } else if (const auto* edit = qobject_cast<const QLineEdit*>(widget)) {
+    text = edit->text();
+  } else if (const auto* tabs = qobject_cast<const QTabWidget*>(widget)) {
+    state = QString::number(tabs->currentIndex());
+  } else if (const auto* list = qobject_cast<const QListWidget*>(widget)) {
+    state = QString::number(list->count());
+  } else if (const auto* box = qobject_cast<const QMessageBox*>(widget)) {
+    text = box->text();
+  } else if (widget->isWindow()) {
+    text = widget->windowTitle();
+  }
+  const QPoint at = widget->mapToGlobal(QPoint(0, 0));
+  QString line = QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t%7\t%8\n")
+                     .arg(widget->objectName())
+                     .arg(at.x())
+                     .arg(at.y())
+                     .arg(widget->width())
+                     .arg(widget->height())
+                     .arg(widget->isVisible() ? 1 : 0)
+                     .arg(state, Flat(text));
+  if (const auto* list = qobject_cast<const QListWidget*>(widget)) {
+    for (int i = 0; i < list->count(); ++i) {
+      const QListWidgetItem* item = list->item(i);
+      line += QStringLiteral("%1[%2]\t-\t-\t-\t-\t-\t%3\t%4\n")
+                  .arg(widget->objectName())
+                  .arg(i)
+                  .arg(item->checkState() == Qt::Checked ? 1 : 0)
+                  .arg(Flat(item->text()));
+    }
+  }
+  return line;
+}
+
+void WriteProbe(const QString& path) {
+  QString all;
+  for (const QWidget* widget : QApplication::allWidgets()) {
+    if (!widget->objectName().isEmpty() || qobject_cast<const QMessageBox*>(widget))
+      all += Describe(widget);
+  }
+  // Written beside and renamed, so that a reader never sees half a file.
+  QFile file(path + QStringLiteral(".new"));
+  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate))
+    return;
+  file.write(all.toUtf8());
+  file.close();
+  std::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(),
+              QFile::encodeName(path).constData());
+}
+
+void StartProbe() {
+  const QString path = qEnvironmentVariable("KLEITAB_E2E_PROBE");
+  if (path.isEmpty() || qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
+    return;
+  auto* timer = new QTimer(QCoreApplication::instance());
+  QObject::connect(timer, &QTimer::timeout, [path] { WriteProbe(path); });
+  timer->start(100);
+}
+
+} // namespace
+
+Q_COREAPP_STARTUP_FUNCTION(StartProbe)
