@@ -6,13 +6,16 @@
 #include <algorithm>
 #include <cstring>
 #include <deque>
+#include <sys/mman.h>
 #include <unordered_map>
 
 namespace merge {
 
 // A segment holds the cells of consecutive columns of one row, packed in the
 // arena without alignment:
-//   bytes 0..7   the row's next segment (or null); segments are sorted by
+//   bytes 0..7   the row's next segment; the row slot holds the row's last
+//                segment, whose next is the first (a ring), so that a row
+//                grows at its end in one step; segments are sorted by
 //                column and never overlap
 //   bytes 8..11  the first column
 //   bytes 12..15 how many columns the segment covers
@@ -25,7 +28,7 @@ struct Segment;
 namespace {
 
 constexpr std::size_t kHeader = 16;
-constexpr int kPageBits = 16;
+constexpr int kPageBits = 18; // 2 MiB of slots: one huge page
 constexpr std::int64_t kPageSize = std::int64_t{1} << kPageBits;
 
 enum TokenKind : unsigned { kText = 0, kShared = 1, kGap = 2 };
@@ -102,17 +105,21 @@ std::size_t TextTokenSize(std::size_t length) {
 }
 unsigned char* PutText(unsigned char* p, std::string_view text) {
   p = PutVarint(p, std::uint64_t{text.size()} << 2 | kText);
-  if (!text.empty())
-    std::memcpy(p, text.data(), text.size());
+  if (text.size() <= 16) { // most fields are short: no call for them
+    for (const char ch : text)
+      *p++ = static_cast<unsigned char>(ch);
+    return p;
+  }
+  std::memcpy(p, text.data(), text.size());
   return p + text.size();
 }
 
-Segment* Tail(Segment* head) {
-  if (!head)
-    return nullptr;
-  while (Segment* n = NextOf(head))
-    head = n;
-  return head;
+// A row's chain is given by its last segment.
+Segment* FirstOf(const Segment* last) {
+  return last ? NextOf(last) : nullptr;
+}
+Segment* AfterIn(const Segment* s, const Segment* last) {
+  return s == last ? nullptr : NextOf(s);
 }
 
 // One past the last byte of the segment.
@@ -136,11 +143,32 @@ const unsigned char* SegmentEnd(const Segment* s) {
   return p;
 }
 
-std::size_t ChainBytes(const Segment* s) {
+std::size_t ChainBytes(const Segment* last) {
   std::size_t n = 0;
-  for (; s; s = NextOf(s))
+  for (const Segment* s = FirstOf(last); s; s = AfterIn(s, last))
     n += static_cast<std::size_t>(SegmentEnd(s) - Bytes(s));
   return n;
+}
+
+constexpr std::size_t kPageBytes = sizeof(Segment*) * kPageSize;
+
+// A zeroed page of row slots, aligned to its size so that it can be one
+// huge page.
+Segment** MapPage() {
+  void* p =
+      ::mmap(nullptr, 2 * kPageBytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
+  if (p == MAP_FAILED)
+    throw std::bad_alloc();
+  const auto start = reinterpret_cast<std::uintptr_t>(p);
+  const std::uintptr_t aligned = (start + kPageBytes - 1) & ~(std::uintptr_t{kPageBytes} - 1);
+  if (aligned > start)
+    ::munmap(p, aligned - start);
+  if (aligned + kPageBytes < start + 2 * kPageBytes)
+    ::munmap(reinterpret_cast<void*>(aligned + kPageBytes), start + kPageBytes - aligned);
+#ifdef MADV_HUGEPAGE
+  ::madvise(reinterpret_cast<void*>(aligned), kPageBytes, MADV_HUGEPAGE);
+#endif
+  return reinterpret_cast<Segment**>(aligned);
 }
 
 [[noreturn]] void ThrowListIndex(std::int64_t index) {
@@ -168,7 +196,11 @@ ResultTable::~ResultTable() = default;
 
 // --- Row directory -----------------------------------------------------------
 
-Segment* ResultTable::RowHead(std::int32_t row) const {
+void ResultTable::PageDeleter::operator()(Segment** page) const {
+  ::munmap(page, kPageBytes);
+}
+
+Segment* ResultTable::RowChain(std::int32_t row) const {
   const auto page = static_cast<std::size_t>(row >> kPageBits);
   if (page >= pages_.size() || !pages_[page])
     return nullptr;
@@ -185,14 +217,14 @@ Segment** ResultTable::RowSlot(std::int32_t row, bool create) {
   if (!pages_[page]) {
     if (!create)
       return nullptr;
-    pages_[page] = std::make_unique<Segment*[]>(kPageSize);
+    pages_[page].reset(MapPage());
   }
   if (row >= stored_row_end_)
     stored_row_end_ = std::int64_t{row} + 1;
   return &pages_[page][row & (kPageSize - 1)];
 }
 
-void ResultTable::SetRowHead(std::int32_t row, Segment* head) {
+void ResultTable::SetRowChain(std::int32_t row, Segment* head) {
   if (Segment** slot = RowSlot(row, head != nullptr))
     *slot = head;
 }
@@ -203,9 +235,9 @@ std::string_view ResultTable::SharedText(SharedTextId id) const {
   return shared_->texts[id];
 }
 
-std::vector<ResultTable::DecodedCell> ResultTable::DecodeChain(const Segment* s) const {
+std::vector<ResultTable::DecodedCell> ResultTable::DecodeChain(const Segment* last) const {
   std::vector<DecodedCell> cells;
-  for (; s; s = NextOf(s)) {
+  for (const Segment* s = FirstOf(last); s; s = AfterIn(s, last)) {
     const unsigned char* p = Payload(s);
     std::int64_t col = BaseOf(s);
     const std::int64_t end = EndOf(s);
@@ -249,6 +281,7 @@ Segment* ResultTable::EncodeCells(const std::vector<DecodedCell>& cells) {
   }
   auto* seg = reinterpret_cast<Segment*>(arena_->Allocate(size));
   WriteHeader(seg, base, static_cast<std::uint32_t>(col - base));
+  SetNext(seg, seg);
   unsigned char* p = Bytes(seg) + kHeader;
   col = base;
   for (const DecodedCell& c : cells) {
@@ -263,10 +296,10 @@ Segment* ResultTable::EncodeCells(const std::vector<DecodedCell>& cells) {
 }
 
 void ResultTable::ReplaceRow(std::int32_t row, const std::vector<DecodedCell>& cells) {
-  Segment* old = RowHead(row);
+  Segment* old = RowChain(row);
   Segment* fresh = EncodeCells(cells); // may read from the old chain: free it after
   garbage_ += ChainBytes(old);
-  SetRowHead(row, fresh);
+  SetRowChain(row, fresh);
 }
 
 // --- Reading -----------------------------------------------------------------
@@ -280,6 +313,7 @@ std::string_view ResultTable::GetCell(std::int32_t col, std::int32_t row) const 
     ThrowListIndex(row);
   if (col < 0)
     return {};
+  const Segment* last = RowChain(row);
   const Segment* seg;
   const unsigned char* p = nullptr;
   std::int64_t at = 0;
@@ -288,9 +322,9 @@ std::string_view ResultTable::GetCell(std::int32_t col, std::int32_t row) const 
     p = cursor_.pos;
     at = cursor_.col;
   } else {
-    seg = RowHead(row);
+    seg = FirstOf(last);
   }
-  for (; seg; seg = NextOf(seg), p = nullptr) {
+  for (; seg; seg = AfterIn(seg, last), p = nullptr) {
     if (col < BaseOf(seg))
       return {};
     if (col >= EndOf(seg))
@@ -326,7 +360,8 @@ void ResultTable::VisitRow(std::int32_t row, std::int32_t first_col, std::int32_
                            void (*fn)(void*, std::int32_t, std::string_view), void* ctx) const {
   if (row < 0)
     ThrowListIndex(row);
-  for (const Segment* seg = RowHead(row); seg; seg = NextOf(seg)) {
+  const Segment* last = RowChain(row);
+  for (const Segment* seg = FirstOf(last); seg; seg = AfterIn(seg, last)) {
     std::int64_t col = BaseOf(seg);
     if (col >= end_col)
       return;
@@ -373,8 +408,7 @@ SharedTextId ResultTable::InternText(std::string_view text) {
 bool ResultTable::AppendCells(std::int32_t row, std::int32_t start_col,
                               const std::string_view* fields, std::size_t count,
                               const SharedTextId* trailing) {
-  Segment* head = RowHead(row);
-  Segment* last = Tail(head);
+  Segment* last = RowChain(row);
   if (last && start_col < EndOf(last))
     return false;
   std::size_t size = 0;
@@ -405,10 +439,13 @@ bool ResultTable::AppendCells(std::int32_t row, std::int32_t start_col,
   if (!p) {
     auto* seg = reinterpret_cast<Segment*>(arena_->Allocate(kHeader + size));
     WriteHeader(seg, start_col, covers);
-    if (last)
+    if (last) {
+      SetNext(seg, NextOf(last));
       SetNext(last, seg);
-    else
-      SetRowHead(row, seg);
+    } else {
+      SetNext(seg, seg);
+    }
+    SetRowChain(row, seg);
     tail_segment_ = seg;
     p = Bytes(seg) + kHeader;
   }
@@ -429,7 +466,7 @@ void ResultTable::SetCell(std::int32_t col, std::int32_t row, std::string_view t
     return;
   InvalidateCursor();
   if (text.empty() || !AppendCells(row, col, &text, 1, nullptr)) {
-    std::vector<DecodedCell> cells = DecodeChain(RowHead(row));
+    std::vector<DecodedCell> cells = DecodeChain(RowChain(row));
     auto it = std::lower_bound(cells.begin(), cells.end(), col,
                                [](const DecodedCell& c, std::int32_t v) { return c.col < v; });
     if (it != cells.end() && it->col == col) {
@@ -458,7 +495,7 @@ void ResultTable::PlaceCells(std::int32_t row, std::int32_t start_col,
   InvalidateCursor();
   if (!AppendCells(row, start_col, fields, count, trailing)) {
     const std::int64_t end = std::int64_t{start_col} + count + (trailing ? 1 : 0);
-    std::vector<DecodedCell> old = DecodeChain(RowHead(row));
+    std::vector<DecodedCell> old = DecodeChain(RowChain(row));
     std::vector<DecodedCell> cells;
     cells.reserve(old.size() + count + 1);
     auto it = old.begin();
@@ -517,7 +554,7 @@ void ResultTable::DropRow(std::int32_t row) {
   if (!head)
     return;
   garbage_ += ChainBytes(head);
-  if (Tail(head) == tail_segment_)
+  if (head == tail_segment_)
     tail_segment_ = nullptr;
   head = nullptr;
 }
@@ -540,7 +577,7 @@ void ResultTable::ClearAll() {
     DropRow(r);
   bool rows_left = false;
   for (std::int64_t r = old_rows; r < stored_row_end_ && !rows_left; ++r)
-    rows_left = RowHead(static_cast<std::int32_t>(r)) != nullptr;
+    rows_left = RowChain(static_cast<std::int32_t>(r)) != nullptr;
   if (rows_left) {
     MaybeCompact();
   } else {
@@ -567,15 +604,15 @@ void ResultTable::MoveRow(std::int32_t from, std::int32_t to) {
   if (from == to)
     return;
   InvalidateCursor();
-  Segment* moved = RowHead(from);
+  Segment* moved = RowChain(from);
   if (from < to) {
     for (std::int32_t i = from; i < to; ++i)
-      SetRowHead(i, RowHead(i + 1));
+      SetRowChain(i, RowChain(i + 1));
   } else {
     for (std::int32_t i = from; i > to; --i)
-      SetRowHead(i, RowHead(i - 1));
+      SetRowChain(i, RowChain(i - 1));
   }
-  SetRowHead(to, moved);
+  SetRowChain(to, moved);
   if (observer_ && bulk_depth_ == 0)
     observer_->RowMoved(from, to);
 }
@@ -592,10 +629,10 @@ void ResultTable::MoveColumn(std::int32_t from, std::int32_t to) {
   const std::int32_t hi = std::max(from, to);
   for (std::int64_t r = 0; r < stored_row_end_; ++r) {
     const auto row = static_cast<std::int32_t>(r);
-    Segment* head = RowHead(row);
-    if (!head || EndOf(Tail(head)) <= lo || BaseOf(head) > hi)
+    Segment* last = RowChain(row);
+    if (!last || EndOf(last) <= lo || BaseOf(FirstOf(last)) > hi)
       continue;
-    std::vector<DecodedCell> cells = DecodeChain(head);
+    std::vector<DecodedCell> cells = DecodeChain(last);
     bool touched = false;
     for (DecodedCell& c : cells) {
       if (c.col < lo || c.col > hi)
@@ -641,8 +678,8 @@ void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
     const bool removed = next_removed < rows.size() && rows[next_removed] == r;
     if (removed)
       ++next_removed;
-    Segment* head = RowHead(r);
-    Segment* last = Tail(head);
+    Segment* head = RowChain(r);
+    Segment* last = head;
     if (!last || EndOf(last) <= visible_end) {
       if (removed)
         dropped.push_back(head);
@@ -665,7 +702,7 @@ void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
     const auto idx = static_cast<std::size_t>(w - first);
     Part* part = idx < kept.size() ? &kept[idx] : nullptr;
     if (!has_outside[idx] && (!part || !part->split)) {
-      SetRowHead(w, part ? part->whole : nullptr);
+      SetRowChain(w, part ? part->whole : nullptr);
       continue;
     }
     std::vector<DecodedCell> cells;
@@ -678,7 +715,7 @@ void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
       }
     }
     cells.insert(cells.end(), outside[idx].begin(), outside[idx].end());
-    SetRowHead(w, EncodeCells(cells));
+    SetRowChain(w, EncodeCells(cells));
   }
   for (Segment* s : dropped)
     garbage_ += ChainBytes(s);
@@ -698,8 +735,8 @@ void ResultTable::MaybeCompact() {
   tail_segment_ = nullptr;
   for (std::int64_t r = 0; r < stored_row_end_; ++r) {
     const auto row = static_cast<std::int32_t>(r);
-    if (Segment* head = RowHead(row))
-      SetRowHead(row, EncodeCells(DecodeChain(head)));
+    if (Segment* head = RowChain(row))
+      SetRowChain(row, EncodeCells(DecodeChain(head)));
   }
   garbage_ = 0;
   InvalidateCursor();
@@ -709,7 +746,7 @@ std::size_t ResultTable::MemoryUsed() const {
   std::size_t bytes = arena_->Used();
   for (const auto& page : pages_)
     if (page)
-      bytes += sizeof(Segment*) * kPageSize;
+      bytes += kPageBytes;
   for (const std::string& s : shared_->texts)
     bytes += s.capacity() + sizeof s;
   return bytes;

@@ -104,9 +104,10 @@ private:
   struct DecodedCell;
   struct SharedIndex;
 
-  Segment* RowHead(std::int32_t row) const;
+  // A row's slot holds the last segment of its chain, or null.
+  Segment* RowChain(std::int32_t row) const;
   Segment** RowSlot(std::int32_t row, bool create);
-  void SetRowHead(std::int32_t row, Segment* head);
+  void SetRowChain(std::int32_t row, Segment* last);
   std::vector<DecodedCell> DecodeChain(const Segment* head) const;
   Segment* EncodeCells(const std::vector<DecodedCell>& cells);
   void ReplaceRow(std::int32_t row, const std::vector<DecodedCell>& cells);
@@ -127,8 +128,12 @@ private:
   std::int32_t fixed_cols_ = 1;
   std::int32_t fixed_rows_ = 1;
 
-  // Row directory: pages of row slots, allocated on first write.
-  std::vector<std::unique_ptr<Segment*[]>> pages_;
+  // Row directory: pages of row slots, allocated on first write, from
+  // memory advised for huge pages.
+  struct PageDeleter {
+    void operator()(Segment** page) const;
+  };
+  std::vector<std::unique_ptr<Segment*[], PageDeleter>> pages_;
   std::int64_t stored_row_end_ = 0; // one past the highest row ever given a slot
   std::unique_ptr<CellArena> arena_;
   std::size_t garbage_ = 0;
