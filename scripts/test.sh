@@ -11,11 +11,13 @@ fuzz_seconds=${KLEITAB_FUZZ_SECONDS:-20}
 
 bash scripts/install_packages.sh
 
-echo "== sanitized build (build-test/)"
+phase() { echo "== $* (at ${SECONDS} s)"; }
+
+phase "sanitized build (build-test/)"
 cmake -S . -B build-test -G Ninja -DKLEITAB_SANITIZE=ON -DKLEITAB_BUILD_BENCH=OFF
 cmake --build build-test -j "$jobs"
 
-echo "== tests under AddressSanitizer and UndefinedBehaviorSanitizer"
+phase "tests under AddressSanitizer and UndefinedBehaviorSanitizer"
 failed=()
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1:strict_init_order=1:detect_stack_use_after_return=1
@@ -24,8 +26,8 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 ctest --test-dir build-test --output-on-failure -j "$jobs" || failed+=("ctest")
 unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
 
-echo "== fuzz targets (build-fuzz/), ${fuzz_seconds} s each"
-cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++
+phase "fuzz targets (build-fuzz/), ${fuzz_seconds} s each"
+cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
 cmake --build build-fuzz -j "$jobs"
 for corpus in fuzz/corpus/*/; do
   target=$(basename "$corpus")
@@ -42,6 +44,7 @@ for corpus in fuzz/corpus/*/; do
   fi
 done
 
+phase "done"
 if [ ${#failed[@]} -gt 0 ]; then
   echo "FAILED: ${failed[*]}" >&2
   exit 1
