@@ -115,6 +115,39 @@ unsigned char* PutText(unsigned char* p, std::string_view text) {
 }
 
 // A row's chain is given by its last segment.
+// Fields that lie one after another in one line, one separator byte apart,
+// each short enough for a one-byte length (the usual collected line), are
+// encoded by copying the line once and writing each field's length over the
+// separator before it.
+constexpr std::size_t kOneByteLength = 32;
+
+bool PackableLine(const std::string_view* fields, std::size_t count) {
+  if (count == 0)
+    return false;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (fields[i].size() >= kOneByteLength)
+      return false;
+    if (i > 0 && fields[i].data() != fields[i - 1].data() + fields[i - 1].size() + 1)
+      return false;
+  }
+  return true;
+}
+
+std::size_t PackedSpan(const std::string_view* fields, std::size_t count) {
+  return static_cast<std::size_t>(fields[count - 1].data() + fields[count - 1].size() -
+                                  fields[0].data());
+}
+
+unsigned char* PutPackedLine(unsigned char* p, const std::string_view* fields, std::size_t count) {
+  const char* first = fields[0].data();
+  const std::size_t span = PackedSpan(fields, count);
+  std::memcpy(p + 1, first, span);
+  p[0] = static_cast<unsigned char>(fields[0].size() << 2 | kText);
+  for (std::size_t i = 1; i < count; ++i)
+    p[fields[i].data() - first] = static_cast<unsigned char>(fields[i].size() << 2 | kText);
+  return p + 1 + span;
+}
+
 Segment* FirstOf(const Segment* last) {
   return last ? NextOf(last) : nullptr;
 }
@@ -411,9 +444,14 @@ bool ResultTable::AppendCells(std::int32_t row, std::int32_t start_col,
   Segment* last = RowChain(row);
   if (last && start_col < EndOf(last))
     return false;
+  const bool packed = PackableLine(fields, count);
   std::size_t size = 0;
-  for (std::size_t i = 0; i < count; ++i)
-    size += TextTokenSize(fields[i].size());
+  if (packed) {
+    size = PackedSpan(fields, count) + 1;
+  } else {
+    for (std::size_t i = 0; i < count; ++i)
+      size += TextTokenSize(fields[i].size());
+  }
   if (trailing)
     size += VarintSize(std::uint64_t{*trailing} << 2 | kShared);
   const auto covers = static_cast<std::uint32_t>(count + (trailing ? 1 : 0));
@@ -449,8 +487,12 @@ bool ResultTable::AppendCells(std::int32_t row, std::int32_t start_col,
     tail_segment_ = seg;
     p = Bytes(seg) + kHeader;
   }
-  for (std::size_t i = 0; i < count; ++i)
-    p = PutText(p, fields[i]);
+  if (packed) {
+    p = PutPackedLine(p, fields, count);
+  } else {
+    for (std::size_t i = 0; i < count; ++i)
+      p = PutText(p, fields[i]);
+  }
   if (trailing)
     p = PutVarint(p, std::uint64_t{*trailing} << 2 | kShared);
   tail_end_ = p;

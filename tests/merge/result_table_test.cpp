@@ -226,6 +226,33 @@ TEST(ResultTable, PlaceCellsActsLikeSetCellForEachField) {
   EXPECT_EQ(t.GetCell(5, 0), "old5");
 }
 
+// Fields cut from one line (as the reader hands them over) take the
+// one-copy path; a field too long for a one-byte length does not.
+TEST(ResultTable, FieldsOfOneLineArePlacedWhole) {
+  for (const std::size_t long_size : {31u, 32u, 200u}) {
+    const std::string line = "ab;;c;" + std::string(long_size, 'x') + ";\xC0";
+    std::vector<std::string_view> fields;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i <= line.size(); ++i)
+      if (i == line.size() || line[i] == ';') {
+        fields.emplace_back(line.data() + start, i - start);
+        start = i + 1;
+      }
+    ResultTable t;
+    const auto tag = t.InternText("f");
+    t.PlaceCells(3, 2, fields.data(), fields.size(), &tag);
+    t.PlaceCells(3, 9, fields.data(), 2, nullptr); // grows the same row
+    EXPECT_EQ(t.GetCell(2, 3), "ab");
+    EXPECT_EQ(t.GetCell(3, 3), "");
+    EXPECT_EQ(t.GetCell(4, 3), "c");
+    EXPECT_EQ(t.GetCell(5, 3), std::string(long_size, 'x'));
+    EXPECT_EQ(t.GetCell(6, 3), "\xC0");
+    EXPECT_EQ(t.GetCell(7, 3), "f");
+    EXPECT_EQ(t.GetCell(9, 3), "ab");
+    EXPECT_EQ(t.GetCell(10, 3), "");
+  }
+}
+
 TEST(ResultTable, ForEachCellInRowVisitsNonEmptyCellsInOrder) {
   ResultTable t;
   t.SetCell(4, 2, "d");
