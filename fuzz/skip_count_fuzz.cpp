@@ -46,9 +46,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   if (size < 2)
     return 0;
+  // Digits may start at the edges of the 32-bit range, which random bytes
+  // would hardly ever reach.
+  static const char* const kEdges[] = {"",           "214748364",  "214748365", "2147483647",
+                                       "2147483648", "4294967295", "999999999", "0000000000"};
   const int spaces = data[0] % 4;
+  const char* edge = kEdges[(data[0] / 4) % (sizeof kEdges / sizeof kEdges[0])];
   const int sign = data[1] % 3 == 0 ? 0 : data[1] % 3 == 1 ? 1 : -1;
-  std::string digits;
+  std::string digits = edge;
   for (std::size_t i = 2; i < size; ++i)
     digits.push_back(static_cast<char>('0' + data[i] % 10));
   std::string text(static_cast<std::size_t>(spaces), ' ');
