@@ -26,6 +26,15 @@ namespace app {
 
 namespace {
 
+// An editable combo box shows the value; when it is one of its items, that
+// item becomes the selected one too.
+void SetComboText(QComboBox* combo, const QString& text) {
+  const int item = combo->findText(text, Qt::MatchExactly);
+  if (item >= 0)
+    combo->setCurrentIndex(item);
+  combo->setEditText(text);
+}
+
 // Widget texts are Unicode; cells and init.ini hold Windows-1251 bytes.
 std::string ToCodePage(const QString& text) {
   return platform::Utf16ToCp1251(text.toStdU16String());
@@ -109,7 +118,7 @@ void TForm1::LoadSettings() {
     directory_error = std::current_exception();
   }
   Edit1->setText(FromCodePage(values.edit1));
-  Edit2->setCurrentText(FromCodePage(values.edit2));
+  SetComboText(Edit2, FromCodePage(values.edit2));
   Edit3->setText(FromCodePage(values.edit3));
   QCheckBox* boxes[] = {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6};
   const bool ticks[] = {values.check_box1, values.check_box2, values.check_box3,
@@ -120,7 +129,7 @@ void TForm1::LoadSettings() {
   // selected, which collects stacked.
   ComboBox1->setCurrentIndex(
       ComboBox1->findText(FromCodePage(values.combo_box1), Qt::MatchExactly));
-  ComboBox2->setCurrentText(FromCodePage(values.combo_box2));
+  SetComboText(ComboBox2, FromCodePage(values.combo_box2));
   if (directory_error)
     std::rethrow_exception(directory_error);
 }

@@ -163,11 +163,13 @@ void SaveTest::SettingsComeBackAtTheNextStart() {
   app::TForm1& again = scratch.Form();
   QCOMPARE(again.Edit1->text(), QStringLiteral("итог.csv"));
   QCOMPARE(again.Edit2->currentText(), QStringLiteral("="));
+  QCOMPARE(again.Edit2->currentIndex(), 1); // no item says "=": the selection stays
   QCOMPARE(again.Edit3->text(), QStringLiteral(" 7 строк"));
   QVERIFY(!again.CheckBox1->isChecked());
   QVERIFY(again.CheckBox6->isChecked());
   QCOMPARE(again.ComboBox1->currentIndex(), 0);
   QCOMPARE(again.ComboBox2->currentText(), QStringLiteral("        (Tab)"));
+  QCOMPARE(again.ComboBox2->currentIndex(), 3);
   QCOMPARE(QDir::currentPath(), scratch.Path("src"));
   // The relative output name was written into the directory shown then.
   QCOMPARE(again.FilePage1->CheckListBox1()->count(), 2);
