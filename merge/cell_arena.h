@@ -1,12 +1,14 @@
 #pragma once
 // A bump allocator of byte runs that never move: large blocks taken from the
-// system at once, advised for huge pages (the first touch of fresh memory is
-// the main cost of filling a large table), handed out without alignment and
+// system at once, advised for huge pages, handed out without alignment and
 // given back only all together.
+//
+// The first touch of fresh memory is the main cost of filling a large table,
+// so once a table has grown past its first blocks, the next block is mapped
+// and touched on a helper thread while the current one fills.
 
 #include <cstddef>
-#include <new>
-#include <sys/mman.h>
+#include <future>
 #include <vector>
 
 namespace merge {
@@ -24,9 +26,9 @@ public:
     if (size > left_) {
       if (size > kBlockSize / 4) { // a huge run gets a block of its own
         used_ += size;
-        return MapBlock(size);
+        return Keep(MapBlock(size), size);
       }
-      next_ = MapBlock(kBlockSize);
+      next_ = NextBlock();
       left_ = kBlockSize;
     }
     unsigned char* p = next_;
@@ -52,15 +54,7 @@ public:
   // Bytes of the blocks taken from the system.
   std::size_t Reserved() const { return reserved_; }
 
-  void Release() {
-    for (const Block& b : blocks_)
-      ::munmap(b.data, b.size);
-    blocks_.clear();
-    next_ = nullptr;
-    left_ = 0;
-    used_ = 0;
-    reserved_ = 0;
-  }
+  void Release();
 
 private:
   struct Block {
@@ -68,20 +62,13 @@ private:
     std::size_t size;
   };
 
-  unsigned char* MapBlock(std::size_t size) {
-    size = (size + 4095) & ~std::size_t{4095};
-    void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-    if (p == MAP_FAILED)
-      throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-    ::madvise(p, size, MADV_HUGEPAGE);
-#endif
-    blocks_.push_back({static_cast<unsigned char*>(p), size});
-    reserved_ += size;
-    return static_cast<unsigned char*>(p);
-  }
+  static unsigned char* MapBlock(std::size_t size);
+  static unsigned char* MapTouchedBlock(std::size_t size);
+  unsigned char* Keep(unsigned char* block, std::size_t size);
+  unsigned char* NextBlock();
 
   std::vector<Block> blocks_;
+  std::future<unsigned char*> spare_; // the next block, being prepared
   unsigned char* next_ = nullptr;
   std::size_t left_ = 0;
   std::size_t used_ = 0;
