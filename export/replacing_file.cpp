@@ -1,5 +1,6 @@
 #include "export/replacing_file.h"
 
+#include "platform/directory.h"
 #include "platform/file.h"
 
 #include <cerrno>
@@ -17,15 +18,6 @@ constexpr mode_t kAnyWrite = S_IWUSR | S_IWGRP | S_IWOTH;
 
 [[noreturn]] void Fail(ReplaceFailure::Stage stage, int error) {
   throw ReplaceFailure{stage, error};
-}
-
-std::string DirectoryOf(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos)
-    return ".";
-  if (slash == 0)
-    return "/";
-  return path.substr(0, slash);
 }
 
 std::string BareName(const std::string& path) {
@@ -95,7 +87,7 @@ ReplacingFile::ReplacingFile(const std::string& path) : target_(ResolveLink(path
     Fail(ReplaceFailure::kCreate, errno);
   }
 
-  const std::string directory = DirectoryOf(target_);
+  const std::string directory = platform::DirectoryOf(target_);
   struct stat dir_st {};
   if (::stat(directory.c_str(), &dir_st) == 0 && S_ISDIR(dir_st.st_mode) &&
       (dir_st.st_mode & kAnyWrite) == 0) {
@@ -169,7 +161,8 @@ void ReplacingFile::Commit() {
     Fail(ReplaceFailure::kWrite, errno);
   temp_path_.clear();
   // Makes the rename itself durable; a failure here changes nothing visible.
-  const int dir_fd = ::open(DirectoryOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dir_fd =
+      ::open(platform::DirectoryOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir_fd >= 0) {
     ::fsync(dir_fd);
     ::close(dir_fd);

@@ -3,7 +3,6 @@
 #include "merge/file_name_tag.h"
 #include "merge/load_file.h"
 #include "merge/read_source_file.h"
-#include "platform/codepage.h"
 
 #include <algorithm>
 #include <optional>
@@ -99,10 +98,13 @@ void StackedDriver(ResultTable& table, CandidateList& candidates, const CollectO
   }
 }
 
-// The file-name cell: the tag of the path as the file system spells it
-// (UTF-8), turned into the code page the cells are kept in.
-std::string FileNameCell(const std::string& path, bool name_only) {
-  return FileNameTag(platform::FileNameToCp1251(path), name_only);
+// The text that closes every row of the file, stored once for all of them;
+// none when the name is not added.
+std::optional<SharedTextId> FileNameCell(ResultTable& table, const std::string& path,
+                                         const CollectOptions& options) {
+  if (!options.add_file_name)
+    return std::nullopt;
+  return table.InternText(FileNameTag(path, options.name_only));
 }
 
 } // namespace
@@ -112,9 +114,7 @@ void LoadFileVertical(ResultTable& table, const std::string& path, std::int32_t 
                       ReadProgress* progress) {
   if (!IsSourceFileAvailable(path))
     return;
-  std::optional<SharedTextId> tag;
-  if (options.add_file_name)
-    tag = table.InternText(FileNameCell(path, options.name_only));
+  const std::optional<SharedTextId> tag = FileNameCell(table, path, options);
   const SharedTextId* trailing = tag ? &*tag : nullptr;
 
   GrowingExtents extents(table);
@@ -138,9 +138,7 @@ void LoadFileHorizontal(ResultTable& table, const std::string& path, std::int32_
                         const CollectOptions& options, ReadProgress* progress) {
   if (!IsSourceFileAvailable(path))
     return;
-  std::optional<SharedTextId> tag;
-  if (options.add_file_name)
-    tag = table.InternText(FileNameCell(path, options.name_only));
+  const std::optional<SharedTextId> tag = FileNameCell(table, path, options);
   const SharedTextId* trailing = tag ? &*tag : nullptr;
 
   GrowingExtents extents(table);

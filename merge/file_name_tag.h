@@ -11,7 +11,7 @@ namespace merge {
 // "/" cut before the first place where its extension (from the last "." on)
 // occurs: "a.b.csv" gives "a.b", "x.csv.csv" gives "x", ".csv" gives "".
 // The result is a cell text: a file name in UTF-8 is converted to
-// Windows-1251; a name that is not valid UTF-8 keeps its bytes.
+// Windows-1251; bytes that do not form UTF-8 are kept as they are.
 std::string FileNameTag(std::string_view path, bool name_only);
 
 } // namespace merge

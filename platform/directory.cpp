@@ -105,6 +105,15 @@ std::string JoinPath(const std::string& dir, const std::string& name) {
   return dir + "/" + name;
 }
 
+std::string DirectoryOf(const std::string& path) {
+  const auto slash = path.find_last_of('/');
+  if (slash == std::string::npos)
+    return ".";
+  if (slash == 0)
+    return "/";
+  return path.substr(0, slash);
+}
+
 void SortNamesForDisplay(std::vector<std::string>& names) {
   // The user's locale; the bare C locale knows no letter case or numbers in
   // collation, so it stands aside for the common root order.

@@ -27,6 +27,8 @@ void SortNamesForDisplay(std::vector<std::string>& names);
 
 // "dir/name", with no second "/" after the root.
 std::string JoinPath(const std::string& dir, const std::string& name);
+// The directory part of a path: "." for a bare name, "/" at the root.
+std::string DirectoryOf(const std::string& path);
 
 // A mounted, ready volume: its root path and its name (label or device).
 struct Volume {

@@ -1,5 +1,7 @@
 #include "platform/errors.h"
 
+#include "platform/directory.h"
+
 #include <cerrno>
 #include <sys/stat.h>
 
@@ -30,15 +32,6 @@ FileError::FileError(int number) : Error(FileErrorMessage(number)), number_(numb
 
 namespace {
 
-std::string ParentDirectory(const std::string& path) {
-  const auto slash = path.find_last_of('/');
-  if (slash == std::string::npos)
-    return ".";
-  if (slash == 0)
-    return "/";
-  return path.substr(0, slash);
-}
-
 bool IsDirectory(const std::string& path) {
   struct stat st {};
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
@@ -49,7 +42,7 @@ bool IsDirectory(const std::string& path) {
 int FileErrorNumberFromErrno(int err, const std::string& path) {
   switch (err) {
   case ENOENT:
-    return IsDirectory(ParentDirectory(path)) ? kFileNotFound : kPathNotFound;
+    return IsDirectory(DirectoryOf(path)) ? kFileNotFound : kPathNotFound;
   case ENOTDIR:
   case ENAMETOOLONG:
   case ELOOP: // a link loop leads nowhere
