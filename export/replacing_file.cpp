@@ -5,6 +5,7 @@
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -106,6 +107,15 @@ ReplacingFile::ReplacingFile(const std::string& path) : target_(ResolveLink(path
     Discard();
     Fail(ReplaceFailure::kCreate, error);
   }
+  const int flags = ::fcntl(temp_fd_, F_GETFL);
+  direct_ = flags >= 0 && ::fcntl(temp_fd_, F_SETFL, flags | O_DIRECT) == 0;
+}
+
+void ReplacingFile::StopDirect() {
+  const int flags = ::fcntl(temp_fd_, F_GETFL);
+  if (flags >= 0)
+    ::fcntl(temp_fd_, F_SETFL, flags & ~O_DIRECT);
+  direct_ = false;
 }
 
 ReplacingFile::~ReplacingFile() {
@@ -130,10 +140,17 @@ void ReplacingFile::Discard() {
 void ReplacingFile::Write(const char* data, std::size_t size) {
   const off_t start = written_;
   while (size > 0) {
+    if (direct_ && (reinterpret_cast<std::uintptr_t>(data) % kDirectAlignment != 0 ||
+                    size % kDirectAlignment != 0))
+      StopDirect();
     const ssize_t n = ::write(temp_fd_, data, size);
     if (n < 0) {
       if (errno == EINTR)
         continue;
+      if (errno == EINVAL && direct_) { // the file system will not write past its cache
+        StopDirect();
+        continue;
+      }
       Fail(ReplaceFailure::kWrite, errno);
     }
     if (n == 0)
@@ -142,9 +159,10 @@ void ReplacingFile::Write(const char* data, std::size_t size) {
     size -= static_cast<std::size_t>(n);
     written_ += n;
   }
-  // Starts putting the new bytes on disk now, so that the flush before the
+  // Starts putting cached bytes on disk now, so that the flush before the
   // rename has little left to wait for.
-  ::sync_file_range(temp_fd_, start, written_ - start, SYNC_FILE_RANGE_WRITE);
+  if (!direct_)
+    ::sync_file_range(temp_fd_, start, written_ - start, SYNC_FILE_RANGE_WRITE);
 }
 
 void ReplacingFile::Commit() {

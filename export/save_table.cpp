@@ -7,6 +7,7 @@
 #include "platform/errors.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <future>
 #include <memory>
@@ -23,8 +24,8 @@ constexpr std::size_t kBufferSize = std::size_t{4} << 20;
 class OutputBuffer {
 public:
   OutputBuffer(ReplacingFile& file, merge::Progress* progress)
-      : file_(file), progress_(progress), filling_(new char[kBufferSize]),
-        writing_(new char[kBufferSize]), pos_(filling_.get()), end_(pos_ + kBufferSize) {}
+      : file_(file), progress_(progress), filling_(AlignedBuffer()), writing_(AlignedBuffer()),
+        pos_(filling_.get()), end_(pos_ + kBufferSize) {}
 
   ~OutputBuffer() {
     if (pending_.valid())
@@ -72,14 +73,43 @@ public:
   }
 
   // Hands the filled buffer to the writer and goes on with the other one.
-  void Flush() {
+  void Flush() { HandOver(false); }
+
+  // Writes what is left and waits until all of it is in the file.
+  void Finish() {
+    HandOver(true);
+    WaitForWrite();
+  }
+
+private:
+  struct FreeDeleter {
+    void operator()(char* p) const { std::free(p); }
+  };
+  using Buffer = std::unique_ptr<char[], FreeDeleter>;
+
+  static Buffer AlignedBuffer() {
+    void* p = std::aligned_alloc(ReplacingFile::kDirectAlignment, kBufferSize);
+    if (p == nullptr)
+      throw std::bad_alloc();
+    return Buffer(static_cast<char*>(p));
+  }
+
+  // The writer gets whole blocks (so that they can go past the page cache);
+  // the bytes of a last, partial block move to the front of the next buffer,
+  // except at the end, where everything goes.
+  void HandOver(bool last) {
     WaitForWrite();
     std::swap(filling_, writing_);
-    const std::size_t size = static_cast<std::size_t>(pos_ - writing_.get());
-    pending_ = std::async(std::launch::async, [this, size] { file_.Write(writing_.get(), size); });
-    handed_ += static_cast<std::int64_t>(size);
-    pos_ = filling_.get();
-    end_ = pos_ + kBufferSize;
+    const auto size = static_cast<std::size_t>(pos_ - writing_.get());
+    const std::size_t whole = last ? size : size - size % ReplacingFile::kDirectAlignment;
+    const std::size_t carried = size - whole;
+    std::memcpy(filling_.get(), writing_.get() + whole, carried);
+    if (whole > 0)
+      pending_ =
+          std::async(std::launch::async, [this, whole] { file_.Write(writing_.get(), whole); });
+    handed_ += static_cast<std::int64_t>(whole);
+    pos_ = filling_.get() + carried;
+    end_ = filling_.get() + kBufferSize;
     if (progress_ != nullptr) {
       progress_->BytesDone(handed_);
       if (progress_->CancelRequested())
@@ -87,13 +117,6 @@ public:
     }
   }
 
-  // Writes what is left and waits until all of it is in the file.
-  void Finish() {
-    Flush();
-    WaitForWrite();
-  }
-
-private:
   void WaitForWrite() {
     if (pending_.valid())
       pending_.get(); // rethrows the writer's failure
@@ -101,8 +124,8 @@ private:
 
   ReplacingFile& file_;
   merge::Progress* progress_;
-  std::unique_ptr<char[]> filling_;
-  std::unique_ptr<char[]> writing_;
+  Buffer filling_;
+  Buffer writing_;
   char* pos_;
   char* end_;
   std::future<void> pending_;
