@@ -426,6 +426,83 @@ void ResultTable::VisitRow(std::int32_t row, std::int32_t first_col, std::int32_
   }
 }
 
+std::size_t ResultTable::JoinRow(std::int32_t row, std::int32_t col_count, char delimiter,
+                                 char* out, std::size_t room) const {
+  if (row < 0)
+    ThrowListIndex(row);
+  char* p = out;
+  char* const end = out + room;
+  std::int64_t col = 0;
+  const Segment* last = RowChain(row);
+  for (const Segment* seg = FirstOf(last); seg && col < col_count; seg = AfterIn(seg, last)) {
+    const std::int64_t base = BaseOf(seg);
+    if (base >= col_count)
+      break;
+    if (base - col > end - p)
+      return kNoRoom;
+    std::memset(p, delimiter, static_cast<std::size_t>(base - col));
+    p += base - col;
+    col = base;
+    const std::int64_t seg_end = std::min<std::int64_t>(EndOf(seg), col_count);
+    const unsigned char* q = Payload(seg);
+    while (col < seg_end) {
+      if (*q < 0x80 && (*q & 3) == kText) {
+        // A run of short texts, each behind its one-byte length, is the
+        // saved line shifted by one byte: copy it whole, then put the
+        // delimiter where each following length stood.
+        const unsigned char* r = q;
+        std::int64_t run_end = col;
+        while (run_end < seg_end && *r < 0x80 && (*r & 3) == kText) {
+          r += 1 + (*r >> 2);
+          ++run_end;
+        }
+        const auto bytes = static_cast<std::size_t>(r - q);
+        if (static_cast<std::ptrdiff_t>(bytes) > end - p)
+          return kNoRoom;
+        std::memcpy(p, q + 1, bytes - 1);
+        for (const unsigned char* t = q + 1 + (*q >> 2); t < r; t += 1 + (*t >> 2))
+          p[t - q - 1] = delimiter;
+        p[bytes - 1] = delimiter;
+        p += bytes;
+        q = r;
+        col = run_end;
+        continue;
+      }
+      std::uint64_t v;
+      q = GetVarint(q, v);
+      const std::uint64_t n = v >> 2;
+      if ((v & 3) == kGap) {
+        const std::int64_t empty =
+            std::min<std::int64_t>(static_cast<std::int64_t>(n), seg_end - col);
+        if (empty > end - p)
+          return kNoRoom;
+        std::memset(p, delimiter, static_cast<std::size_t>(empty));
+        p += empty;
+        col += empty;
+        continue;
+      }
+      const std::string_view text = (v & 3) == kText
+                                        ? std::string_view(reinterpret_cast<const char*>(q), n)
+                                        : SharedText(static_cast<SharedTextId>(n));
+      if ((v & 3) == kText)
+        q += n;
+      if (static_cast<std::ptrdiff_t>(text.size()) >= end - p)
+        return kNoRoom;
+      std::memcpy(p, text.data(), text.size());
+      p += text.size();
+      *p++ = delimiter;
+      ++col;
+    }
+  }
+  if (col_count - col > end - p)
+    return kNoRoom;
+  if (col < col_count) {
+    std::memset(p, delimiter, static_cast<std::size_t>(col_count - col));
+    p += col_count - col;
+  }
+  return static_cast<std::size_t>(p - out);
+}
+
 // --- Writing -----------------------------------------------------------------
 
 SharedTextId ResultTable::InternText(std::string_view text) {

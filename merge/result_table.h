@@ -89,6 +89,15 @@ public:
   // once it passes this many bytes and half the store; 64 MiB by default.
   void SetCompactionThreshold(std::size_t bytes) { compact_above_ = bytes; }
 
+  // Writes the cells of columns 0..col_count-1 of `row` into `out`, each
+  // followed by `delimiter` (an empty cell gives the delimiter alone): the
+  // plain form of a saved line, without its line end. Returns the bytes
+  // written, or kNoRoom when they would not fit in `room` bytes (whatever was
+  // written then is to be ignored).
+  static constexpr std::size_t kNoRoom = static_cast<std::size_t>(-1);
+  std::size_t JoinRow(std::int32_t row, std::int32_t col_count, char delimiter, char* out,
+                      std::size_t room) const;
+
   // Bytes held by the store (arena blocks, row directory, interned texts).
   std::size_t MemoryUsed() const;
 
