@@ -16,9 +16,8 @@ CellEncoder::CellEncoder(char delimiter, bool escape, bool utf8) : plain_(!escap
       code = EscapeCell(code, delimiter);
     if (utf8)
       code = platform::Cp1251ToUtf8(code);
-    Code& entry = codes_[value];
-    std::memcpy(entry.bytes, code.data(), code.size());
-    entry.length = static_cast<std::uint8_t>(code.size());
+    std::memcpy(&words_[value], code.data(), code.size());
+    lengths_[value] = static_cast<std::uint8_t>(code.size());
   }
 }
 

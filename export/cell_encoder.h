@@ -28,9 +28,9 @@ public:
       return out + cell.size();
     }
     for (const char ch : cell) {
-      const Code& code = codes_[static_cast<unsigned char>(ch)];
-      std::memcpy(out, code.bytes, kMaxBytesPerByte);
-      out += code.length;
+      const auto byte = static_cast<unsigned char>(ch);
+      std::memcpy(out, &words_[byte], kMaxBytesPerByte);
+      out += lengths_[byte];
     }
     return out;
   }
@@ -40,11 +40,10 @@ public:
   }
 
 private:
-  struct Code {
-    char bytes[kMaxBytesPerByte];
-    std::uint8_t length;
-  };
-  std::array<Code, 256> codes_{};
+  // Each byte's code as one word, its bytes in memory order, and its length
+  // apart: one aligned load and one store a byte.
+  std::array<std::uint32_t, 256> words_{};
+  std::array<std::uint8_t, 256> lengths_{};
   bool plain_;
 };
 
