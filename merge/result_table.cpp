@@ -641,26 +641,32 @@ void ResultTable::PlaceCells(std::int32_t row, std::int32_t start_col,
 
 // --- Extents -------------------------------------------------------------------
 
-void ResultTable::SetColCount(std::int32_t value) {
-  if (value == col_count_)
-    return;
-  const std::int32_t old_cols = col_count_;
+namespace {
+
+// One extent and its fixed count: at least 1, and a fixed count that no
+// longer fits is lowered for good. False when nothing changes.
+bool SetExtent(std::int32_t& count, std::int32_t& fixed, std::int32_t value) {
+  if (value == count)
+    return false;
   value = std::max(value, 1);
-  if (value <= fixed_cols_)
-    fixed_cols_ = value - 1;
-  col_count_ = value;
-  NotifyExtents(old_cols, row_count_);
+  if (value <= fixed)
+    fixed = value - 1;
+  count = value;
+  return true;
+}
+
+} // namespace
+
+void ResultTable::SetColCount(std::int32_t value) {
+  const std::int32_t old_cols = col_count_;
+  if (SetExtent(col_count_, fixed_cols_, value))
+    NotifyExtents(old_cols, row_count_);
 }
 
 void ResultTable::SetRowCount(std::int32_t value) {
-  if (value == row_count_)
-    return;
   const std::int32_t old_rows = row_count_;
-  value = std::max(value, 1);
-  if (value <= fixed_rows_)
-    fixed_rows_ = value - 1;
-  row_count_ = value;
-  NotifyExtents(col_count_, old_rows);
+  if (SetExtent(row_count_, fixed_rows_, value))
+    NotifyExtents(col_count_, old_rows);
 }
 
 // --- Clearing --------------------------------------------------------------------
