@@ -3,7 +3,7 @@
 // any error in one message box and lets the window go on. The box itself is
 // a replaceable seam so that tests can read the text instead.
 
-#include "merge/progress.h"
+#include "platform/progress.h"
 
 #include <QString>
 
@@ -34,7 +34,7 @@ void ShowErrorBox(const std::string& message);
 template <typename Handler> void Guard(Handler&& handler) {
   try {
     handler();
-  } catch (const merge::Cancelled&) {
+  } catch (const platform::Cancelled&) {
   } catch (const std::exception& error) {
     ShowErrorBox(error.what());
   }

@@ -1,10 +1,10 @@
 #include "app/unit1.h"
 
-#include "app/collect_progress.h"
 #include "app/error_box.h"
 #include "app/file_page.h"
 #include "app/grid_model.h"
 #include "app/grid_view.h"
+#include "app/work_progress.h"
 #include "merge/table_commands.h"
 #include "platform/codepage.h"
 #include "platform/directory.h"
@@ -33,18 +33,6 @@ const QString kCaptionCollect = QStringLiteral("Собрать");
 const QString kCaptionSave = QStringLiteral("Сохранить");
 
 enum Page { kPageFiles = 0, kPageSettings = 1, kPageTable = 2, kPageSave = 3, kPageAbout = 4 };
-
-// Ends a bulk change of the table also when the work ends with an error.
-class BulkChange {
-public:
-  explicit BulkChange(merge::ResultTable& table) : table_(table) { table_.BeginBulkChange(); }
-  ~BulkChange() { table_.EndBulkChange(); }
-  BulkChange(const BulkChange&) = delete;
-  BulkChange& operator=(const BulkChange&) = delete;
-
-private:
-  merge::ResultTable& table_;
-};
 
 } // namespace
 
@@ -292,69 +280,70 @@ void TForm1::FormCreate() {
   // The settings stored in init.ini in the start directory are applied here.
 }
 
-merge::CollectOptions TForm1::ReadCollectOptions(std::int32_t skip_count) const {
+merge::CollectOptions TForm1::ReadCollectOptions() const {
   merge::CollectOptions options;
   options.delimiter_text = platform::Utf16ToCp1251(Edit2->currentText().toStdU16String());
   options.add_file_name = CheckBox1->isChecked();
   options.name_only = CheckBox2->isChecked();
   options.side_by_side = ComboBox1->currentIndex() == 1;
-  options.skip_count = skip_count;
+  if (CheckBox6->isChecked())
+    options.skip_count =
+        merge::ParseSkipCount(platform::Utf16ToCp1251(Edit3->text().toStdU16String()));
   return options;
 }
 
-template <typename Driver> void TForm1::RunCollect(Driver driver, std::int32_t skip_count) {
-  const merge::CollectOptions options = ReadCollectOptions(skip_count);
-  CollectProgress progress(this);
-  BulkChange bulk(*table_);
+template <typename Driver> void TForm1::RunCollect(Driver driver) {
+  const merge::CollectOptions options = ReadCollectOptions();
+  WorkProgress progress(this);
+  merge::BulkChange bulk(*table_);
   driver(
       *table_, *FilePage1, options, [this] { Button1->setText(kCaptionSave); }, &progress);
 }
 
 void TForm1::Button1Click() {
   Guard([this] {
-    std::int32_t skip_count = 0;
-    if (CheckBox6->isChecked())
-      skip_count = merge::ParseSkipCount(platform::Utf16ToCp1251(Edit3->text().toStdU16String()));
     switch (PageControl1->currentIndex()) {
     case kPageFiles:
       SetActivePage(kPageSettings);
       Button1->setText(kCaptionCollect);
       break;
     case kPageSettings:
-      RunCollect(&merge::CollectFiles, skip_count);
+      RunCollect(&merge::CollectFiles);
       SetActivePage(kPageTable);
       break;
     case kPageTable:
       SetActivePage(kPageSave);
-      PageControl1Change();
+      ShowButton1ForPage();
       break;
     default:
-      PageControl1Change();
+      ShowButton1ForPage();
       break;
     }
   });
 }
 
 void TForm1::PageControl1Change() {
-  Guard([this] {
-    Button1->setVisible(true);
-    switch (PageControl1->currentIndex()) {
-    case kPageFiles:
-      Button1->setText(kCaptionNext);
-      break;
-    case kPageSettings:
-      Button1->setText(kCaptionCollect);
-      break;
-    case kPageTable:
-      Button1->setText(kCaptionSave);
-      break;
-    case kPageSave:
-      Button1->setVisible(false);
-      break;
-    default:
-      break;
-    }
-  });
+  Guard([this] { ShowButton1ForPage(); });
+}
+
+void TForm1::ShowButton1ForPage() {
+  Button1->setVisible(true);
+  switch (PageControl1->currentIndex()) {
+  case kPageFiles:
+    Button1->setText(kCaptionNext);
+    break;
+  case kPageSettings:
+    Button1->setText(kCaptionCollect);
+    break;
+  case kPageTable:
+    Button1->setText(kCaptionSave);
+    break;
+  case kPageSave:
+    Button1->setVisible(false);
+    break;
+  default:
+    break;
+  }
 }
 
 void TForm1::Button3Click() {
@@ -370,11 +359,11 @@ void TForm1::N5Click() {
 }
 
 void TForm1::N6Click() {
-  Guard([this] { RunCollect(&merge::N6Collect, 0); });
+  Guard([this] { RunCollect(&merge::N6Collect); });
 }
 
 void TForm1::N7Click() {
-  Guard([this] { RunCollect(&merge::N7Collect, 0); });
+  Guard([this] { RunCollect(&merge::N7Collect); });
 }
 
 } // namespace app

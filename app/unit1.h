@@ -121,10 +121,14 @@ private:
   void StepPage(int step);
   void UserPageChanged(int index);
 
-  merge::CollectOptions ReadCollectOptions(std::int32_t skip_count) const;
+  // Button1's caption and visibility for the page shown.
+  void ShowButton1ForPage();
+
+  // The options of "Настройка", the skip count included.
+  merge::CollectOptions ReadCollectOptions() const;
   // Runs a collecting driver over the check list with the progress dialog,
   // setting Button1's caption after every item.
-  template <typename Driver> void RunCollect(Driver driver, std::int32_t skip_count);
+  template <typename Driver> void RunCollect(Driver driver);
 
   std::unique_ptr<merge::ResultTable> table_;
   GridModel* grid_model_ = nullptr;

@@ -1,11 +1,11 @@
 // TForm1's saving and its settings: Button2Click, Button4Click, and init.ini
 // read at start and written after every successful save.
 
-#include "app/collect_progress.h"
 #include "app/desktop_seams.h"
 #include "app/error_box.h"
 #include "app/file_page.h"
 #include "app/unit1.h"
+#include "app/work_progress.h"
 #include "export/delimiter.h"
 #include "export/save_table.h"
 #include "platform/codepage.h"
@@ -56,15 +56,16 @@ std::string TForm1::SettingsFilePath() const {
 
 void TForm1::Button2Click() {
   Guard([this] {
-    const bool escape = CheckBox5->isChecked();
-    const char delimiter = exporter::DelimiterFromText(ToCodePage(ComboBox2->currentText()));
+    exporter::SaveOptions options;
+    options.delimiter = exporter::DelimiterFromText(ToCodePage(ComboBox2->currentText()));
+    options.escape = CheckBox5->isChecked();
+    options.utf8 = CheckBox4->isChecked();
     const QString name = Edit1->text();
     {
-      CollectProgress progress(this, CollectProgress::kWritten);
+      WorkProgress progress(this, WorkProgress::kWritten);
       // An empty name is refused there with "Invalid filename": nothing is
       // written or opened and the settings are not stored.
-      exporter::SaveTable(*table_, QFile::encodeName(name).toStdString(), delimiter, escape,
-                          CheckBox4->isChecked(), &progress);
+      exporter::SaveTable(*table_, QFile::encodeName(name).toStdString(), options, &progress);
     }
     RequestOpen(name);
     StoreSettings();

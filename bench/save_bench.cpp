@@ -100,7 +100,7 @@ Figure TimeSaveOnce(const merge::ResultTable& table, const std::string& out, boo
   ResetPeak();
   const long before = StatusKb("VmRSS:");
   const auto start = Clock::now();
-  exporter::SaveTable(table, out, ';', escape, utf8);
+  exporter::SaveTable(table, out, {';', escape, utf8});
   const double seconds = Seconds(start);
   return {seconds, (StatusKb("VmHWM:") - before) / 1024.0};
 }

@@ -1,10 +1,10 @@
 #include "export/save_table.h"
 
 #include "export/cell_encoder.h"
-#include "export/replacing_file.h"
-#include "merge/progress.h"
 #include "merge/result_table.h"
 #include "platform/errors.h"
+#include "platform/progress.h"
+#include "platform/replacing_file.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -13,6 +13,9 @@
 #include <memory>
 
 namespace exporter {
+
+using platform::ReplaceFailure;
+using platform::ReplacingFile;
 
 namespace {
 
@@ -23,7 +26,7 @@ constexpr std::size_t kBufferSize = std::size_t{4} << 20;
 // how far it got and asks it whether to go on.
 class OutputBuffer {
 public:
-  OutputBuffer(ReplacingFile& file, merge::Progress* progress)
+  OutputBuffer(ReplacingFile& file, platform::Progress* progress)
       : file_(file), progress_(progress), filling_(AlignedBuffer()), writing_(AlignedBuffer()),
         pos_(filling_.get()), end_(pos_ + kBufferSize) {}
 
@@ -113,7 +116,7 @@ private:
     if (progress_ != nullptr) {
       progress_->BytesDone(handed_);
       if (progress_->CancelRequested())
-        throw merge::Cancelled();
+        throw platform::Cancelled();
     }
   }
 
@@ -123,7 +126,7 @@ private:
   }
 
   ReplacingFile& file_;
-  merge::Progress* progress_;
+  platform::Progress* progress_;
   Buffer filling_;
   Buffer writing_;
   char* pos_;
@@ -201,18 +204,18 @@ void WriteRows(const merge::ResultTable& table, char delimiter, const CellEncode
 
 } // namespace
 
-void SaveTable(const merge::ResultTable& table, const std::string& file_name, char delimiter,
-               bool escape, bool utf8, merge::Progress* progress) {
+void SaveTable(const merge::ResultTable& table, const std::string& file_name,
+               const SaveOptions& options, platform::Progress* progress) {
   // An empty name names no file: refused before anything is opened.
   if (file_name.empty())
     throw platform::FileError(platform::kPathNotFound);
-  const CellEncoder encoder(delimiter, escape, utf8);
+  const CellEncoder encoder(options.delimiter, options.escape, options.utf8);
   try {
     ReplacingFile file(file_name);
     if (progress != nullptr)
       progress->FileStarted(file_name, -1);
     OutputBuffer out(file, progress);
-    WriteRows(table, delimiter, encoder, out);
+    WriteRows(table, options.delimiter, encoder, out);
     out.Finish();
     file.Commit();
   } catch (const ReplaceFailure& failure) {

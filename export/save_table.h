@@ -4,11 +4,21 @@
 #include <string>
 
 namespace merge {
-class Progress;
 class ResultTable;
 } // namespace merge
 
+namespace platform {
+class Progress;
+} // namespace platform
+
 namespace exporter {
+
+// The options of the page "Сохранить", taken when a save starts.
+struct SaveOptions {
+  char delimiter = ','; // the first byte of ComboBox2's text
+  bool escape = false;  // CheckBox5: cells go through EscapeCell
+  bool utf8 = false;    // CheckBox4: cell texts converted to UTF-8
+};
 
 // Writes rows 0..RowCount-1 of `table`, each as its cells 0..ColCount-1,
 // every cell followed by the delimiter byte and every line, the last one
@@ -26,8 +36,8 @@ namespace exporter {
 // does not exist, "Invalid filename" (3); a directory, a read-only file or a
 // directory closed for writing "File access denied" (5); a file another
 // process holds locked "I/O error 32"; a full disk "I/O error 28". Throws
-// merge::Cancelled when `progress` asks to cancel.
-void SaveTable(const merge::ResultTable& table, const std::string& file_name, char delimiter,
-               bool escape, bool utf8, merge::Progress* progress = nullptr);
+// platform::Cancelled when `progress` asks to cancel.
+void SaveTable(const merge::ResultTable& table, const std::string& file_name,
+               const SaveOptions& options, platform::Progress* progress = nullptr);
 
 } // namespace exporter

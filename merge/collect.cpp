@@ -11,19 +11,6 @@ namespace merge {
 
 namespace {
 
-// Holds the table in one bulk change, so a view hears only one reset at the
-// end, also when an error ends the work.
-class BulkChange {
-public:
-  explicit BulkChange(ResultTable& table) : table_(table) { table_.BeginBulkChange(); }
-  ~BulkChange() { table_.EndBulkChange(); }
-  BulkChange(const BulkChange&) = delete;
-  BulkChange& operator=(const BulkChange&) = delete;
-
-private:
-  ResultTable& table_;
-};
-
 // The extents as a placement grows them, kept in plain integers while a file
 // is placed and written back to the table when it ends, error or not. Only
 // ever raised, so writing them back late changes nothing else.
@@ -82,15 +69,14 @@ std::int32_t FieldCount(std::size_t n) {
 // row then follows RowCount after every item (ticked or not when
 // `follow_unticked`).
 void StackedDriver(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
-                   std::int32_t start_row, std::int32_t skip_count, bool follow_unticked,
-                   const AfterItem& after_item, ReadProgress& progress) {
+                   std::int32_t start_row, bool follow_unticked, const AfterItem& after_item,
+                   ReadProgress& progress) {
   const int count = candidates.Count();
   for (int i = 0; i < count; ++i) {
     candidates.Select(i);
     const bool ticked = candidates.IsTicked(i);
     if (ticked)
-      LoadFileVertical(table, candidates.SelectedFullPath(), start_row, skip_count, options,
-                       &progress);
+      LoadFileVertical(table, candidates.SelectedFullPath(), start_row, options, &progress);
     if (ticked || follow_unticked)
       start_row = table.RowCount();
     if (after_item)
@@ -107,35 +93,16 @@ std::optional<SharedTextId> FileNameCell(ResultTable& table, const std::string& 
   return table.InternText(FileNameTag(path, options.name_only));
 }
 
-} // namespace
-
-void LoadFileVertical(ResultTable& table, const std::string& path, std::int32_t start_row,
-                      std::int32_t skip_count, const CollectOptions& options,
-                      ReadProgress* progress) {
-  if (!IsSourceFileAvailable(path))
-    return;
-  const std::optional<SharedTextId> tag = FileNameCell(table, path, options);
-  const SharedTextId* trailing = tag ? &*tag : nullptr;
-
-  GrowingExtents extents(table);
-  std::int32_t row = start_row - 1;
-  ReadSourceFile(
-      path, skip_count, ReadingDelimiter(options.delimiter_text),
-      [&](const std::vector<std::string_view>& fields) {
-        ++row;
-        extents.TakeRow(row);
-        const std::int32_t n = FieldCount(fields.size());
-        table.PlaceCells(row, 0, fields.data(), static_cast<std::size_t>(n), trailing);
-        extents.TakeFields(0, n);
-        if (trailing != nullptr)
-          extents.TakeNameCell(n);
-      },
-      progress);
+// The options of "Собрать повторно" and "Добавить": no line is dropped.
+CollectOptions KeepingEveryLine(CollectOptions options) {
+  options.skip_count = 0;
+  return options;
 }
 
-void LoadFileHorizontal(ResultTable& table, const std::string& path, std::int32_t start_row,
-                        std::int32_t skip_count, std::int32_t start_column,
-                        const CollectOptions& options, ReadProgress* progress) {
+} // namespace
+
+void LoadFile(ResultTable& table, const std::string& path, std::int32_t start_row,
+              std::int32_t start_column, const CollectOptions& options, ReadProgress* progress) {
   if (!IsSourceFileAvailable(path))
     return;
   const std::optional<SharedTextId> tag = FileNameCell(table, path, options);
@@ -143,61 +110,53 @@ void LoadFileHorizontal(ResultTable& table, const std::string& path, std::int32_
 
   GrowingExtents extents(table);
   std::int32_t row = start_row - 1;
-  std::int32_t name_column = -1; // no row placed yet
-  ReadSourceFile(
-      path, skip_count, ReadingDelimiter(options.delimiter_text),
+  ReadAvailableSourceFile(
+      path, options.skip_count, ReadingDelimiter(options.delimiter_text),
       [&](const std::vector<std::string_view>& fields) {
         ++row;
         extents.TakeRow(row);
         const std::int32_t n = FieldCount(fields.size());
         table.PlaceCells(row, start_column, fields.data(), static_cast<std::size_t>(n), trailing);
         extents.TakeFields(start_column, n);
-        if (trailing != nullptr) {
-          name_column = start_column + n;
-          extents.TakeNameCell(name_column);
-        }
+        if (trailing != nullptr)
+          extents.TakeNameCell(start_column + n);
       },
       progress);
-  // After the file the table reaches past its last name column; since every
-  // name cell already raised ColCount this only confirms it, never lowers it.
-  // A file that placed no row leaves ColCount as the earlier files left it.
-  if (name_column >= 0)
-    extents.TakeNameCell(name_column);
 }
 
 void CollectFiles(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
-                  const AfterItem& after_item, Progress* progress) {
+                  const AfterItem& after_item, platform::Progress* progress) {
   BulkChange bulk(table);
   ReadProgress read_progress(progress);
   if (!options.side_by_side) {
-    StackedDriver(table, candidates, options, 0, options.skip_count, false, after_item,
-                  read_progress);
+    StackedDriver(table, candidates, options, 0, false, after_item, read_progress);
     return;
   }
   const int count = candidates.Count();
   for (int i = 0; i < count; ++i) {
     candidates.Select(i);
     if (candidates.IsTicked(i))
-      LoadFileHorizontal(table, candidates.SelectedFullPath(), 0, options.skip_count,
-                         table.ColCount(), options, &read_progress);
+      LoadFileHorizontal(table, candidates.SelectedFullPath(), 0, table.ColCount(), options,
+                         &read_progress);
     if (after_item)
       after_item();
   }
 }
 
 void N6Collect(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
-               const AfterItem& after_item, Progress* progress) {
+               const AfterItem& after_item, platform::Progress* progress) {
   BulkChange bulk(table);
   ReadProgress read_progress(progress);
   table.ClearAll();
-  StackedDriver(table, candidates, options, 0, 0, true, after_item, read_progress);
+  StackedDriver(table, candidates, KeepingEveryLine(options), 0, true, after_item, read_progress);
 }
 
 void N7Collect(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
-               const AfterItem& after_item, Progress* progress) {
+               const AfterItem& after_item, platform::Progress* progress) {
   BulkChange bulk(table);
   ReadProgress read_progress(progress);
-  StackedDriver(table, candidates, options, table.RowCount(), 0, true, after_item, read_progress);
+  StackedDriver(table, candidates, KeepingEveryLine(options), table.RowCount(), true, after_item,
+                read_progress);
 }
 
 } // namespace merge

@@ -9,9 +9,11 @@
 #include <functional>
 #include <string>
 
-namespace merge {
-
+namespace platform {
 class Progress;
+} // namespace platform
+
+namespace merge {
 
 // The reading options, taken from the page "Настройка" when a collect starts.
 struct CollectOptions {
@@ -19,7 +21,7 @@ struct CollectOptions {
   bool add_file_name = true;   // CheckBox1
   bool name_only = true;       // CheckBox2
   bool side_by_side = false;   // ComboBox1's item index is 1
-  std::int32_t skip_count = 0; // leading lines dropped from each file
+  std::int32_t skip_count = 0; // leading lines dropped from each file (CheckBox6, Edit3)
 };
 
 // The check list and the file list of the first page, as the drivers see them.
@@ -40,14 +42,14 @@ using AfterItem = std::function<void()>;
 
 // Button1's Collect action: stacked or side by side as the options say.
 void CollectFiles(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
-                  const AfterItem& after_item, Progress* progress = nullptr);
+                  const AfterItem& after_item, platform::Progress* progress = nullptr);
 // "Собрать повторно": ClearAll, then every ticked file stacked from row 0, no
 // line dropped, whatever the direction and skip count say.
 void N6Collect(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
-               const AfterItem& after_item, Progress* progress = nullptr);
+               const AfterItem& after_item, platform::Progress* progress = nullptr);
 // "Добавить": every ticked file stacked below RowCount, no line dropped.
 void N7Collect(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
-               const AfterItem& after_item, Progress* progress = nullptr);
+               const AfterItem& after_item, platform::Progress* progress = nullptr);
 
 // The text of Edit3 as a skip count; never fails.
 std::int32_t ParseSkipCount(const std::string& text);

@@ -1,5 +1,6 @@
 #pragma once
-// The two placements of one source file into the table.
+// Placing one source file into the table: one routine, and the two
+// placements by the names the collect drivers use.
 
 #include "merge/collect.h"
 #include "merge/read_progress.h"
@@ -10,21 +11,29 @@
 
 namespace merge {
 
-// Stacks the file's used lines from `start_row` down, fields from column 0,
-// the file-name cell (when asked for) right after a row's last field.
-// ColCount grows to c + 2 for a field at column c >= ColCount, and to take in
-// a name cell landing at or beyond it; RowCount grows to take in each row.
-// Throws platform::FileError or Cancelled, keeping what was placed.
-void LoadFileVertical(ResultTable& table, const std::string& path, std::int32_t start_row,
-                      std::int32_t skip_count, const CollectOptions& options,
-                      ReadProgress* progress = nullptr);
+// Puts the file's used lines (the first options.skip_count dropped) into row
+// start_row + k, fields from `start_column`, the file-name cell (when asked
+// for) right after a row's last field. ColCount grows to c + 2 for a field at
+// column c >= ColCount, and to take in a name cell landing at or beyond it;
+// RowCount grows to take in each row; neither is ever lowered. A file that is
+// not available (IsSourceFileAvailable) is skipped without a word. Throws
+// platform::FileError or platform::Cancelled, keeping what was placed.
+void LoadFile(ResultTable& table, const std::string& path, std::int32_t start_row,
+              std::int32_t start_column, const CollectOptions& options,
+              ReadProgress* progress = nullptr);
 
-// Puts the file's used lines side by side with what is there: line k into
-// row start_row + k, fields from `start_column`. After the file, with file
-// names on, ColCount grows to the last name column + 1 (never lowered); a
-// file that placed no row leaves ColCount as it is.
-void LoadFileHorizontal(ResultTable& table, const std::string& path, std::int32_t start_row,
-                        std::int32_t skip_count, std::int32_t start_column,
-                        const CollectOptions& options, ReadProgress* progress = nullptr);
+// Stacks the file's used lines from `start_row` down, fields from column 0.
+inline void LoadFileVertical(ResultTable& table, const std::string& path, std::int32_t start_row,
+                             const CollectOptions& options, ReadProgress* progress = nullptr) {
+  LoadFile(table, path, start_row, 0, options, progress);
+}
+
+// Puts the file's used lines side by side with what is there, fields from
+// `start_column`.
+inline void LoadFileHorizontal(ResultTable& table, const std::string& path, std::int32_t start_row,
+                               std::int32_t start_column, const CollectOptions& options,
+                               ReadProgress* progress = nullptr) {
+  LoadFile(table, path, start_row, start_column, options, progress);
+}
 
 } // namespace merge

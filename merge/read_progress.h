@@ -2,7 +2,7 @@
 // Tells a Progress (if any) how far reading has come, every few MiB, and
 // asks it then whether the user cancelled.
 
-#include "merge/progress.h"
+#include "platform/progress.h"
 
 #include <cstdint>
 #include <string>
@@ -11,7 +11,7 @@ namespace merge {
 
 class ReadProgress {
 public:
-  explicit ReadProgress(Progress* progress) : progress_(progress) {}
+  explicit ReadProgress(platform::Progress* progress) : progress_(progress) {}
 
   void FileStarted(const std::string& path, std::int64_t size) {
     file_base_ = total_;
@@ -44,10 +44,10 @@ public:
 private:
   void Check() {
     if (progress_->CancelRequested())
-      throw Cancelled();
+      throw platform::Cancelled();
   }
 
-  Progress* progress_;
+  platform::Progress* progress_;
   std::int64_t total_ = 0;
   std::int64_t file_base_ = 0;
   std::int64_t next_report_ = 0;

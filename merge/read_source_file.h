@@ -21,16 +21,15 @@ namespace merge {
 bool IsSourceFileAvailable(const std::string& path);
 
 // Calls place_line(const std::vector<std::string_view>& fields) once per used
-// line, in file order. The first `skip_count` lines are dropped (none when it
-// is 0 or negative); an empty line is still used and gives no field. At least
-// one line is read from every opened file, so an empty file gives one empty
-// line. Throws platform::FileError when the file cannot be opened or read,
-// and Cancelled when `progress` says so.
+// line, in file order, of a file that IsSourceFileAvailable allows. The
+// first `skip_count` lines are dropped (none when it is 0 or negative); an
+// empty line is still used and gives no field. At least one line is read from
+// every opened file, so an empty file gives one empty line. Throws platform::FileError when the
+// file cannot be opened or read, and platform::Cancelled when `progress` says so.
 template <typename PlaceLine>
-void ReadSourceFile(const std::string& path, std::int32_t skip_count, std::optional<char> delimiter,
-                    PlaceLine&& place_line, ReadProgress* progress = nullptr) {
-  if (!IsSourceFileAvailable(path))
-    return;
+void ReadAvailableSourceFile(const std::string& path, std::int32_t skip_count,
+                             std::optional<char> delimiter, PlaceLine&& place_line,
+                             ReadProgress* progress = nullptr) {
   LineReader reader(path);
   if (progress != nullptr)
     progress->FileStarted(path, reader.SizeHint());
@@ -50,6 +49,14 @@ void ReadSourceFile(const std::string& path, std::int32_t skip_count, std::optio
   } while (!reader.AtDataEnd());
   if (progress != nullptr)
     progress->FileDone(reader.BytesRead());
+}
+
+// ReadAvailableSourceFile of an available file; nothing for any other.
+template <typename PlaceLine>
+void ReadSourceFile(const std::string& path, std::int32_t skip_count, std::optional<char> delimiter,
+                    PlaceLine&& place_line, ReadProgress* progress = nullptr) {
+  if (IsSourceFileAvailable(path))
+    ReadAvailableSourceFile(path, skip_count, delimiter, place_line, progress);
 }
 
 } // namespace merge

@@ -167,6 +167,19 @@ private:
   int bulk_depth_ = 0;
 };
 
+// Holds the table in one bulk change while it lives, so that a view hears
+// one reset at the end, also when an error ends the work.
+class BulkChange {
+public:
+  explicit BulkChange(ResultTable& table) : table_(table) { table_.BeginBulkChange(); }
+  ~BulkChange() { table_.EndBulkChange(); }
+  BulkChange(const BulkChange&) = delete;
+  BulkChange& operator=(const BulkChange&) = delete;
+
+private:
+  ResultTable& table_;
+};
+
 template <typename Visit>
 void ResultTable::ForEachCellInRow(std::int32_t row, std::int32_t first_col, std::int32_t end_col,
                                    Visit&& visit) const {

@@ -21,14 +21,8 @@ void DeleteEmptyRows(ResultTable& table, bool file_name_column) {
   }
   if (empty_rows.empty())
     return;
-  table.BeginBulkChange();
-  try {
-    table.RemoveVisibleRows(empty_rows);
-  } catch (...) {
-    table.EndBulkChange();
-    throw;
-  }
-  table.EndBulkChange();
+  BulkChange bulk(table);
+  table.RemoveVisibleRows(empty_rows);
 }
 
 } // namespace merge

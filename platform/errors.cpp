@@ -28,7 +28,8 @@ std::string FileErrorMessage(int number) {
   }
 }
 
-FileError::FileError(int number) : Error(FileErrorMessage(number)), number_(number) {}
+FileError::FileError(int number, int system_error)
+    : Error(FileErrorMessage(number)), number_(number), system_error_(system_error) {}
 
 namespace {
 
@@ -61,7 +62,7 @@ int FileErrorNumberFromErrno(int err, const std::string& path) {
 }
 
 void ThrowFileErrorFromErrno(int err, const std::string& path) {
-  throw FileError(FileErrorNumberFromErrno(err, path));
+  throw FileError(FileErrorNumberFromErrno(err, path), err);
 }
 
 } // namespace platform

@@ -31,11 +31,15 @@ std::string FileErrorMessage(int number);
 
 class FileError : public Error {
 public:
-  explicit FileError(int number);
+  // `system_error` is the errno value behind it, for callers that word the
+  // failure their own way; 0 when none.
+  explicit FileError(int number, int system_error = 0);
   int number() const { return number_; }
+  int system_error() const { return system_error_; }
 
 private:
   int number_;
+  int system_error_;
 };
 
 // Maps an errno value to the file layer's error number. `path` tells ENOENT

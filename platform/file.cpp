@@ -30,21 +30,21 @@ bool TryLock(int fd, bool exclusive) {
 
 ReadOnlyFile::ReadOnlyFile(const std::string& path) : path_(path) {
   do {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
   } while (fd_ < 0 && errno == EINTR);
   if (fd_ < 0)
     ThrowFileErrorFromErrno(errno, path);
   if (!TryLock(fd_, false)) {
     ::close(fd_);
     fd_ = -1;
-    throw FileError(kSharingViolation);
+    throw FileError(kSharingViolation, EWOULDBLOCK);
   }
   struct stat st {};
   if (::fstat(fd_, &st) == 0) {
     if (S_ISDIR(st.st_mode)) {
       ::close(fd_);
       fd_ = -1;
-      throw FileError(kAccessDenied);
+      throw FileError(kAccessDenied, EISDIR);
     }
     size_hint_ = st.st_size;
   }

@@ -1,18 +1,16 @@
 #include "settings/settings_file.h"
 
-#include "export/replacing_file.h"
 #include "platform/codepage.h"
 #include "platform/errors.h"
 #include "platform/file.h"
+#include "platform/replacing_file.h"
 
 #include <QChar>
 
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace settings {
 
@@ -66,44 +64,20 @@ std::string Describe(int error) {
   throw platform::Error("Cannot create file \"" + path + "\". " + Describe(error));
 }
 
-class Descriptor {
-public:
-  explicit Descriptor(int fd) : fd_(fd) {}
-  ~Descriptor() {
-    if (fd_ >= 0)
-      ::close(fd_);
-  }
-  Descriptor(const Descriptor&) = delete;
-  Descriptor& operator=(const Descriptor&) = delete;
-  int get() const { return fd_; }
-
-private:
-  int fd_;
-};
-
 std::string ReadAll(const std::string& path) {
-  int fd;
-  do {
-    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
-  } while (fd < 0 && errno == EINTR);
-  if (fd < 0)
-    ThrowCannotOpen(path, errno);
-  const Descriptor file(fd);
-  // Others may read meanwhile, but a writer holding its lock keeps us out.
-  if (!platform::TryLock(fd, false))
-    ThrowCannotOpen(path, EWOULDBLOCK);
   std::string bytes;
-  char buffer[65536];
-  while (bytes.size() < kMaxRead) {
-    const ssize_t n = ::read(fd, buffer, sizeof buffer);
-    if (n < 0) {
-      if (errno == EINTR)
-        continue;
-      ThrowCannotOpen(path, errno);
+  try {
+    // Others may read meanwhile, but a writer holding its lock keeps us out.
+    platform::ReadOnlyFile file(path);
+    char buffer[65536];
+    while (bytes.size() < kMaxRead) {
+      const std::size_t n = file.Read(buffer, sizeof buffer);
+      if (n == 0)
+        break;
+      bytes.append(buffer, n);
     }
-    if (n == 0)
-      break;
-    bytes.append(buffer, static_cast<std::size_t>(n));
+  } catch (const platform::FileError& error) {
+    ThrowCannotOpen(path, error.system_error());
   }
   return bytes;
 }
@@ -164,11 +138,11 @@ std::optional<SettingsText> ReadSettingsFile(const std::string& path) {
 void StoreSettingsFile(const std::string& path, const SettingsValues& values) {
   const std::string text = FormatSettings(values);
   try {
-    exporter::ReplacingFile file(path);
+    platform::ReplacingFile file(path);
     file.Write(text.data(), text.size());
     file.Commit();
-  } catch (const exporter::ReplaceFailure& failure) {
-    if (failure.stage == exporter::ReplaceFailure::kWrite)
+  } catch (const platform::ReplaceFailure& failure) {
+    if (failure.stage == platform::ReplaceFailure::kWrite)
       throw platform::Error("Stream write error");
     ThrowCannotCreate(path, failure.error);
   }

@@ -3,11 +3,11 @@
 
 #include "test_support.h"
 
-#include "app/collect_progress.h"
 #include "app/file_page.h"
 #include "app/grid_model.h"
 #include "app/grid_view.h"
 #include "app/unit1.h"
+#include "app/work_progress.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -276,16 +276,16 @@ void CollectTest::Add() {
 
 void CollectTest::ProgressShownAfterHalfSecond() {
   QWidget window;
-  app::CollectProgress progress(&window);
+  app::WorkProgress progress(&window);
   progress.FileStarted("/data/big.csv", 64 << 20);
   progress.BytesDone(8 << 20);
   QVERIFY(!progress.DialogShown());
-  QThread::msleep(app::CollectProgress::kShowAfterMs + 50);
+  QThread::msleep(app::WorkProgress::kShowAfterMs + 50);
   progress.BytesDone(9 << 20); // too soon after the last look: nothing happens
   QVERIFY(!progress.DialogShown());
   progress.BytesDone(13 << 20);
   QVERIFY(progress.DialogShown());
-  auto* dialog = window.findChild<QProgressDialog*>(QStringLiteral("CollectProgress"));
+  auto* dialog = window.findChild<QProgressDialog*>(QStringLiteral("WorkProgress"));
   QVERIFY(dialog != nullptr);
   QCOMPARE(dialog->windowModality(), Qt::ApplicationModal);
   QVERIFY(dialog->labelText().contains(QStringLiteral("big.csv")));

@@ -312,7 +312,7 @@ void WizardTest::GuardShowsErrorsButNotCancelling() {
   app_test::ErrorRecorder errors;
   bool went_on = false;
   app::Guard([] { throw platform::FileError(platform::kSharingViolation); });
-  app::Guard([] { throw merge::Cancelled(); });
+  app::Guard([] { throw platform::Cancelled(); });
   app::Guard([] { throw std::runtime_error("Disk full"); });
   app::Guard([&] { went_on = true; });
   QVERIFY(went_on);

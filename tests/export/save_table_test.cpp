@@ -1,10 +1,10 @@
 #include "export/delimiter.h"
 #include "export/escape_cell.h"
 #include "export/save_table.h"
-#include "merge/progress.h"
 #include "merge/result_table.h"
 #include "platform/codepage.h"
 #include "platform/errors.h"
+#include "platform/progress.h"
 #include "temp_dir.h"
 
 #include <gtest/gtest.h>
@@ -39,7 +39,7 @@ void Fill(merge::ResultTable& table, const std::vector<std::vector<std::string>>
 std::string Saved(const merge::ResultTable& table, char delimiter, bool escape, bool utf8) {
   TempDir dir;
   const std::string path = dir.File("out.csv");
-  exporter::SaveTable(table, path, delimiter, escape, utf8);
+  exporter::SaveTable(table, path, {delimiter, escape, utf8});
   return ReadBytes(path);
 }
 
@@ -172,8 +172,8 @@ TEST(SaveTableTest, ReplacesAnExistingFileKeepingItsPermissions) {
   ::chmod(path.c_str(), 0640);
   merge::ResultTable table;
   Fill(table, {{"new"}});
-  exporter::SaveTable(table, path, ',', false, false);
-  exporter::SaveTable(table, path, ',', false, false);
+  exporter::SaveTable(table, path, {});
+  exporter::SaveTable(table, path, {});
   EXPECT_EQ(ReadBytes(path), "new,\r\n");
   EXPECT_EQ(ModeOf(path), 0640u);
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.csv"});
@@ -184,7 +184,7 @@ TEST(SaveTableTest, NewFileGetsTheUsualPermissions) {
   const std::string path = dir.File("new.csv");
   const mode_t mask = ::umask(022);
   merge::ResultTable table;
-  exporter::SaveTable(table, path, ',', false, false);
+  exporter::SaveTable(table, path, {});
   ::umask(mask);
   EXPECT_EQ(ModeOf(path), 0644u);
 }
@@ -195,7 +195,7 @@ TEST(SaveTableTest, RelativeNameIsInTheCurrentDirectory) {
   ASSERT_NE(::getcwd(old, sizeof old), nullptr);
   ASSERT_EQ(::chdir(dir.path().c_str()), 0);
   merge::ResultTable table;
-  exporter::SaveTable(table, "1.csv", ',', false, false);
+  exporter::SaveTable(table, "1.csv", {});
   ASSERT_EQ(::chdir(old), 0);
   EXPECT_EQ(ReadBytes(dir.File("1.csv")), ",,\r\n,,\r\n");
 }
@@ -205,7 +205,7 @@ TEST(SaveTableTest, SymbolicLinkKeepsPointingAtTheReplacedFile) {
   WriteBytes(dir.File("real.csv"), "old\r\n");
   ASSERT_EQ(::symlink("real.csv", dir.File("link.csv").c_str()), 0);
   merge::ResultTable table;
-  exporter::SaveTable(table, dir.File("link.csv"), ',', false, false);
+  exporter::SaveTable(table, dir.File("link.csv"), {});
   EXPECT_EQ(ReadBytes(dir.File("real.csv")), ",,\r\n,,\r\n");
   struct stat st {};
   ASSERT_EQ(::lstat(dir.File("link.csv").c_str(), &st), 0);
@@ -219,7 +219,7 @@ std::pair<int, std::string> SaveError(const std::string& path) {
   merge::ResultTable table;
   Fill(table, {{"new", "content"}});
   try {
-    exporter::SaveTable(table, path, ',', false, false);
+    exporter::SaveTable(table, path, {});
   } catch (const platform::FileError& e) {
     return {e.number(), e.what()};
   }
@@ -301,7 +301,7 @@ TEST(SaveTableErrorTest, FullDiskKeepsItsNumberAndTheEarlierFile) {
   merge::ResultTable table;
   Fill(table, {{std::string(200 << 10, 'x')}});
   try {
-    exporter::SaveTable(table, path, ',', false, false);
+    exporter::SaveTable(table, path, {});
     FAIL() << "no error";
   } catch (const platform::FileError& e) {
     EXPECT_EQ(e.number(), 28);
@@ -313,7 +313,7 @@ TEST(SaveTableErrorTest, FullDiskKeepsItsNumberAndTheEarlierFile) {
 
 // --- Progress ---------------------------------------------------------------
 
-class RecordingProgress : public merge::Progress {
+class RecordingProgress : public platform::Progress {
 public:
   explicit RecordingProgress(bool cancel) : cancel_(cancel) {}
   void FileStarted(const std::string&, std::int64_t) override { ++files; }
@@ -331,7 +331,7 @@ TEST(SaveTableProgressTest, ReportsTheBytesWritten) {
   merge::ResultTable table;
   Fill(table, {{"a", "b"}, {"c", std::string(9 << 20, 'z')}});
   RecordingProgress progress(false);
-  exporter::SaveTable(table, dir.File("out.csv"), ',', false, false, &progress);
+  exporter::SaveTable(table, dir.File("out.csv"), {}, &progress);
   EXPECT_EQ(progress.files, 1);
   EXPECT_EQ(progress.last_total, static_cast<std::int64_t>(ReadBytes(dir.File("out.csv")).size()));
 }
@@ -343,7 +343,7 @@ TEST(SaveTableProgressTest, CancelledSaveLeavesTheEarlierFileWhole) {
   merge::ResultTable table;
   Fill(table, {{std::string(9 << 20, 'z')}});
   RecordingProgress progress(true);
-  EXPECT_THROW(exporter::SaveTable(table, path, ',', false, false, &progress), merge::Cancelled);
+  EXPECT_THROW(exporter::SaveTable(table, path, {}, &progress), platform::Cancelled);
   EXPECT_EQ(ReadBytes(path), "earlier\r\n");
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.csv"});
 }

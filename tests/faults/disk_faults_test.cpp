@@ -60,7 +60,7 @@ TEST_P(FullDiskTest, SaveFailsWithItsNumberAndKeepsTheEarlierFile) {
   merge::ResultTable table;
   FillLarge(table);
   try {
-    exporter::SaveTable(table, path, ',', GetParam().escape, GetParam().utf8);
+    exporter::SaveTable(table, path, {',', GetParam().escape, GetParam().utf8});
     FAIL() << "a save onto a full disk reported no error";
   } catch (const platform::FileError& e) {
     EXPECT_EQ(e.number(), 28);
@@ -132,7 +132,7 @@ TEST_F(ReadOnlyDiskTest, SavingOverAFileIsDenied) {
   for (const std::string name : {"out.csv", "new.csv"}) {
     SCOPED_TRACE(name);
     try {
-      exporter::SaveTable(table, disk_.path() + "/" + name, ';', false, false);
+      exporter::SaveTable(table, disk_.path() + "/" + name, {';'});
       FAIL() << "a save onto a read-only disk reported no error";
     } catch (const platform::FileError& e) {
       EXPECT_EQ(e.number(), 5);

@@ -287,7 +287,7 @@ TEST_F(Collect, CancelInTheMiddleKeepsPlacedRows) {
   testing_support::RecordingProgress progress(std::int64_t{4} << 20);
   EXPECT_THROW(merge::CollectFiles(
                    table, candidates, Stacked(), [&] { ++after_items; }, &progress),
-               merge::Cancelled);
+               platform::Cancelled);
   EXPECT_EQ(after_items, 0);
   EXPECT_GT(table.RowCount(), 2);
   EXPECT_LT(table.RowCount(), 800000);
@@ -393,11 +393,11 @@ TEST(LoadFile, VerticalAndHorizontalStartWhereTold) {
   TempDir dir;
   ResultTable table;
   const std::string path = dir.Write("f.csv", "1\n2\n");
-  merge::LoadFileVertical(table, path, 5, 0, Stacked());
+  merge::LoadFileVertical(table, path, 5, Stacked());
   EXPECT_EQ(table.GetCell(0, 5), "1");
   EXPECT_EQ(table.GetCell(0, 6), "2");
   EXPECT_EQ(table.RowCount(), 7);
-  merge::LoadFileHorizontal(table, path, 1, 0, 4, Stacked());
+  merge::LoadFileHorizontal(table, path, 1, 4, Stacked());
   EXPECT_EQ(table.GetCell(4, 1), "1");
   EXPECT_EQ(table.GetCell(5, 2), "f");
   EXPECT_EQ(table.ColCount(), 6);

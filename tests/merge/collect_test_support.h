@@ -3,8 +3,8 @@
 // directory and a compact view of a table's cells.
 
 #include "merge/collect.h"
-#include "merge/progress.h"
 #include "merge/result_table.h"
+#include "platform/progress.h"
 #include "tests/platform/temp_dir.h"
 
 #include <string>
@@ -56,7 +56,7 @@ inline std::vector<std::vector<std::string>> Cells(const merge::ResultTable& tab
 using Grid = std::vector<std::vector<std::string>>;
 
 // Counts the calls and says "cancel" once `cancel_after_bytes` were read.
-class RecordingProgress : public merge::Progress {
+class RecordingProgress : public platform::Progress {
 public:
   explicit RecordingProgress(std::int64_t cancel_after_bytes = -1)
       : cancel_after_(cancel_after_bytes) {}

@@ -10,7 +10,7 @@
 #include <cstddef>
 #include <string>
 
-namespace exporter {
+namespace platform {
 
 // Why replacing failed; `error` is the errno value behind it.
 struct ReplaceFailure {
@@ -71,4 +71,4 @@ private:
   unsigned group_ = 0;
 };
 
-} // namespace exporter
+} // namespace platform

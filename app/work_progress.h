@@ -1,10 +1,11 @@
 #pragma once
-// Progress of a long collect or save: nothing is shown for the first half second;
-// after that a modal dialog names the file, counts the bytes read and offers
-// Cancel. Events are let through only every few MiB, so short work pays
-// nothing and the rest of the window cannot be touched meanwhile.
+// Progress of a long collect or save: nothing is shown for the first half
+// second; after that a modal dialog names the file, counts the bytes read or
+// written and offers Cancel. Events are let through only every few MiB, so
+// short work pays nothing and the rest of the window cannot be touched
+// meanwhile.
 
-#include "merge/progress.h"
+#include "platform/progress.h"
 
 #include <QElapsedTimer>
 #include <QPointer>
@@ -15,7 +16,7 @@ class QWidget;
 
 namespace app {
 
-class CollectProgress : public merge::Progress {
+class WorkProgress : public platform::Progress {
 public:
   static constexpr qint64 kShowAfterMs = 500;
   static constexpr std::int64_t kPumpEveryBytes = 4 << 20;
@@ -23,8 +24,8 @@ public:
   // What the dialog counts: bytes read (collecting) or written (saving).
   enum Counting { kRead, kWritten };
 
-  explicit CollectProgress(QWidget* parent, Counting counting = kRead);
-  ~CollectProgress() override;
+  explicit WorkProgress(QWidget* parent, Counting counting = kRead);
+  ~WorkProgress() override;
 
   void FileStarted(const std::string& path, std::int64_t size) override;
   void BytesDone(std::int64_t total) override;

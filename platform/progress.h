@@ -6,7 +6,7 @@
 #include <stdexcept>
 #include <string>
 
-namespace merge {
+namespace platform {
 
 class Progress {
 public:
@@ -26,4 +26,4 @@ public:
   Cancelled() : std::runtime_error("cancelled") {}
 };
 
-} // namespace merge
+} // namespace platform

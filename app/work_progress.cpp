@@ -1,4 +1,4 @@
-#include "app/collect_progress.h"
+#include "app/work_progress.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -8,16 +8,16 @@
 
 namespace app {
 
-CollectProgress::CollectProgress(QWidget* parent, Counting counting)
+WorkProgress::WorkProgress(QWidget* parent, Counting counting)
     : parent_(parent), counting_(counting) {
   clock_.start();
 }
 
-CollectProgress::~CollectProgress() {
+WorkProgress::~WorkProgress() {
   delete dialog_;
 }
 
-void CollectProgress::FileStarted(const std::string& path, std::int64_t size) {
+void WorkProgress::FileStarted(const std::string& path, std::int64_t size) {
   file_name_ = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
   file_size_ = size;
   file_start_total_ = total_;
@@ -25,23 +25,23 @@ void CollectProgress::FileStarted(const std::string& path, std::int64_t size) {
     UpdateDialog();
 }
 
-void CollectProgress::BytesDone(std::int64_t total) {
+void WorkProgress::BytesDone(std::int64_t total) {
   total_ = total;
   if (total_ - last_pump_total_ >= kPumpEveryBytes)
     Pump();
 }
 
-bool CollectProgress::CancelRequested() {
+bool WorkProgress::CancelRequested() {
   return cancelled_;
 }
 
-void CollectProgress::Pump() {
+void WorkProgress::Pump() {
   last_pump_total_ = total_;
   if (!dialog_) {
     if (clock_.elapsed() < kShowAfterMs)
       return;
     dialog_ = new QProgressDialog(parent_);
-    dialog_->setObjectName(QStringLiteral("CollectProgress"));
+    dialog_->setObjectName(QStringLiteral("WorkProgress"));
     dialog_->setWindowModality(Qt::ApplicationModal);
     dialog_->setCancelButtonText(QStringLiteral("Отмена"));
     dialog_->setMinimumDuration(0);
@@ -58,7 +58,7 @@ void CollectProgress::Pump() {
     cancelled_ = true;
 }
 
-void CollectProgress::UpdateDialog() {
+void WorkProgress::UpdateDialog() {
   const std::int64_t done = total_ - file_start_total_;
   const QString counted =
       counting_ == kRead ? QStringLiteral("Прочитано байт: ") : QStringLiteral("Записано байт: ");

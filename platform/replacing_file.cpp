@@ -1,4 +1,4 @@
-#include "export/replacing_file.h"
+#include "platform/replacing_file.h"
 
 #include "platform/directory.h"
 #include "platform/file.h"
@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace exporter {
+namespace platform {
 
 namespace {
 
@@ -88,7 +88,7 @@ ReplacingFile::ReplacingFile(const std::string& path) : target_(ResolveLink(path
     Fail(ReplaceFailure::kCreate, errno);
   }
 
-  const std::string directory = platform::DirectoryOf(target_);
+  const std::string directory = DirectoryOf(target_);
   struct stat dir_st {};
   if (::stat(directory.c_str(), &dir_st) == 0 && S_ISDIR(dir_st.st_mode) &&
       (dir_st.st_mode & kAnyWrite) == 0) {
@@ -179,8 +179,7 @@ void ReplacingFile::Commit() {
     Fail(ReplaceFailure::kWrite, errno);
   temp_path_.clear();
   // Makes the rename itself durable; a failure here changes nothing visible.
-  const int dir_fd =
-      ::open(platform::DirectoryOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dir_fd = ::open(DirectoryOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir_fd >= 0) {
     ::fsync(dir_fd);
     ::close(dir_fd);
@@ -188,4 +187,4 @@ void ReplacingFile::Commit() {
   Discard();
 }
 
-} // namespace exporter
+} // namespace platform
