@@ -107,9 +107,10 @@ void FilePage::BuildWidgets() {
 
   auto* panel4 = new QWidget(panel2);
   panel4->setObjectName(QStringLiteral("Panel4"));
-  panel4->setFixedHeight(25);
+  panel4->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   auto* panel4_layout = new QHBoxLayout(panel4);
   panel4_layout->setContentsMargins(8, 0, 0, 0);
+  panel4_layout->addStrut(25); // 25 high at the least, taller with a taller font
   DriveComboBox1 = new QComboBox(panel4);
   DriveComboBox1->setObjectName(QStringLiteral("DriveComboBox1"));
   DriveComboBox1->setMinimumWidth(145);

@@ -4,6 +4,7 @@
 #include "app/file_page.h"
 #include "app/grid_model.h"
 #include "app/grid_view.h"
+#include "app/page_column.h"
 #include "app/work_progress.h"
 #include "merge/table_commands.h"
 #include "platform/codepage.h"
@@ -13,8 +14,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
-#include <QFontMetrics>
 #include <QFrame>
+#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -33,6 +34,21 @@ const QString kCaptionCollect = QStringLiteral("Собрать");
 const QString kCaptionSave = QStringLiteral("Сохранить");
 
 enum Page { kPageFiles = 0, kPageSettings = 1, kPageTable = 2, kPageSave = 3, kPageAbout = 4 };
+
+// Names a widget after its layout name. The designed size stays its least
+// size; a wider caption or a taller font makes it larger. (An explicit least
+// size would otherwise let a layout squeeze the widget below its text.)
+template <typename W>
+W* Named(W* widget, const char* name, int designed_width = 0, int designed_height = 0) {
+  widget->setObjectName(QString::fromLatin1(name));
+  if (designed_width > 0 || designed_height > 0) {
+    widget->ensurePolished();
+    const QSize hint = widget->sizeHint();
+    widget->setMinimumSize(std::max(designed_width, designed_width > 0 ? hint.width() : 0),
+                           std::max(designed_height, designed_height > 0 ? hint.height() : 0));
+  }
+  return widget;
+}
 
 } // namespace
 
@@ -65,7 +81,7 @@ void TForm1::BuildStrips() {
 
   Panel1 = new QFrame(this);
   Panel1->setObjectName(QStringLiteral("Panel1"));
-  Panel1->setFixedHeight(41);
+  Panel1->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   Panel1->setAutoFillBackground(true);
   QPalette white = Panel1->palette();
   white.setColor(QPalette::Window, Qt::white);
@@ -73,7 +89,10 @@ void TForm1::BuildStrips() {
   Panel1->setPalette(white);
   Label1 = new QLabel(QStringLiteral("Собрать CSV файлы в один"), Panel1);
   Label1->setObjectName(QStringLiteral("Label1"));
-  Label1->move(8, 8);
+  auto* heading = new QHBoxLayout(Panel1);
+  heading->setContentsMargins(8, 8, 8, 8);
+  heading->addWidget(Label1, 0, Qt::AlignLeft | Qt::AlignTop);
+  heading->addStrut(41 - 16); // 41 high at the least, taller with a taller font
   layout->addWidget(Panel1);
 
   PageControl1 = new QTabWidget(this);
@@ -102,15 +121,11 @@ void TForm1::BuildStrips() {
 
   Panel3 = new QFrame(this);
   Panel3->setObjectName(QStringLiteral("Panel3"));
-  Panel3->setFixedHeight(41);
+  Panel3->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
   auto* buttons = new QHBoxLayout(Panel3);
   buttons->setContentsMargins(16, 8, 11, 8);
-  Button1 = new QPushButton(kCaptionNext, Panel3);
-  Button1->setObjectName(QStringLiteral("Button1"));
-  Button1->setMinimumSize(75, 25);
-  Button3 = new QPushButton(QStringLiteral("Выход"), Panel3);
-  Button3->setObjectName(QStringLiteral("Button3"));
-  Button3->setMinimumSize(75, 25);
+  Button1 = Named(new QPushButton(kCaptionNext, Panel3), "Button1", 75, 25);
+  Button3 = Named(new QPushButton(QStringLiteral("Выход"), Panel3), "Button3", 75, 25);
   buttons->addWidget(Button1);
   buttons->addStretch(1);
   buttons->addWidget(Button3, 0, Qt::AlignBottom);
@@ -120,22 +135,6 @@ void TForm1::BuildStrips() {
 }
 
 namespace {
-
-// The designed layout counts on a font 13 pixels per line.
-constexpr double kDesignedLineHeight = 13.0;
-
-// Puts a widget at its designed place. With a taller font than designed,
-// places and heights grow in proportion, so that the widgets stay apart; a
-// widget whose text needs more room gets it.
-template <typename W>
-W* Place(W* widget, const char* name, int x, int y, int width = 0, int height = 0) {
-  widget->setObjectName(QString::fromLatin1(name));
-  const double scale = std::max(1.0, QFontMetrics(widget->font()).height() / kDesignedLineHeight);
-  const QSize hint = widget->sizeHint();
-  widget->setGeometry(x, qRound(y * scale), std::max(width, hint.width()),
-                      std::max(qRound(height * scale), hint.height()));
-  return widget;
-}
 
 QStringList DelimiterItems() {
   return {QStringLiteral(";"), QStringLiteral(","),
@@ -167,20 +166,26 @@ QCheckBox* TickBox(const QString& caption, bool ticked, QWidget* parent) {
 void TForm1::BuildSettingsPage() {
   QWidget* page = TabSheet2;
   // Created in tab order.
-  CheckBox1 = Place(TickBox(QStringLiteral("Добавить имя файла "), true, page), "CheckBox1", 16, 24,
-                    241, 17);
-  CheckBox2 =
-      Place(TickBox(QStringLiteral("Только имя файла"), true, page), "CheckBox2", 32, 48, 153, 17);
-  ComboBox1 = new QComboBox(page);
+  CheckBox1 = Named(TickBox(QStringLiteral("Добавить имя файла "), true, page), "CheckBox1", 241);
+  CheckBox2 = Named(TickBox(QStringLiteral("Только имя файла"), true, page), "CheckBox2", 153);
+  ComboBox1 = Named(new QComboBox(page), "ComboBox1", 273);
   ComboBox1->addItems(
       {QStringLiteral("Собрать по вертикали "), QStringLiteral("Собрать по горизонтали ")});
   ComboBox1->setCurrentIndex(1);
-  Place(ComboBox1, "ComboBox1", 32, 80, 273, 21);
-  Edit2 = Place(DelimiterBox(page), "Edit2", 32, 120, 145, 21);
-  CheckBox6 = Place(TickBox(QStringLiteral("Убрать первые строки"), false, page), "CheckBox6", 32,
-                    152, 289, 17);
-  Edit3 = Place(new QLineEdit(QStringLiteral("4"), page), "Edit3", 48, 176, 121, 21);
-  Label9 = Place(new QLabel(QStringLiteral("Разделитель"), page), "Label9", 32, 104);
+  Edit2 = Named(DelimiterBox(page), "Edit2", 145);
+  CheckBox6 = Named(TickBox(QStringLiteral("Убрать первые строки"), false, page), "CheckBox6", 289);
+  Edit3 = Named(new QLineEdit(QStringLiteral("4"), page), "Edit3", 121);
+  Label9 = Named(new QLabel(QStringLiteral("Разделитель"), page), "Label9");
+
+  settings_rows_ = std::make_unique<PageColumn>(page, 16, 24);
+  PageColumn& rows = *settings_rows_;
+  rows.AddRow(0, 0, {CheckBox1});
+  rows.AddRow(16, 7, {CheckBox2});
+  rows.AddRow(16, 15, {ComboBox1});
+  rows.AddRow(16, 3, {Label9});
+  rows.AddRow(16, 3, {Edit2});
+  rows.AddRow(16, 11, {CheckBox6});
+  rows.AddRow(32, 7, {Edit3});
 }
 
 void TForm1::BuildTablePage() {
@@ -213,37 +218,73 @@ void TForm1::BuildTablePage() {
 
 void TForm1::BuildSavePage() {
   QWidget* page = TabSheet4;
-  Edit1 = Place(new QLineEdit(QStringLiteral("1.csv"), page), "Edit1", 32, 48, 361, 21);
-  Button2 = Place(new QPushButton(QStringLiteral("Сохранить"), page), "Button2", 32, 72, 75, 25);
-  Button4 = Place(new QPushButton(QStringLiteral("Выбрать"), page), "Button4", 320, 72, 75, 25);
-  CheckBox3 = Place(TickBox(QStringLiteral("Открыть файл после сохранения"), true, page),
-                    "CheckBox3", 32, 104, 289, 33);
-  CheckBox4 = Place(TickBox(QStringLiteral("Использовать UTF8"), false, page), "CheckBox4", 32, 136,
-                    193, 17);
-  ComboBox2 = Place(DelimiterBox(page), "ComboBox2", 32, 168, 145, 21);
+  // Created in tab order.
+  Edit1 = Named(new QLineEdit(QStringLiteral("1.csv"), page), "Edit1", 361);
+  Button2 = Named(new QPushButton(QStringLiteral("Сохранить"), page), "Button2", 75, 25);
+  Button4 = Named(new QPushButton(QStringLiteral("Выбрать"), page), "Button4", 75, 25);
+  CheckBox3 =
+      Named(TickBox(QStringLiteral("Открыть файл после сохранения"), true, page), "CheckBox3", 289);
+  CheckBox4 = Named(TickBox(QStringLiteral("Использовать UTF8"), false, page), "CheckBox4", 193);
+  ComboBox2 = Named(DelimiterBox(page), "ComboBox2", 145);
   CheckBox5 =
-      Place(TickBox(QStringLiteral("Экранировать разделитель при сохранении "), false, page),
-            "CheckBox5", 200, 160, 345, 17);
-  Label2 = Place(new QLabel(QStringLiteral("Файл для сохранения"), page), "Label2", 24, 24);
-  Label10 =
-      Place(new QLabel(QStringLiteral("Разделитель при сохранении "), page), "Label10", 32, 152);
-  Label11 = Place(new QLabel(QStringLiteral("если в ячейки встречается знак разделителя ячеек то  "
+      Named(TickBox(QStringLiteral("Экранировать разделитель при сохранении "), false, page),
+            "CheckBox5", 345);
+  Label2 = Named(new QLabel(QStringLiteral("Файл для сохранения"), page), "Label2");
+  Label10 = Named(new QLabel(QStringLiteral("Разделитель при сохранении "), page), "Label10");
+  Label11 = Named(new QLabel(QStringLiteral("если в ячейки встречается знак разделителя ячеек то  "
                                             "\nзаменяем его на #<код символа>"),
                              page),
-                  "Label11", 200, 176, 284, 26);
+                  "Label11", 284);
   connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
   connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
+
+  save_rows_ = std::make_unique<PageColumn>(page, 24, 24);
+  PageColumn& rows = *save_rows_;
+  rows.AddRow(0, 0, {Label2});
+  // The output name, with "Сохранить" under its left end and "Выбрать"
+  // under its right end.
+  auto* name_block = new QGridLayout;
+  name_block->setHorizontalSpacing(rows.Scaled(8));
+  name_block->setVerticalSpacing(rows.Scaled(3));
+  name_block->addWidget(Edit1, 0, 0, 1, 2);
+  name_block->addWidget(Button2, 1, 0, Qt::AlignLeft);
+  name_block->addWidget(Button4, 1, 1, Qt::AlignRight);
+  auto* name_row = new QHBoxLayout;
+  name_row->addLayout(name_block);
+  name_row->addStretch(1);
+  rows.AddLayoutRow(8, 11, name_row);
+  rows.AddRow(8, 7, {CheckBox3});
+  utf8_row_ = rows.AddRow(8, 15, {CheckBox4});
+  // The writing delimiter on the left, the escaping and its explanation on
+  // the right.
+  auto* delimiter_block = new QGridLayout;
+  delimiter_block->setHorizontalSpacing(rows.Scaled(16));
+  delimiter_block->setVerticalSpacing(rows.Scaled(3));
+  delimiter_block->setColumnMinimumWidth(0, 152);
+  delimiter_block->addWidget(Label10, 0, 0);
+  delimiter_block->addWidget(ComboBox2, 1, 0, Qt::AlignLeft | Qt::AlignTop);
+  delimiter_block->addWidget(CheckBox5, 0, 1);
+  delimiter_block->addWidget(Label11, 1, 1, Qt::AlignLeft | Qt::AlignTop);
+  auto* delimiter_row = new QHBoxLayout;
+  delimiter_row->addLayout(delimiter_block);
+  delimiter_row->addStretch(1);
+  rows.AddLayoutRow(8, 4, delimiter_row);
 }
 
 void TForm1::BuildAboutPage() {
   QWidget* page = TabSheet5;
-  Label8 = Place(new QLabel(QStringLiteral("Программа для сборки CSV файлов в один "), page),
-                 "Label8", 16, 16);
-  Label3 = Place(new QLabel(QStringLiteral("Автор"), page), "Label3", 16, 40);
-  Label4 = Place(new QLabel(QStringLiteral("Иван Петрович Сидоров"), page), "Label4", 40, 56);
-  Label5 = Place(new QLabel(QStringLiteral("ICQ 123-456-789"), page), "Label5", 40, 72);
-  Label6 = Place(new QLabel(QStringLiteral("E-mail: kleitab@example.org"), page), "Label6", 40, 88);
-  Label7 = Place(new QLabel(QStringLiteral("Тел. +7 (000) 000-00-00"), page), "Label7", 40, 104);
+  Label8 =
+      Named(new QLabel(QStringLiteral("Программа для сборки CSV файлов в один "), page), "Label8");
+  Label3 = Named(new QLabel(QStringLiteral("Автор"), page), "Label3");
+  Label4 = Named(new QLabel(QStringLiteral("Иван Петрович Сидоров"), page), "Label4");
+  Label5 = Named(new QLabel(QStringLiteral("ICQ 123-456-789"), page), "Label5");
+  Label6 = Named(new QLabel(QStringLiteral("E-mail: kleitab@example.org"), page), "Label6");
+  Label7 = Named(new QLabel(QStringLiteral("Тел. +7 (000) 000-00-00"), page), "Label7");
+  about_rows_ = std::make_unique<PageColumn>(page, 16, 16);
+  about_rows_->AddRow(0, 0, {Label8});
+  about_rows_->AddRow(0, 11, {Label3});
+  for (QLabel* line : {Label4, Label5, Label6, Label7})
+    about_rows_->AddRow(24, 3, {line});
 }
 
 void TForm1::BindPageShortcuts() {

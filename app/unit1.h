@@ -16,6 +16,7 @@ class QAction;
 class QCheckBox;
 class QComboBox;
 class QFrame;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QMenu;
@@ -27,6 +28,7 @@ namespace app {
 class FilePage;
 class GridModel;
 class GridView;
+class PageColumn;
 
 class TForm1 : public QWidget {
   Q_OBJECT
@@ -39,6 +41,12 @@ public:
 
   // Makes a page active without raising PageControl1Change.
   void SetActivePage(int index);
+
+  // The rows of "Настройка" and "Сохранить": a further option joins its page
+  // as a row below the last one (AddRow), or beside "Использовать UTF8".
+  PageColumn& SettingsRows() { return *settings_rows_; }
+  PageColumn& SaveRows() { return *save_rows_; }
+  QHBoxLayout* Utf8Row() { return utf8_row_; }
 
   // Heading and bottom strips.
   QFrame* Panel1 = nullptr;
@@ -131,6 +139,10 @@ private:
   template <typename Driver> void RunCollect(Driver driver);
 
   std::unique_ptr<merge::ResultTable> table_;
+  std::unique_ptr<PageColumn> settings_rows_;
+  std::unique_ptr<PageColumn> save_rows_;
+  std::unique_ptr<PageColumn> about_rows_;
+  QHBoxLayout* utf8_row_ = nullptr;
   GridModel* grid_model_ = nullptr;
   QString start_directory_;
   QString last_save_dialog_name_; // the name last confirmed in the save dialog

@@ -6,16 +6,20 @@
 # init.ini, and the open request that reached the desktop (a stand-in
 # xdg-open first on PATH records it). A second start from that init.ini must
 # find the options and the directory restored, and save the same file again.
+# A third start with a font one half larger does the same job; after the
+# second and the third run every page is photographed.
 #
-# Usage: e2e_test.sh <kleitab> <widget probe library>
+# Usage: e2e_test.sh <kleitab> <widget probe library> [<screenshot directory>]
 # The probe library, loaded with LD_PRELOAD, reports where the named widgets
 # stand and what they show; the program itself is the one users run.
 set -euo pipefail
 
 kleitab=$(realpath "$1")
 probe_library=$(realpath "$2")
+shots=${3:-}
 [ -n "${DISPLAY:-}" ] || { echo "no X display: run under xvfb-run" >&2; exit 1; }
 command -v xdotool > /dev/null || { echo "xdotool is missing" >&2; exit 1; }
+command -v import > /dev/null || { echo "imagemagick's import is missing" >&2; exit 1; }
 
 work=$(mktemp -d /tmp/kleitab-e2e-XXXXXX)
 pid=
@@ -106,10 +110,12 @@ click() {
   xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
 }
 
+# start_program [<font scale>]
 start_program() {
   rm -f "$probe"
   (cd "$start" && exec env PATH="$work/bin:$PATH" QT_QPA_PLATFORM=xcb \
-    KLEITAB_E2E_PROBE="$probe" LD_PRELOAD="$preload" "$kleitab") &
+    KLEITAB_E2E_PROBE="$probe" KLEITAB_E2E_FONT_SCALE="${1:-}" LD_PRELOAD="$preload" \
+    "$kleitab") &
   pid=$!
   wait_for Form1 6 1
   xdotool search --sync --onlyvisible --name 'Клейтаб' > /dev/null
@@ -134,6 +140,22 @@ walk_and_save() {
     [ -f "$work/opened" ] && cmp -s "$start/init.ini" "$expected_ini" && break
     no_error_box
     sleep 0.1
+  done
+}
+
+# photograph_pages <tag>: each page chosen by a click on its tab, and the
+# window's part of the screen kept as <shots>/<tag>-page<N>.png.
+photograph_pages() {
+  local i x y w h picture
+  mkdir -p "${shots:-$work/shots}"
+  for i in 0 1 2 3 4; do
+    click "PageControl1.tab[$i]"
+    wait_for PageControl1 7 "$i"
+    sleep 0.5 # the page painted
+    read -r x y w h < <(awk -F'\t' '$1 == "Form1" { print $2, $3, $4, $5; exit }' "$probe")
+    picture="${shots:-$work/shots}/$1-page$((i + 1)).png"
+    import -window root -crop "${w}x${h}+${x}+${y}" +repage "$picture"
+    [ -s "$picture" ] || fail "no screenshot $picture"
   done
 }
 
@@ -195,5 +217,16 @@ done
 walk_and_save
 check_files
 [ "$(wc -l < "$work/opened")" -eq 2 ] || fail "the second open request did not come"
+photograph_pages font-default
+quit_program
+
+echo "== third run: the same job with a font one half larger"
+rm -f "$output"
+start_program 1.5
+wait_for CheckListBox1 7 2
+walk_and_save
+check_files
+[ "$(wc -l < "$work/opened")" -eq 3 ] || fail "the third open request did not come"
+photograph_pages font-1.5x
 quit_program
 echo "PASS"

@@ -9,8 +9,12 @@
 // x and y are screen coordinates of the widget's top left corner; state is
 // "1"/"0" for a check box, the current index for a combo box or notebook,
 // the item count for a list. Each list item follows its list as a line
-// "<list>[i]  -  -  -  -  -  checked  text". Tabs and line ends in texts are
-// written as spaces.
+// "<list>[i]  -  -  -  -  -  checked  text", and each tab of a notebook as
+// "<notebook>.tab[i]  x  y  width  height  1  -  caption". Tabs and line
+// ends in texts are written as spaces.
+//
+// KLEITAB_E2E_FONT_SCALE=1.5 makes the program's font one half larger, as a
+// desktop with a larger font would, before the window is built.
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -20,6 +24,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QWidget>
@@ -64,6 +69,21 @@ QString Describe(const QWidget* widget) {
                      .arg(widget->height())
                      .arg(widget->isVisible() ? 1 : 0)
                      .arg(state, Flat(text));
+  if (const auto* tabs = qobject_cast<const QTabWidget*>(widget)) {
+    const QTabBar* bar = tabs->tabBar();
+    for (int i = 0; i < bar->count(); ++i) {
+      const QRect rect = bar->tabRect(i);
+      const QPoint tab_at = bar->mapToGlobal(rect.topLeft());
+      line += QStringLiteral("%1.tab[%2]\t%3\t%4\t%5\t%6\t1\t-\t%7\n")
+                  .arg(widget->objectName())
+                  .arg(i)
+                  .arg(tab_at.x())
+                  .arg(tab_at.y())
+                  .arg(rect.width())
+                  .arg(rect.height())
+                  .arg(Flat(bar->tabText(i)));
+    }
+  }
   if (const auto* list = qobject_cast<const QListWidget*>(widget)) {
     for (int i = 0; i < list->count(); ++i) {
       const QListWidgetItem* item = list->item(i);
@@ -93,10 +113,24 @@ void WriteProbe(const QString& path) {
               QFile::encodeName(path).constData());
 }
 
+void ScaleFont() {
+  bool ok = false;
+  const double scale = qEnvironmentVariable("KLEITAB_E2E_FONT_SCALE").toDouble(&ok);
+  if (!ok || scale <= 0)
+    return;
+  QFont font = QApplication::font();
+  if (font.pointSizeF() > 0)
+    font.setPointSizeF(font.pointSizeF() * scale);
+  else
+    font.setPixelSize(qRound(font.pixelSize() * scale));
+  QApplication::setFont(font);
+}
+
 void StartProbe() {
   const QString path = qEnvironmentVariable("KLEITAB_E2E_PROBE");
   if (path.isEmpty() || qobject_cast<QApplication*>(QCoreApplication::instance()) == nullptr)
     return;
+  ScaleFont();
   auto* timer = new QTimer(QCoreApplication::instance());
   QObject::connect(timer, &QTimer::timeout, [path] { WriteProbe(path); });
   timer->start(100);
