@@ -31,6 +31,13 @@ std::string FileErrorMessage(int number) {
 FileError::FileError(int number, int system_error)
     : Error(FileErrorMessage(number)), number_(number), system_error_(system_error) {}
 
+FileError::FileError(int number, int system_error, const std::string& message)
+    : Error(message), number_(number), system_error_(system_error) {}
+
+FileError FileError::OtherSystemError(int err) {
+  return FileError(err, err, "I/O error " + std::to_string(err));
+}
+
 namespace {
 
 bool IsDirectory(const std::string& path) {
@@ -46,7 +53,6 @@ int FileErrorNumberFromErrno(int err, const std::string& path) {
     return IsDirectory(DirectoryOf(path)) ? kFileNotFound : kPathNotFound;
   case ENOTDIR:
   case ENAMETOOLONG:
-  case ELOOP: // a link loop leads nowhere
     return kPathNotFound;
   case EMFILE:
   case ENFILE:
@@ -61,8 +67,31 @@ int FileErrorNumberFromErrno(int err, const std::string& path) {
   }
 }
 
+bool IsMappedErrno(int err) {
+  switch (err) {
+  case ENOENT:
+  case ENOTDIR:
+  case ENAMETOOLONG:
+  case EMFILE:
+  case ENFILE:
+  case EACCES:
+  case EPERM:
+  case EISDIR:
+  case EROFS:
+    return true;
+  default:
+    return false;
+  }
+}
+
+FileError FileErrorFromErrno(int err, const std::string& path) {
+  if (!IsMappedErrno(err))
+    return FileError::OtherSystemError(err);
+  return FileError(FileErrorNumberFromErrno(err, path), err);
+}
+
 void ThrowFileErrorFromErrno(int err, const std::string& path) {
-  throw FileError(FileErrorNumberFromErrno(err, path), err);
+  throw FileErrorFromErrno(err, path);
 }
 
 } // namespace platform

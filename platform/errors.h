@@ -34,17 +34,29 @@ public:
   // `system_error` is the errno value behind it, for callers that word the
   // failure their own way; 0 when none.
   explicit FileError(int number, int system_error = 0);
+  // A failure of the operating system that is none of the mapped
+  // conditions: it keeps the system's own number and always reads "I/O error
+  // N", also where N happens to equal one of the table's numbers (EIO is 5,
+  // ENETDOWN is 100 on Linux).
+  static FileError OtherSystemError(int err);
   int number() const { return number_; }
   int system_error() const { return system_error_; }
 
 private:
+  FileError(int number, int system_error, const std::string& message);
   int number_;
   int system_error_;
 };
 
 // Maps an errno value to the file layer's error number. `path` tells ENOENT
-// apart: 2 when the file's directory exists, else 3.
+// apart: 2 when the file's directory exists, else 3. Only ENOENT, ENOTDIR,
+// ENAMETOOLONG, EMFILE, ENFILE, EACCES, EPERM, EISDIR and EROFS are mapped;
+// every other errno is returned as it is.
 int FileErrorNumberFromErrno(int err, const std::string& path);
+// Whether FileErrorNumberFromErrno maps `err` to a number of the table.
+bool IsMappedErrno(int err);
+// The error the file layer raises for `err`.
+FileError FileErrorFromErrno(int err, const std::string& path);
 
 [[noreturn]] void ThrowFileErrorFromErrno(int err, const std::string& path);
 

@@ -40,12 +40,12 @@ TEST(FileErrorNumberFromErrno, MapsErrnoToFileLayerNumbers) {
     const std::string& path;
     int expected;
   } cases[] = {
-      {ENOENT, in_existing_dir, 2},  {ENOENT, in_missing_dir, 3},
-      {ENOTDIR, in_existing_dir, 3}, {ENAMETOOLONG, in_existing_dir, 3},
-      {ELOOP, in_existing_dir, 3},   {EMFILE, in_existing_dir, 4},
-      {ENFILE, in_existing_dir, 4},  {EACCES, in_existing_dir, 5},
-      {EPERM, in_existing_dir, 5},   {EISDIR, in_existing_dir, 5},
-      {EROFS, in_existing_dir, 5},   {ENOSPC, in_existing_dir, ENOSPC},
+      {ENOENT, in_existing_dir, 2},    {ENOENT, in_missing_dir, 3},
+      {ENOTDIR, in_existing_dir, 3},   {ENAMETOOLONG, in_existing_dir, 3},
+      {ELOOP, in_existing_dir, ELOOP}, {EMFILE, in_existing_dir, 4},
+      {ENFILE, in_existing_dir, 4},    {EACCES, in_existing_dir, 5},
+      {EPERM, in_existing_dir, 5},     {EISDIR, in_existing_dir, 5},
+      {EROFS, in_existing_dir, 5},     {ENOSPC, in_existing_dir, ENOSPC},
       {EIO, in_existing_dir, EIO},
   };
   for (const auto& c : cases)
@@ -64,6 +64,27 @@ TEST(ThrowFileErrorFromErrno, ThrowsTheMappedError) {
   } catch (const platform::FileError& e) {
     EXPECT_EQ(e.number(), ENOSPC);
     EXPECT_EQ(std::string(e.what()), "I/O error " + std::to_string(ENOSPC));
+  }
+}
+
+// A failure that is none of the mapped conditions keeps the system's own
+// number, and its message is "I/O error N" even where N is also a number of
+// the table (EIO is 5, ENETDOWN is 100 on Linux).
+TEST(ThrowFileErrorFromErrno, OtherErrnoAlwaysReadsAsIoError) {
+  for (const int err : {EIO, ENETDOWN, ELOOP, ENOSPC}) {
+    try {
+      platform::ThrowFileErrorFromErrno(err, "/tmp/x");
+      FAIL() << "no throw";
+    } catch (const platform::FileError& e) {
+      EXPECT_EQ(e.number(), err);
+      EXPECT_EQ(std::string(e.what()), "I/O error " + std::to_string(err));
+    }
+  }
+  try {
+    platform::ThrowFileErrorFromErrno(EACCES, "/tmp/x");
+  } catch (const platform::FileError& e) {
+    EXPECT_EQ(e.number(), 5);
+    EXPECT_STREQ(e.what(), "File access denied");
   }
 }
 
