@@ -146,6 +146,11 @@ std::string FileNameToCp1251(std::string_view name) {
       }
       c = (c << 6) | (p[i] & 0x3F);
     }
+    // Only the shortest form of a character counts, and no surrogate: an
+    // overlong "E0 81 81" is not an "A", it is three bytes kept as they are.
+    const char32_t least = extra == 1 ? 0x80 : extra == 2 ? 0x800 : 0x10000;
+    if (valid && (c < least || c > 0x10FFFF || (c >= 0xD800 && c < 0xE000)))
+      valid = false;
     if (!valid) {
       out.push_back(static_cast<char>(b));
       ++p;

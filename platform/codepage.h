@@ -20,8 +20,9 @@ std::string Cp1251ToUtf8(std::string_view bytes);
 void AppendCp1251AsUtf8(std::string& out, std::string_view bytes);
 
 // A file name as the file system gives it (UTF-8) turned into cell text.
-// Bytes that do not form UTF-8 are taken as code page bytes already (a name
-// copied from a Windows disk unconverted), so no byte is lost.
+// Bytes that do not form UTF-8 (overlong forms and encoded surrogates
+// included) are taken as code page bytes already (a name copied from a
+// Windows disk unconverted), so no byte is lost.
 std::string FileNameToCp1251(std::string_view name);
 
 } // namespace platform

@@ -83,6 +83,15 @@ TEST(FileNameToCp1251, Utf8BecomesCodePageAndStrayBytesStay) {
   EXPECT_EQ(platform::FileNameToCp1251("日.csv"), "?.csv");
 }
 
+// Overlong forms and encoded surrogates are no UTF-8: their bytes stay.
+TEST(FileNameToCp1251, OverlongFormsAndSurrogatesKeepTheirBytes) {
+  EXPECT_EQ(platform::FileNameToCp1251("\xE0\x81\x81.csv"), "\xE0\x81\x81.csv");
+  EXPECT_EQ(platform::FileNameToCp1251("\xF0\x80\x81\x81"), "\xF0\x80\x81\x81");
+  EXPECT_EQ(platform::FileNameToCp1251("\xED\xA0\x80x"), "\xED\xA0\x80x");
+  EXPECT_EQ(platform::FileNameToCp1251("\xF4\x90\x80\x80"), "\xF4\x90\x80\x80") << "past U+10FFFF";
+  EXPECT_EQ(platform::FileNameToCp1251("\xE2\x84\x96"), "\xB9") << "the numero sign, shortest form";
+}
+
 TEST(Volumes, TheRootIsListedAndHoldsEveryPath) {
   const auto volumes = platform::MountedVolumes();
   bool root = false;
