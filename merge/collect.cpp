@@ -3,6 +3,7 @@
 #include "merge/file_name_tag.h"
 #include "merge/load_file.h"
 #include "merge/read_source_file.h"
+#include "platform/errors.h"
 
 #include <algorithm>
 #include <optional>
@@ -61,6 +62,15 @@ private:
   std::int32_t row_count_;
 };
 
+// The next row of a placement. The last row a table can have is the one
+// that makes RowCount the largest count; a file that reaches past it stops
+// there with an error, and the rows placed so far stay.
+void StepRow(std::int32_t& row) {
+  if (row >= INT32_MAX - 1)
+    throw platform::Error("Too many rows: a table holds at most " + std::to_string(INT32_MAX));
+  ++row;
+}
+
 std::int32_t FieldCount(std::size_t n) {
   return static_cast<std::int32_t>(std::min<std::size_t>(n, INT32_MAX - 1));
 }
@@ -84,13 +94,37 @@ void StackedDriver(ResultTable& table, CandidateList& candidates, const CollectO
   }
 }
 
-// The text that closes every row of the file, stored once for all of them;
-// none when the name is not added.
-std::optional<SharedTextId> FileNameCell(ResultTable& table, const std::string& path,
-                                         const CollectOptions& options) {
+// The text that closes every row of the file, stored once for all of them.
+struct NameCell {
+  bool added = false;               // the name is written at all
+  std::optional<SharedTextId> text; // none when the name is empty
+};
+
+NameCell FileNameCell(ResultTable& table, const std::string& path, const CollectOptions& options) {
+  NameCell cell;
   if (!options.add_file_name)
-    return std::nullopt;
-  return table.InternText(FileNameTag(path, options.name_only));
+    return cell;
+  cell.added = true;
+  const std::string tag = FileNameTag(path, options.name_only);
+  // An empty name (of a file called ".csv") is written like an empty field:
+  // it clears its cell and stores nothing.
+  if (!tag.empty())
+    cell.text = table.InternText(tag);
+  return cell;
+}
+
+// Writes the n fields of one line and the name cell after them.
+void PlaceRow(ResultTable& table, std::int32_t row, std::int32_t start_column,
+              const std::vector<std::string_view>& fields, std::int32_t n, const NameCell& name,
+              std::vector<std::string_view>& with_empty_name) {
+  if (name.added && !name.text) {
+    with_empty_name.assign(fields.begin(), fields.begin() + n);
+    with_empty_name.emplace_back();
+    table.PlaceCells(row, start_column, with_empty_name.data(), with_empty_name.size(), nullptr);
+    return;
+  }
+  table.PlaceCells(row, start_column, fields.data(), static_cast<std::size_t>(n),
+                   name.text ? &*name.text : nullptr);
 }
 
 // The options of "Собрать повторно" and "Добавить": no line is dropped.
@@ -105,20 +139,20 @@ void LoadFile(ResultTable& table, const std::string& path, std::int32_t start_ro
               std::int32_t start_column, const CollectOptions& options, ReadProgress* progress) {
   if (!IsSourceFileAvailable(path))
     return;
-  const std::optional<SharedTextId> tag = FileNameCell(table, path, options);
-  const SharedTextId* trailing = tag ? &*tag : nullptr;
+  const NameCell name = FileNameCell(table, path, options);
 
   GrowingExtents extents(table);
   std::int32_t row = start_row - 1;
+  std::vector<std::string_view> with_empty_name;
   ReadAvailableSourceFile(
       path, options.skip_count, ReadingDelimiter(options.delimiter_text),
       [&](const std::vector<std::string_view>& fields) {
-        ++row;
+        StepRow(row);
         extents.TakeRow(row);
         const std::int32_t n = FieldCount(fields.size());
-        table.PlaceCells(row, start_column, fields.data(), static_cast<std::size_t>(n), trailing);
+        PlaceRow(table, row, start_column, fields, n, name, with_empty_name);
         extents.TakeFields(start_column, n);
-        if (trailing != nullptr)
+        if (name.added)
           extents.TakeNameCell(start_column + n);
       },
       progress);

@@ -3,13 +3,14 @@
 // every CR is removed from the line's text, and a byte 26 (Ctrl+Z) ends the
 // data for good. The file is read in large blocks; a line is handed out as a
 // view into the block, so the common line costs no allocation. Lines have no
-// length limit: the block grows to hold the longest one.
+// length limit: the block grows to hold the longest one, and progress is told
+// (and cancel asked) while a long line is still being read.
 
+#include "merge/read_progress.h"
 #include "platform/file.h"
 
 #include <cstddef>
 #include <cstdint>
-#include <memory>
 #include <string>
 #include <string_view>
 
@@ -18,8 +19,13 @@ namespace merge {
 class LineReader {
 public:
   // Opens the file for reading, sharing it with readers only; throws
-  // platform::FileError (32 when another process holds it for writing).
-  explicit LineReader(const std::string& path, std::size_t block_size = kDefaultBlockSize);
+  // platform::FileError (32 when another process holds it for writing) and
+  // platform::NotRegularFile. `progress`, when given, hears of every read.
+  explicit LineReader(const std::string& path, std::size_t block_size = kDefaultBlockSize,
+                      ReadProgress* progress = nullptr);
+  ~LineReader();
+  LineReader(const LineReader&) = delete;
+  LineReader& operator=(const LineReader&) = delete;
 
   // The next line, without its terminator and without any CR. The view stays
   // valid until the next call. A read failure throws platform::FileError.
@@ -32,6 +38,9 @@ public:
   long long SizeHint() const { return file_.SizeHint(); }
 
   static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
+  // The most one read asks for, so that progress and cancel are heard
+  // every few MiB even while the buffer holds a gigabyte line.
+  static constexpr std::size_t kMaxReadSize = std::size_t{4} << 20;
 
 private:
   // Reads more bytes after the unread rest, which moves to the buffer's
@@ -40,7 +49,9 @@ private:
   bool Fill();
 
   platform::ReadOnlyFile file_;
-  std::unique_ptr<char[]> buffer_;
+  ReadProgress* progress_;
+  // malloc'ed so that a huge buffer grows by remapping, not by copying.
+  char* buffer_;
   std::size_t capacity_;
   std::size_t pos_ = 0;     // first unread byte
   std::size_t end_ = 0;     // end of the data held

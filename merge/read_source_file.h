@@ -30,7 +30,14 @@ template <typename PlaceLine>
 void ReadAvailableSourceFile(const std::string& path, std::int32_t skip_count,
                              std::optional<char> delimiter, PlaceLine&& place_line,
                              ReadProgress* progress = nullptr) {
-  LineReader reader(path);
+  // What is no regular file once opened is not available either.
+  std::optional<LineReader> opened;
+  try {
+    opened.emplace(path, LineReader::kDefaultBlockSize, progress);
+  } catch (const platform::NotRegularFile&) {
+    return;
+  }
+  LineReader& reader = *opened;
   if (progress != nullptr)
     progress->FileStarted(path, reader.SizeHint());
   std::vector<std::string_view> fields;

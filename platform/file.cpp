@@ -16,7 +16,7 @@ bool IsReadableCandidate(const std::string& path) {
   struct stat st {};
   if (::stat(path.c_str(), &st) != 0)
     return false;
-  return !S_ISDIR(st.st_mode);
+  return S_ISREG(st.st_mode);
 }
 
 bool TryLock(int fd, bool exclusive) {
@@ -29,24 +29,27 @@ bool TryLock(int fd, bool exclusive) {
 }
 
 ReadOnlyFile::ReadOnlyFile(const std::string& path) : path_(path) {
+  // O_NONBLOCK: a FIFO without a writer would otherwise hold the open
+  // forever. It is cleared again once the file is known to be regular.
   do {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY);
+    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   } while (fd_ < 0 && errno == EINTR);
   if (fd_ < 0)
     ThrowFileErrorFromErrno(errno, path);
+  struct stat st {};
+  if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd_);
+    fd_ = -1;
+    throw NotRegularFile();
+  }
+  size_hint_ = st.st_size;
+  const int flags = ::fcntl(fd_, F_GETFL);
+  if (flags >= 0)
+    ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
   if (!TryLock(fd_, false)) {
     ::close(fd_);
     fd_ = -1;
     throw FileError(kSharingViolation, EWOULDBLOCK);
-  }
-  struct stat st {};
-  if (::fstat(fd_, &st) == 0) {
-    if (S_ISDIR(st.st_mode)) {
-      ::close(fd_);
-      fd_ = -1;
-      throw FileError(kAccessDenied, EISDIR);
-    }
-    size_hint_ = st.st_size;
   }
 #ifdef POSIX_FADV_SEQUENTIAL
   ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);

@@ -2,18 +2,29 @@
 // Files as the program opens them: by their real name (bytes, never passed
 // through the code page), with advisory locks standing in for sharing modes.
 
+#include "platform/errors.h"
+
 #include <cstddef>
 #include <string>
 
 namespace platform {
 
-// The availability test of a source file: a path that names nothing, or a
-// directory, or is empty, is not read (and not reported either).
+// The availability test of a source file: the empty path, a path that names
+// nothing, and anything that is not a regular file (a directory, a FIFO, a
+// device, a socket) is not read (and not reported either).
 bool IsReadableCandidate(const std::string& path);
+
+// Thrown by ReadOnlyFile when what the path names turned out, once opened,
+// not to be a regular file: it is then treated as not available.
+class NotRegularFile : public Error {
+public:
+  NotRegularFile() : Error("not a regular file") {}
+};
 
 // A file opened for reading that others may read but not write meanwhile: it
 // holds a shared lock, taken without waiting. A writer's exclusive lock held
-// elsewhere gives error 32.
+// elsewhere gives error 32. Opening never blocks: a FIFO or device put in
+// the file's place is opened without waiting and refused (NotRegularFile).
 class ReadOnlyFile {
 public:
   explicit ReadOnlyFile(const std::string& path); // throws FileError

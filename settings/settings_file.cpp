@@ -64,7 +64,9 @@ std::string Describe(int error) {
   throw platform::Error("Cannot create file \"" + path + "\". " + Describe(error));
 }
 
-std::string ReadAll(const std::string& path) {
+// The file's bytes; nothing when what the path names is no regular file
+// once opened (opened without waiting, so a FIFO cannot hold the start).
+std::optional<std::string> ReadAll(const std::string& path) {
   std::string bytes;
   try {
     // Others may read meanwhile, but a writer holding its lock keeps us out.
@@ -76,6 +78,8 @@ std::string ReadAll(const std::string& path) {
         break;
       bytes.append(buffer, n);
     }
+  } catch (const platform::NotRegularFile&) {
+    return std::nullopt;
   } catch (const platform::FileError& error) {
     ThrowCannotOpen(path, error.system_error());
   }
@@ -130,9 +134,14 @@ std::optional<SettingsText> ReadSettingsFile(const std::string& path) {
       return std::nullopt;
     ThrowCannotOpen(path, errno);
   }
-  if (S_ISDIR(st.st_mode))
+  // A directory, a FIFO, a device or a socket of that name is no settings
+  // file: the start values stay.
+  if (!S_ISREG(st.st_mode))
     return std::nullopt;
-  return SettingsText(ReadAll(path));
+  const std::optional<std::string> bytes = ReadAll(path);
+  if (!bytes)
+    return std::nullopt;
+  return SettingsText(*bytes);
 }
 
 void StoreSettingsFile(const std::string& path, const SettingsValues& values) {

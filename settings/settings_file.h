@@ -27,10 +27,10 @@ private:
   std::string text_;
 };
 
-// The settings file at `path`, or nothing when no file of that name exists (a
-// directory of that name does not count): the widgets then keep their start
-// values. A file that exists but cannot be read throws platform::Error
-// "Cannot open file "<path>". <system's description>".
+// The settings file at `path`, or nothing when no file of that name exists
+// (a directory, FIFO, device or socket of that name does not count, and is
+// never waited on): the widgets then keep their start values. A file that exists but cannot be read
+// throws platform::Error "Cannot open file "<path>". <system's description>".
 std::optional<SettingsText> ReadSettingsFile(const std::string& path);
 
 // Rewrites the file with FormatSettings(values), replacing it only when the
