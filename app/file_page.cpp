@@ -18,6 +18,8 @@
 #include <QStyle>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 #include <unistd.h>
 
 namespace app {
@@ -25,7 +27,9 @@ namespace app {
 namespace {
 
 constexpr int kPathRole = Qt::UserRole + 1;
-constexpr int kCollapseBelow = 31; // a splitter drag to 30 pixels or less collapses
+// A pane dragged to this size or less collapses to nothing.
+constexpr int kCollapseAt = 30;
+constexpr int kDesignedDirectoryHeight = 346;
 
 QString NameText(const std::string& bytes) {
   return QFile::decodeName(QByteArray::fromStdString(bytes));
@@ -100,7 +104,10 @@ void FilePage::BuildWidgets() {
 
   auto* panel2 = new QWidget(Splitter1);
   panel2->setObjectName(QStringLiteral("Panel2"));
-  panel2->setMinimumWidth(kCollapseBelow);
+  // One pixel, not Qt's own minimum: the collapse at 30 pixels is done
+  // when a drag ends (Qt would stop at the minimum or collapse only below
+  // half of it).
+  panel2->setMinimumWidth(1);
   auto* panel2_layout = new QVBoxLayout(panel2);
   panel2_layout->setContentsMargins(0, 0, 0, 0);
   panel2_layout->setSpacing(0);
@@ -119,34 +126,49 @@ void FilePage::BuildWidgets() {
   panel4_layout->addStretch();
   panel2_layout->addWidget(panel4);
 
-  Splitter2 = new QSplitter(Qt::Vertical, panel2);
+  // Splitter2 is placed by hand inside this area, so that it can reach past
+  // the area's bottom as the designed layout has it.
+  splitter2_area_ = new QWidget(panel2);
+  splitter2_area_->installEventFilter(this);
+  Splitter2 = new QSplitter(Qt::Vertical, splitter2_area_);
   Splitter2->setObjectName(QStringLiteral("Splitter2"));
   Splitter2->setOpaqueResize(false);
   Splitter2->setHandleWidth(3);
   DirectoryListBox1 = new QListWidget(Splitter2);
   DirectoryListBox1->setObjectName(QStringLiteral("DirectoryListBox1"));
-  DirectoryListBox1->setMinimumHeight(kCollapseBelow);
+  DirectoryListBox1->setMinimumHeight(1);
   DirectoryListBox1->setIconSize(QSize(16, 16));
   DirectoryListBox1->setUniformItemSizes(true);
   FileListBox1Widget = new QListWidget(Splitter2);
   FileListBox1Widget->setObjectName(QStringLiteral("FileListBox1"));
   FileListBox1Widget->setSelectionMode(QAbstractItemView::SingleSelection);
   FileListBox1Widget->setUniformItemSizes(true);
-  FileListBox1Widget->setMinimumHeight(kCollapseBelow);
+  FileListBox1Widget->setMinimumHeight(1);
   Splitter2->addWidget(DirectoryListBox1);
   Splitter2->addWidget(FileListBox1Widget);
-  Splitter2->setSizes({346, 100});
-  panel2_layout->addWidget(Splitter2, 1);
+  directory_height_ = kDesignedDirectoryHeight;
+  connect(Splitter2, &QSplitter::splitterMoved, this, [this](int pos, int) {
+    directory_height_ = pos <= kCollapseAt ? 0 : pos;
+    LayOutSplitter2();
+  });
+  panel2_layout->addWidget(splitter2_area_, 1);
 
   CheckListBox1Widget = new QListWidget(Splitter1);
   CheckListBox1Widget->setObjectName(QStringLiteral("CheckListBox1"));
   CheckListBox1Widget->setSelectionMode(QAbstractItemView::SingleSelection);
   CheckListBox1Widget->setUniformItemSizes(true);
-  CheckListBox1Widget->setMinimumWidth(kCollapseBelow);
+  CheckListBox1Widget->setMinimumWidth(1);
   Splitter1->addWidget(panel2);
   Splitter1->addWidget(CheckListBox1Widget);
   Splitter1->setSizes({257, 374});
   Splitter1->setStretchFactor(1, 1);
+  // Splitter1 changes the width of Panel2; the check list takes the rest.
+  connect(Splitter1, &QSplitter::splitterMoved, this, [this](int pos, int) {
+    if (pos > 0 && pos <= kCollapseAt) {
+      const QList<int> sizes = Splitter1->sizes();
+      Splitter1->setSizes({0, sizes.at(0) + sizes.at(1)});
+    }
+  });
 
   auto* layout = new QHBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -227,17 +249,36 @@ void FilePage::SetShownDirectory(const std::string& path) {
     }
     throw;
   }
-  if (now == shown_)
-    return; // the same directory under another name
-  shown_ = now;
-  SelectDriveOf(shown_);
-  last_directory_[current_drive_] = shown_;
-  RebuildDirectoryList(subdirectories);
+  // The same directory under another spelling ("/data/", "/data/."): the
+  // lists stay, but the change still fills the check list, as for any text
+  // that is not the shown directory itself.
+  if (now != shown_) {
+    shown_ = now;
+    SelectDriveOf(shown_);
+    last_directory_[current_drive_] = shown_;
+    RebuildDirectoryList(subdirectories);
+  }
   if (now != file_list_directory_ || !file_list_read_) {
     file_list_directory_ = now;
     FillFileList(std::move(files));
   }
   DirectoryListBox1Change();
+}
+
+void FilePage::LayOutSplitter2() {
+  const int handle = Splitter2->handleWidth();
+  const int height = splitter2_area_->height();
+  // Never collapsed to nothing (Qt would then put it at the top): at least
+  // one pixel, below the bottom when the page is too low.
+  const int file_list = std::max(1, height - directory_height_ - handle);
+  Splitter2->setGeometry(0, 0, splitter2_area_->width(), directory_height_ + handle + file_list);
+  Splitter2->setSizes({directory_height_, file_list});
+}
+
+bool FilePage::eventFilter(QObject* watched, QEvent* event) {
+  if (watched == splitter2_area_ && event->type() == QEvent::Resize)
+    LayOutSplitter2();
+  return QWidget::eventFilter(watched, event);
 }
 
 void FilePage::RebuildDirectoryList(const std::vector<std::string>& subdirectories) {

@@ -75,6 +75,7 @@ public slots:
 
 protected:
   void showEvent(QShowEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
   void BuildWidgets();
@@ -84,6 +85,12 @@ private:
   void FillDrives();
   void SelectDriveOf(const std::string& directory);
   void EnterItem(QListWidgetItem* item);
+  // The directory list keeps its height; the file list takes what is left
+  // below it, nothing when the page is too low (it is then out of sight).
+  void LayOutSplitter2();
+
+  QWidget* splitter2_area_ = nullptr;
+  int directory_height_ = 346;
 
   std::string shown_;
   std::string file_list_directory_; // the directory the file list was read from

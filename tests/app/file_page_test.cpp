@@ -16,6 +16,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSplitter>
 #include <QtTest>
 
 #include <climits>
@@ -186,6 +187,8 @@ private slots:
   void VolumeThatCannotBeEntered();
   void FileBoundIntoPlaceIsNoVolume();
   void FileListShownAtStartCheckListEmpty();
+  void AnotherSpellingOfTheShownDirectoryFillsTheCheckList();
+  void SplittersCollapseAtThirtyPixels();
 
 private:
   std::string start_;
@@ -307,7 +310,6 @@ void FilePageTest::EnteringTheCurrentItemKeepsTheTicks() {
   QWidget* viewport = page.DirectoryListBox1->viewport();
   QTest::mouseDClick(viewport, Qt::LeftButton, {}, CenterOf(page.DirectoryListBox1, current));
   QCOMPARE(Snapshot(page), before);
-  page.SetShownDirectory(tree.Root() + "/"); // the same directory, written otherwise
   page.SetShownDirectory(std::string());
   QCOMPARE(Snapshot(page), before);
 }
@@ -718,6 +720,80 @@ void FilePageTest::FileListShownAtStartCheckListEmpty() {
   page.SetShownDirectory("/");
   page.SetShownDirectory(tree.Root());
   QCOMPARE(Texts(page.CheckListBox1()), Strings({"a.csv", "b.csv"}));
+}
+
+// Only the very text of the shown directory is skipped; "/dir/" or
+// "/dir/." is a directory change like any other and fills the check list.
+void FilePageTest::AnotherSpellingOfTheShownDirectoryFillsTheCheckList() {
+  Tree tree;
+  tree.File("a.csv");
+  QVERIFY(::chdir(tree.Root().c_str()) == 0);
+  app::FilePage page;
+  page.SetShownDirectory(tree.Root());
+  QCOMPARE(page.Count(), 0);
+  page.SetShownDirectory(tree.Root() + "/");
+  QCOMPARE(Texts(page.CheckListBox1()), Strings({"a.csv"}));
+  QCOMPARE(page.ShownDirectory(), tree.Root());
+  Tick(page, 0, false);
+  page.SetShownDirectory(tree.Root() + "/.");
+  QCOMPARE(page.CheckListBox1()->item(0)->checkState(), Qt::Checked);
+}
+
+namespace {
+
+// Drags a splitter's handle by `delta` pixels with the mouse.
+void DragHandle(QSplitter* splitter, int delta) {
+  QSplitterHandle* handle = splitter->handle(1);
+  const QPoint middle = handle->rect().center();
+  const QPoint step = splitter->orientation() == Qt::Horizontal ? QPoint(1, 0) : QPoint(0, 1);
+  QTest::mousePress(handle, Qt::LeftButton, {}, middle);
+  for (int i = 1; i <= 10; ++i)
+    QTest::mouseMove(handle, middle + step * (delta * i / 10));
+  QTest::mouseRelease(handle, Qt::LeftButton, {}, middle + step * delta);
+}
+
+} // namespace
+
+// At the designed size the directory list is 346 high and reaches past the
+// bottom, so the file list is out of sight; a pane dragged to 30 pixels or
+// less collapses to nothing, one dragged to 31 keeps that size.
+void FilePageTest::SplittersCollapseAtThirtyPixels() {
+  Tree tree;
+  QVERIFY(::chdir(tree.Root().c_str()) == 0);
+  app::FilePage page;
+  page.resize(634, 355);
+  page.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&page));
+  QCOMPARE(page.DirectoryListBox1->height(), 346);
+  const QPoint file_list_top =
+      page.FileListBox1()->mapTo(page.findChild<QWidget*>(QStringLiteral("Panel2")), QPoint(0, 0));
+  QVERIFY2(file_list_top.y() >= page.height(),
+           qPrintable(QStringLiteral("the file list is out of sight: at %1 of %2, %3 high")
+                          .arg(file_list_top.y())
+                          .arg(page.height())
+                          .arg(page.FileListBox1()->height())));
+
+  page.resize(634, 600);
+  QTRY_COMPARE(page.DirectoryListBox1->height(), 346);
+  QVERIFY(page.FileListBox1()->height() > 100);
+
+  // A first drag to about 100 pixels tells how far Qt's handle lies from
+  // the mouse; then exactly 31, then 30.
+  const int start = page.DirectoryListBox1->height();
+  DragHandle(page.Splitter2, 100 - start);
+  const int landed = page.DirectoryListBox1->height();
+  QVERIFY(landed > 90 && landed < 110);
+  const int offset = 100 - landed;
+  DragHandle(page.Splitter2, 31 - landed + offset);
+  QCOMPARE(page.DirectoryListBox1->height(), 31);
+  DragHandle(page.Splitter2, -1);
+  QCOMPARE(page.Splitter2->sizes().at(0), 0);
+
+  QSplitter* outer = page.findChild<QSplitter*>(QStringLiteral("Splitter1"));
+  DragHandle(outer, 31 - outer->sizes().at(0) + offset);
+  QCOMPARE(outer->sizes().at(0), 31);
+  DragHandle(outer, -1);
+  QCOMPARE(outer->sizes().at(0), 0);
 }
 
 QTEST_MAIN(FilePageTest)
