@@ -5,13 +5,16 @@
 #include "app/grid_model.h"
 
 #include <QAbstractButton>
+#include <QApplication>
 #include <QEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 
 #include <algorithm>
+#include <cstdlib>
 #include <vector>
 
 namespace app {
@@ -48,6 +51,13 @@ GridView::GridView(QWidget* parent) : QTableView(parent) {
   verticalHeader()->setFixedWidth(kDefaultColWidth);
   horizontalHeader()->setFixedHeight(kDefaultRowHeight);
 
+  for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
+    header->viewport()->installEventFilter(this);
+    connect(header, &QHeaderView::sectionResized, this, [this, header] {
+      if (drag_.header == header)
+        drag_.resized = true;
+    });
+  }
   connect(horizontalHeader(), &QHeaderView::sectionMoved, this,
           [this](int, int old_visual, int new_visual) {
             SectionMoved(Qt::Horizontal, old_visual, new_visual);
@@ -104,7 +114,57 @@ void GridView::UpdateCorner() {
 bool GridView::eventFilter(QObject* watched, QEvent* event) {
   if (watched == corner_button_ && event->type() == QEvent::Resize && corner_label_ != nullptr)
     corner_label_->setGeometry(corner_button_->rect());
+  for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
+    if (watched == header->viewport())
+      HeaderMouse(header, event);
+  }
   return QTableView::eventFilter(watched, event);
+}
+
+bool GridView::HeaderMouse(QHeaderView* header, QEvent* event) {
+  const auto along = [header](const QPoint& p) {
+    return header->orientation() == Qt::Horizontal ? p.x() : p.y();
+  };
+  switch (event->type()) {
+  case QEvent::MouseButtonPress: {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (mouse->button() != Qt::LeftButton)
+      return false;
+    drag_ = Drag{};
+    drag_.header = header;
+    drag_.press = mouse->position().toPoint();
+    drag_.from = header->visualIndexAt(along(drag_.press));
+    return false;
+  }
+  case QEvent::MouseButtonRelease: {
+    const auto* mouse = static_cast<QMouseEvent*>(event);
+    if (drag_.header != header || mouse->button() != Qt::LeftButton)
+      return false;
+    const QPoint at = mouse->position().toPoint();
+    const bool moved =
+        std::abs(along(at) - along(drag_.press)) >= QApplication::startDragDistance();
+    if (!header->sectionsMovable() || drag_.resized || !moved || drag_.from < 0) {
+      drag_ = Drag{};
+      return false;
+    }
+    drag_.to = header->visualIndexAt(along(at));
+    drag_.dropped = true;
+    // Qt moves the section (or not, one short of a neighbour) while it
+    // handles this release; FinishDrop then makes the move it left out.
+    QMetaObject::invokeMethod(this, &GridView::FinishDrop, Qt::QueuedConnection);
+    return false;
+  }
+  default:
+    return false;
+  }
+}
+
+void GridView::FinishDrop() {
+  const Drag drag = drag_;
+  drag_ = Drag{};
+  if (!drag.dropped || drag.to < 0 || drag.to == drag.from)
+    return;
+  MoveData(drag.header->orientation(), drag.from, drag.to);
 }
 
 bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
@@ -146,6 +206,19 @@ void GridView::SectionMoved(Qt::Orientation orientation, int old_visual, int new
   header->moveSection(new_visual, old_visual);
   undoing_move_ = false;
 
+  // A drop by the mouse goes to the section it was dropped on.
+  if (drag_.dropped && drag_.header == header && drag_.from == old_visual) {
+    const int to = drag_.to >= 0 ? drag_.to : new_visual;
+    drag_ = Drag{};
+    new_visual = to;
+    if (new_visual == old_visual)
+      return;
+  }
+  MoveData(orientation, old_visual, new_visual);
+}
+
+void GridView::MoveData(Qt::Orientation orientation, int old_visual, int new_visual) {
+  QHeaderView* header = orientation == Qt::Vertical ? verticalHeader() : horizontalHeader();
   Guard([&] {
     CloseOpenEditor();
     const int low = std::min(old_visual, new_visual);

@@ -6,6 +6,7 @@
 
 #include <QTableView>
 
+class QHeaderView;
 class QLabel;
 
 namespace app {
@@ -36,6 +37,11 @@ private:
   void ApplyFixedCounts();
   void UpdateCorner();
   void SectionMoved(Qt::Orientation orientation, int old_visual, int new_visual);
+  void MoveData(Qt::Orientation orientation, int old_visual, int new_visual);
+  // Watches a header's mouse: a section is dropped on the section under the
+  // mouse, where Qt would stop one short of it on its near half.
+  bool HeaderMouse(QHeaderView* header, QEvent* event);
+  void FinishDrop();
   void CloseOpenEditor();
 
   GridModel* grid_model_ = nullptr;
@@ -43,6 +49,17 @@ private:
   QWidget* corner_button_ = nullptr;
   QLabel* corner_label_ = nullptr;
   bool undoing_move_ = false;
+
+  // The drag of a header section under way, from press to release.
+  struct Drag {
+    QHeaderView* header = nullptr;
+    QPoint press;
+    int from = -1;        // the visual index pressed
+    int to = -1;          // the visual index under the mouse at the release
+    bool resized = false; // the press was on a section's edge
+    bool dropped = false; // released, the move not yet made
+  };
+  Drag drag_;
 };
 
 } // namespace app

@@ -45,6 +45,7 @@ private slots:
   void RowDragMovesData();
   void ColumnDragMovesData();
   void RowDragWithTheMouse();
+  void DropOnTheNearHalfOfASectionLandsThere();
   void DefaultsAndResizeLimit();
 
 private:
@@ -301,6 +302,52 @@ void GridTest::RowDragWithTheMouse() {
   QCOMPARE(Cell(table, 1, 2), QStringLiteral("1:1"));
   QCOMPARE(Cell(table, 1, 3), QStringLiteral("1:2"));
   QCOMPARE(rows->visualIndex(0), 0);
+}
+
+namespace {
+
+// Drags a header section with the mouse from one point to another.
+void DragSection(QHeaderView* header, QPoint from, QPoint to) {
+  QTest::mousePress(header->viewport(), Qt::LeftButton, {}, from);
+  const QPoint step = (to - from) / 8;
+  for (int i = 1; i < 8; ++i)
+    QTest::mouseMove(header->viewport(), from + step * i);
+  QTest::mouseMove(header->viewport(), to);
+  QTest::mouseRelease(header->viewport(), Qt::LeftButton, {}, to);
+  QCoreApplication::processEvents();
+}
+
+} // namespace
+
+// Dropped on the upper half of a row further down (the left half of a column
+// further right), the row goes to the row it was dropped on, not one short.
+void GridTest::DropOnTheNearHalfOfASectionLandsThere() {
+  Scratch scratch;
+  app::TForm1& form = TablePage(scratch);
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  merge::ResultTable& table = form.Table();
+  Fill(table, 5, 5);
+  QHeaderView* rows = form.StringGrid1->verticalHeader();
+  // Table row 1 onto the upper half of table row 3.
+  DragSection(rows, QPoint(10, rows->sectionViewportPosition(0) + 12),
+              QPoint(10, rows->sectionViewportPosition(2) + 4));
+  QCOMPARE(Cell(table, 1, 1), QStringLiteral("1:2"));
+  QCOMPARE(Cell(table, 1, 2), QStringLiteral("1:3"));
+  QCOMPARE(Cell(table, 1, 3), QStringLiteral("1:1"));
+  // Table row 1 (now "1:2") onto the upper half of the row right below it.
+  DragSection(rows, QPoint(10, rows->sectionViewportPosition(0) + 12),
+              QPoint(10, rows->sectionViewportPosition(1) + 4));
+  QCOMPARE(Cell(table, 1, 1), QStringLiteral("1:3"));
+  QCOMPARE(Cell(table, 1, 2), QStringLiteral("1:2"));
+
+  QHeaderView* cols = form.StringGrid1->horizontalHeader();
+  // Table column 1 onto the left half of table column 3.
+  DragSection(cols, QPoint(cols->sectionViewportPosition(0) + 30, 10),
+              QPoint(cols->sectionViewportPosition(2) + 6, 10));
+  QCOMPARE(Cell(table, 1, 4), QStringLiteral("2:4"));
+  QCOMPARE(Cell(table, 3, 4), QStringLiteral("1:4"));
+  QCOMPARE(rows->visualIndex(0), 0);
+  QCOMPARE(cols->visualIndex(0), 0);
 }
 
 void GridTest::DefaultsAndResizeLimit() {
