@@ -43,6 +43,16 @@ QRect InWindow(const QWidget* widget, const QWidget* window) {
   return QRect(widget->mapTo(window, QPoint(0, 0)), widget->size());
 }
 
+// The part of the widget its ancestors below the window leave in sight: a
+// list that by design reaches past the bottom of its pane shows only its top.
+QRect SeenInWindow(const QWidget* widget, const QWidget* window) {
+  QRect rect = InWindow(widget, window);
+  for (const QWidget* up = widget->parentWidget(); up != nullptr && up != window;
+       up = up->parentWidget())
+    rect &= InWindow(up, window);
+  return rect;
+}
+
 QString Name(const QWidget* widget) {
   return widget->objectName().isEmpty() ? QString::fromLatin1(widget->metaObject()->className())
                                         : widget->objectName();
@@ -53,11 +63,13 @@ QStringList Faults(const app::TForm1& form) {
   QStringList faults;
   QList<const QWidget*> shown;
   for (const QWidget* widget : form.findChildren<QWidget*>()) {
-    if (widget->isVisible() && IsContentWidget(widget))
+    // A widget kept out of sight (the file list below the directory list at
+    // the designed size) is not shown.
+    if (widget->isVisible() && IsContentWidget(widget) && !SeenInWindow(widget, &form).isEmpty())
       shown.append(widget);
   }
   for (const QWidget* widget : shown) {
-    const QRect rect = InWindow(widget, &form);
+    const QRect rect = SeenInWindow(widget, &form);
     if (!QRect(QPoint(0, 0), widget->parentWidget()->size()).contains(widget->geometry()) ||
         !form.rect().contains(rect))
       faults << QStringLiteral("%1 is cut off by its parent or the window").arg(Name(widget));
@@ -74,7 +86,7 @@ QStringList Faults(const app::TForm1& form) {
   }
   for (int i = 0; i < shown.size(); ++i) {
     for (int j = i + 1; j < shown.size(); ++j) {
-      if (InWindow(shown[i], &form).intersects(InWindow(shown[j], &form)))
+      if (SeenInWindow(shown[i], &form).intersects(SeenInWindow(shown[j], &form)))
         faults << QStringLiteral("%1 and %2 overlap").arg(Name(shown[i]), Name(shown[j]));
     }
   }
