@@ -3,13 +3,18 @@
 #include "platform/directory.h"
 #include "platform/file.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
+#include <dirent.h>
 #include <fcntl.h>
+#include <initializer_list>
+#include <sys/mman.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -44,11 +49,13 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
-int OpenForLock(const std::string& path) {
-  for (int flags : {O_RDONLY, O_WRONLY}) {
+int OpenForLock(const std::string& path, bool for_writing) {
+  const std::initializer_list<int> read_first = {O_RDONLY, O_WRONLY};
+  const std::initializer_list<int> write_only = {O_WRONLY};
+  for (int flags : for_writing ? write_only : read_first) {
     int fd;
     do {
-      fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY);
+      fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     } while (fd < 0 && errno == EINTR);
     if (fd >= 0 || errno != EACCES)
       return fd;
@@ -56,11 +63,71 @@ int OpenForLock(const std::string& path) {
   return -1;
 }
 
+// Whether this process may give a file of its own the group `gid`.
+bool MayGiveGroup(gid_t gid) {
+  if (gid == ::getegid())
+    return true;
+  const int count = ::getgroups(0, nullptr);
+  if (count <= 0)
+    return false;
+  std::vector<gid_t> groups(static_cast<std::size_t>(count));
+  const int got = ::getgroups(count, groups.data());
+  return std::find(groups.begin(), groups.begin() + std::max(got, 0), gid) !=
+         groups.begin() + std::max(got, 0);
+}
+
+constexpr const char* kTempMark = ".kleitab-";
+
+std::string TempPrefix(const std::string& directory, const std::string& target) {
+  // A hidden name that no "*.csv" mask lists; kept short enough for any
+  // file system however long the target's name is.
+  return (directory == "/" ? "/" : directory + "/") + "." + BareName(target).substr(0, 200) +
+         kTempMark;
+}
+
+// Removes the temporary files of earlier saves of this target that were
+// killed before they finished: only names of our own pattern, only regular
+// files of this user, only when no process holds them (a save under way
+// keeps its own locked).
+void RemoveStaleTemporaries(const std::string& directory, const std::string& target) {
+  const std::string prefix = "." + BareName(target).substr(0, 200) + kTempMark;
+  DIR* dir = ::opendir(directory.c_str());
+  if (dir == nullptr)
+    return;
+  const int dir_fd = ::dirfd(dir);
+  while (const dirent* entry = ::readdir(dir)) {
+    const std::string name = entry->d_name;
+    if (name.size() != prefix.size() + 6 || name.compare(0, prefix.size(), prefix) != 0)
+      continue;
+    const int fd = ::openat(dir_fd, name.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK);
+    if (fd < 0)
+      continue;
+    struct stat st {};
+    if (::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        TryLock(fd, true))
+      ::unlinkat(dir_fd, name.c_str(), 0);
+    ::close(fd);
+  }
+  ::closedir(dir);
+}
+
+bool IsPermissionError(int error) {
+  return error == EACCES || error == EPERM;
+}
+
 } // namespace
 
 ReplacingFile::ReplacingFile(const std::string& path) : target_(ResolveLink(path)) {
+  const std::string directory = DirectoryOf(target_);
+  struct stat dir_st {};
+  const bool dir_known = ::stat(directory.c_str(), &dir_st) == 0 && S_ISDIR(dir_st.st_mode);
+  // The mode bits decide, also for root, whether a new file may be made.
+  const bool dir_closed = dir_known && (dir_st.st_mode & kAnyWrite) == 0;
+
   struct stat st {};
+  bool exists = false;
   if (::stat(target_.c_str(), &st) == 0) {
+    exists = true;
     if (S_ISDIR(st.st_mode))
       Fail(ReplaceFailure::kCreate, EISDIR);
     // Devices, pipes and sockets are not files to be replaced by renaming.
@@ -71,35 +138,84 @@ ReplacingFile::ReplacingFile(const std::string& path) : target_(ResolveLink(path
       Fail(ReplaceFailure::kCreate, EACCES);
     if (::access(target_.c_str(), W_OK) != 0)
       Fail(ReplaceFailure::kCreate, errno);
-    target_fd_ = OpenForLock(target_);
-    if (target_fd_ < 0)
-      Fail(ReplaceFailure::kCreate, errno);
-    if (!platform::TryLock(target_fd_, true)) {
-      Discard();
-      Fail(ReplaceFailure::kLocked, EWOULDBLOCK);
-    }
     mode_ = st.st_mode & 07777;
     owner_ = st.st_uid;
     group_ = st.st_gid;
-    replace_owner_ = ::geteuid() == 0 && (st.st_uid != 0 || st.st_gid != ::getegid());
+    const bool root = ::geteuid() == 0;
+    set_owner_ = true;
+    // A file this user may not give its owner and group (another user's,
+    // which a sticky directory would not even let us rename over, or a group
+    // this user is not in) keeps them only when written in place; so does
+    // one whose directory takes no new file.
+    const bool keeps_identity = root || (st.st_uid == ::geteuid() && MayGiveGroup(st.st_gid));
+    in_place_ = !keeps_identity || dir_closed;
+    target_fd_ = OpenForLock(target_, in_place_);
+    if (target_fd_ < 0)
+      Fail(ReplaceFailure::kCreate, errno);
+    if (!TryLock(target_fd_, true)) {
+      Discard();
+      Fail(ReplaceFailure::kLocked, EWOULDBLOCK);
+    }
   } else if (errno == ENOENT) {
     mode_ = NewFileMode();
+    if (dir_closed)
+      Fail(ReplaceFailure::kCreate, EACCES);
   } else {
     Fail(ReplaceFailure::kCreate, errno);
   }
 
-  const std::string directory = DirectoryOf(target_);
-  struct stat dir_st {};
-  if (::stat(directory.c_str(), &dir_st) == 0 && S_ISDIR(dir_st.st_mode) &&
-      (dir_st.st_mode & kAnyWrite) == 0) {
-    Discard();
-    Fail(ReplaceFailure::kCreate, EACCES);
+  if (!in_place_) {
+    RemoveStaleTemporaries(directory, target_);
+    try {
+      if (!CreateUnnamed(directory))
+        CreateNamed(directory);
+    } catch (const ReplaceFailure& failure) {
+      // No new file beside a target that can be written: write it in place.
+      if (!exists || !IsPermissionError(failure.error))
+        throw;
+      ::close(target_fd_);
+      target_fd_ = -1;
+      in_place_ = true;
+      target_fd_ = OpenForLock(target_, true);
+      if (target_fd_ < 0)
+        Fail(ReplaceFailure::kCreate, errno);
+      if (!TryLock(target_fd_, true)) {
+        Discard();
+        Fail(ReplaceFailure::kLocked, EWOULDBLOCK);
+      }
+    }
   }
+  if (in_place_) {
+    PrepareInPlace();
+    return;
+  }
+  const int flags = ::fcntl(temp_fd_, F_GETFL);
+  direct_ = flags >= 0 && ::fcntl(temp_fd_, F_SETFL, flags | O_DIRECT) == 0;
+}
 
-  // A hidden name that no "*.csv" mask lists; kept short enough for any
-  // file system however long the target's name is.
-  temp_path_ = (directory == "/" ? "/" : directory + "/") + "." + BareName(target_).substr(0, 200) +
-               ".XXXXXX";
+bool ReplacingFile::CreateUnnamed(const std::string& directory) {
+#ifdef O_TMPFILE
+  do {
+    temp_fd_ = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
+  } while (temp_fd_ < 0 && errno == EINTR);
+  if (temp_fd_ >= 0) {
+    unnamed_ = true;
+    return true;
+  }
+  // A file system without unnamed files says so in one of these ways.
+  if (errno != EOPNOTSUPP && errno != EISDIR && errno != EINVAL && errno != ENOENT) {
+    const int error = errno;
+    Discard();
+    Fail(ReplaceFailure::kCreate, error);
+  }
+#else
+  (void)directory;
+#endif
+  return false;
+}
+
+void ReplacingFile::CreateNamed(const std::string& directory) {
+  temp_path_ = TempPrefix(directory, target_) + "XXXXXX";
   temp_fd_ = ::mkostemp(temp_path_.data(), O_CLOEXEC);
   if (temp_fd_ < 0) {
     const int error = errno;
@@ -107,8 +223,19 @@ ReplacingFile::ReplacingFile(const std::string& path) : target_(ResolveLink(path
     Discard();
     Fail(ReplaceFailure::kCreate, error);
   }
-  const int flags = ::fcntl(temp_fd_, F_GETFL);
-  direct_ = flags >= 0 && ::fcntl(temp_fd_, F_SETFL, flags | O_DIRECT) == 0;
+  // Held until the file is renamed or removed: a later save sees it in use.
+  TryLock(temp_fd_, true);
+}
+
+void ReplacingFile::PrepareInPlace() {
+  // The content is prepared apart from the target, in memory-backed file
+  // storage that holds no address space of the process.
+  temp_fd_ = ::memfd_create("kleitab-save", MFD_CLOEXEC);
+  if (temp_fd_ < 0) {
+    const int error = errno;
+    Discard();
+    Fail(ReplaceFailure::kCreate, error);
+  }
 }
 
 void ReplacingFile::StopDirect() {
@@ -166,11 +293,19 @@ void ReplacingFile::Write(const char* data, std::size_t size) {
 }
 
 void ReplacingFile::Commit() {
+  if (in_place_) {
+    CommitInPlace();
+    return;
+  }
   ::fchmod(temp_fd_, mode_);
-  if (replace_owner_ && ::fchown(temp_fd_, owner_, group_) != 0)
+  if (set_owner_ && ::fchown(temp_fd_, owner_, group_) != 0)
     ::fchmod(temp_fd_, mode_ & 0777); // no set-id bits for another owner
+  else if (set_owner_)
+    ::fchmod(temp_fd_, mode_); // a change of owner clears set-id bits
   if (::fdatasync(temp_fd_) != 0)
     Fail(ReplaceFailure::kWrite, errno);
+  if (unnamed_)
+    LinkIntoPlace();
   const int fd = temp_fd_;
   temp_fd_ = -1;
   if (::close(fd) != 0)
@@ -184,6 +319,78 @@ void ReplacingFile::Commit() {
     ::fsync(dir_fd);
     ::close(dir_fd);
   }
+  Discard();
+}
+
+void ReplacingFile::LinkIntoPlace() {
+  // An unnamed file gets a hidden name only now, for the moment of the
+  // rename; it is locked meanwhile, like a named one.
+  TryLock(temp_fd_, true);
+  const std::string proc = "/proc/self/fd/" + std::to_string(temp_fd_);
+  const std::string prefix = TempPrefix(DirectoryOf(target_), target_);
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  unsigned seed = static_cast<unsigned>(::getpid()) ^ static_cast<unsigned>(temp_fd_ << 16) ^
+                  static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(this));
+  for (int attempt = 0; attempt < 100; ++attempt) {
+    std::string name = prefix;
+    for (int i = 0; i < 6; ++i) {
+      seed = seed * 1103515245u + 12345u + static_cast<unsigned>(attempt);
+      name.push_back(kLetters[(seed >> 16) % (sizeof kLetters - 1)]);
+    }
+    if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+      temp_path_ = name;
+      return;
+    }
+    if (errno != EEXIST)
+      Fail(ReplaceFailure::kWrite, errno);
+  }
+  Fail(ReplaceFailure::kWrite, EEXIST);
+}
+
+void ReplacingFile::CommitInPlace() {
+  const off_t size = written_;
+  // Room for the whole new content first: a disk too small for it fails
+  // here, before a byte of the target changes.
+  if (size > 0) {
+    const int reserved = ::fallocate(target_fd_, FALLOC_FL_KEEP_SIZE, 0, size);
+    if (reserved != 0 && errno != EOPNOTSUPP && errno != ENOSYS)
+      Fail(ReplaceFailure::kWrite, errno);
+  }
+  off_t from = 0;
+  off_t to = 0;
+  while (from < size) {
+    const ssize_t n = ::copy_file_range(temp_fd_, &from, target_fd_, &to,
+                                        static_cast<std::size_t>(size - from), 0);
+    if (n > 0)
+      continue;
+    if (n < 0 && errno == EINTR)
+      continue;
+    if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
+      // No copy between these two: through a buffer.
+      char buffer[1 << 16];
+      const ssize_t got = ::pread(temp_fd_, buffer, sizeof buffer, from);
+      if (got <= 0)
+        Fail(ReplaceFailure::kWrite, got < 0 ? errno : EIO);
+      ssize_t put = 0;
+      while (put < got) {
+        const ssize_t w =
+            ::pwrite(target_fd_, buffer + put, static_cast<std::size_t>(got - put), to + put);
+        if (w < 0 && errno == EINTR)
+          continue;
+        if (w <= 0)
+          Fail(ReplaceFailure::kWrite, w < 0 ? errno : ENOSPC);
+        put += w;
+      }
+      from += got;
+      to += got;
+      continue;
+    }
+    Fail(ReplaceFailure::kWrite, n < 0 ? errno : EIO);
+  }
+  if (::ftruncate(target_fd_, size) != 0)
+    Fail(ReplaceFailure::kWrite, errno);
+  if (::fdatasync(target_fd_) != 0)
+    Fail(ReplaceFailure::kWrite, errno);
   Discard();
 }
 

@@ -3,6 +3,23 @@
 // when complete, so that a failed or cancelled write leaves the earlier file
 // whole and no partial file behind.
 //
+// The new file is made without a name (O_TMPFILE) where the file system
+// allows it and linked in only at the end, so that even a killed process
+// leaves nothing behind; elsewhere it gets a hidden name of its own
+// (".<name>.kleitab-XXXXXX"), locked while in use, and such names that
+// this user left behind unlocked are removed by the next save of the same
+// target.
+//
+// Replacing keeps the target's owner, group and mode. Where that cannot be
+// done by renaming (the owner or group is not one this user may give, the
+// directory cannot take a new file, a sticky directory), an existing
+// writable target is written in place instead, as a plain rewrite would:
+// the whole new content is first prepared apart (in memory-backed file
+// storage), room for it is reserved in the target, and only then is the
+// target overwritten. That path keeps the target's identity and refuses
+// nothing a plain rewrite would write; what it cannot promise is the old
+// content after a crash or a device error during the final copy.
+//
 // An existing target is opened and locked exclusively (without waiting)
 // before anything is written, and the lock is held until the new content has
 // replaced it: a target that another process holds locked is left untouched.
@@ -33,9 +50,9 @@ public:
   // Checks the target and creates the new file beside it. An existing target
   // that is a directory, or has no write permission in its mode bits, gives
   // kCreate with EISDIR or EACCES (also for root, whom access() would let
-  // through), as does a directory whose mode bits deny writing. A symbolic
-  // link is followed: the file it names is replaced, the link stays.
-  // Throws ReplaceFailure.
+  // through), as does a new target in a directory whose mode bits deny
+  // writing. A symbolic link is followed: the file it names is replaced, the
+  // link stays. Throws ReplaceFailure.
   explicit ReplacingFile(const std::string& path);
   // Removes the new file unless Commit succeeded; the target stays as it was.
   ~ReplacingFile();
@@ -47,26 +64,37 @@ public:
   // not aligned to kDirectAlignment, or a size not a multiple of it, ends
   // writing past the page cache for the rest of the file.
   void Write(const char* data, std::size_t size);
-  // Flushes the new file to disk, gives it the old file's permissions (or
-  // 0666 less the umask for a new one) and renames it over the target.
-  // Throws ReplaceFailure (kWrite); the target is then unchanged.
+  // Flushes the new file to disk, gives it the old file's owner, group and
+  // permissions (or 0666 less the umask for a new one) and puts it in the
+  // target's place. Throws ReplaceFailure (kWrite); the target is then
+  // unchanged, except in place where a failure of the final copy may leave
+  // it partly written.
   void Commit();
 
   // The file that is replaced (the target of a symbolic link).
   const std::string& target() const { return target_; }
+  // Whether the new content is written over the target itself.
+  bool in_place() const { return in_place_; }
 
 private:
   void Discard();
   void StopDirect();
+  bool CreateUnnamed(const std::string& directory);
+  void CreateNamed(const std::string& directory);
+  void PrepareInPlace();
+  void CommitInPlace();
+  void LinkIntoPlace();
 
   std::string target_;
-  std::string temp_path_;
+  std::string temp_path_; // the new file's name while it has one
   int temp_fd_ = -1;
   int target_fd_ = -1; // holds the lock on an existing target
   long long written_ = 0;
   bool direct_ = false;
+  bool unnamed_ = false;  // made with O_TMPFILE, linked in by Commit
+  bool in_place_ = false; // the content goes over the target itself
   unsigned mode_ = 0;
-  bool replace_owner_ = false;
+  bool set_owner_ = false;
   unsigned owner_ = 0;
   unsigned group_ = 0;
 };
