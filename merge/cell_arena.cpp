@@ -1,7 +1,8 @@
 #include "merge/cell_arena.h"
 
+#include "merge/mapped_memory.h"
+
 #include <new>
-#include <sys/mman.h>
 #include <system_error>
 
 namespace merge {
@@ -11,21 +12,10 @@ namespace {
 // Tables smaller than this never pay for a block prepared ahead.
 constexpr std::size_t kPrepareAheadFrom = 4 * CellArena::kBlockSize;
 
-std::size_t RoundToPage(std::size_t size) {
-  return (size + 4095) & ~std::size_t{4095};
-}
-
 } // namespace
 
 unsigned char* CellArena::MapBlock(std::size_t size) {
-  size = RoundToPage(size);
-  void* p = ::mmap(nullptr, size, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
-  if (p == MAP_FAILED)
-    throw std::bad_alloc();
-#ifdef MADV_HUGEPAGE
-  ::madvise(p, size, MADV_HUGEPAGE);
-#endif
-  return static_cast<unsigned char*>(p);
+  return static_cast<unsigned char*>(MapMemory(size));
 }
 
 unsigned char* CellArena::MapTouchedBlock(std::size_t size) {
@@ -40,7 +30,7 @@ unsigned char* CellArena::Keep(unsigned char* block, std::size_t size) {
   try {
     blocks_.push_back({block, size});
   } catch (...) {
-    ::munmap(block, size);
+    UnmapMemory(block, size);
     throw;
   }
   reserved_ += size;
@@ -63,12 +53,12 @@ unsigned char* CellArena::NextBlock() {
 void CellArena::Release() {
   if (spare_.valid()) {
     try {
-      ::munmap(spare_.get(), kBlockSize);
+      UnmapMemory(spare_.get(), kBlockSize);
     } catch (const std::bad_alloc&) {
     }
   }
   for (const Block& b : blocks_)
-    ::munmap(b.data, b.size);
+    UnmapMemory(b.data, b.size);
   blocks_.clear();
   next_ = nullptr;
   left_ = 0;

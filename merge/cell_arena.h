@@ -51,8 +51,6 @@ public:
 
   // Bytes handed out so far.
   std::size_t Used() const { return used_; }
-  // Bytes of the blocks taken from the system.
-  std::size_t Reserved() const { return reserved_; }
 
   void Release();
 
@@ -72,7 +70,7 @@ private:
   unsigned char* next_ = nullptr;
   std::size_t left_ = 0;
   std::size_t used_ = 0;
-  std::size_t reserved_ = 0;
+  std::size_t reserved_ = 0; // bytes of the blocks taken from the system
 };
 
 } // namespace merge

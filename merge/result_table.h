@@ -6,10 +6,20 @@
 //
 // Storage is compact because a collected table is as large as its input: each
 // row is a short chain of segments, each covering consecutive columns, packed
-// into large arena blocks (one length byte per short cell, no per-cell heap
-// allocation). Texts that stand on many rows (the file-name tag) are interned
-// once and referenced.
+// into large arena blocks (row_codec.h: one length byte per short cell, no
+// per-cell heap allocation), found through a RowDirectory. Texts that stand
+// on many rows (the file-name tag) are interned once and referenced.
+//
+// How long a text read from the table stays valid: a view from GetCell,
+// SharedText or ForEachCellInRow points into the store, and any change to
+// the table (every non-const member) may compact the store and move every
+// text. A view is therefore good until the next change, and no longer: copy
+// it (std::string) to keep it across one. Handing a view of this table to
+// SetCell or PlaceCells is fine: they read their input before freeing
+// anything.
 
+#include "merge/row_codec.h"
+#include "merge/row_directory.h"
 #include "merge/table_observer.h"
 
 #include <cstddef>
@@ -17,16 +27,11 @@
 #include <memory>
 #include <string>
 #include <string_view>
-#include <type_traits>
 #include <vector>
 
 namespace merge {
 
 class CellArena;
-struct Segment;
-
-// An interned text: stored once, referenced from any number of cells.
-using SharedTextId = std::uint32_t;
 
 class ResultTable {
 public:
@@ -38,7 +43,7 @@ public:
   // The text at (col, row), empty when nothing is stored there. Any
   // non-negative index works, inside or outside the extents; a negative row
   // throws "List index out of bounds (%d)", a negative column reads as empty.
-  // The view stays valid until the table is next changed.
+  // The view stays valid until the table is next changed (see above).
   std::string_view GetCell(std::int32_t col, std::int32_t row) const;
   // Stores the text; the empty text removes the cell. Negative indexes throw.
   void SetCell(std::int32_t col, std::int32_t row, std::string_view text);
@@ -80,7 +85,8 @@ public:
   void RemoveVisibleRows(const std::vector<std::int32_t>& rows);
 
   // Reads the cells of one row in column order: calls visit(col, text) for
-  // every non-empty cell with col in [first_col, end_col).
+  // every non-empty cell with col in [first_col, end_col). `visit` must not
+  // change the table.
   template <typename Visit>
   void ForEachCellInRow(std::int32_t row, std::int32_t first_col, std::int32_t end_col,
                         Visit&& visit) const;
@@ -89,14 +95,11 @@ public:
   // once it passes this many bytes and half the store; 64 MiB by default.
   void SetCompactionThreshold(std::size_t bytes) { compact_above_ = bytes; }
 
-  // Writes the cells of columns 0..col_count-1 of `row` into `out`, each
-  // followed by `delimiter` (an empty cell gives the delimiter alone): the
-  // plain form of a saved line, without its line end. Returns the bytes
-  // written, or kNoRoom when they would not fit in `room` bytes (whatever was
-  // written then is to be ignored).
-  static constexpr std::size_t kNoRoom = static_cast<std::size_t>(-1);
-  std::size_t JoinRow(std::int32_t row, std::int32_t col_count, char delimiter, char* out,
-                      std::size_t room) const;
+  // The row as the codec stores it (its last segment, null when empty), for
+  // readers that walk it with codec::RowPieces; a negative row throws.
+  const Segment* StoredRow(std::int32_t row) const;
+  // The text of an interned id met in a stored row.
+  std::string_view SharedText(SharedTextId id) const;
 
   // Bytes held by the store (arena blocks, row directory, interned texts).
   std::size_t MemoryUsed() const;
@@ -110,40 +113,25 @@ public:
   void EndBulkChange();
 
 private:
-  struct DecodedCell;
   struct SharedIndex;
 
-  // A row's slot holds the last segment of its chain, or null.
-  Segment* RowChain(std::int32_t row) const;
-  Segment** RowSlot(std::int32_t row, bool create);
-  void SetRowChain(std::int32_t row, Segment* last);
-  std::vector<DecodedCell> DecodeChain(const Segment* head) const;
-  Segment* EncodeCells(const std::vector<DecodedCell>& cells);
-  void ReplaceRow(std::int32_t row, const std::vector<DecodedCell>& cells);
+  Segment* EncodeCells(const std::vector<codec::Cell>& cells);
+  void ReplaceRow(std::int32_t row, const std::vector<codec::Cell>& cells);
   bool AppendCells(std::int32_t row, std::int32_t start_col, const std::string_view* fields,
                    std::size_t count, const SharedTextId* trailing);
   void DropRow(std::int32_t row);
-  std::string_view SharedText(SharedTextId id) const;
   void InvalidateCursor() const;
   void MaybeCompact();
   void NotifyCell(std::int32_t col, std::int32_t row);
   void NotifyReset();
   void NotifyExtents(std::int32_t old_cols, std::int32_t old_rows);
-  void VisitRow(std::int32_t row, std::int32_t first_col, std::int32_t end_col,
-                void (*fn)(void*, std::int32_t, std::string_view), void* ctx) const;
 
   std::int32_t col_count_ = 2;
   std::int32_t row_count_ = 2;
   std::int32_t fixed_cols_ = 1;
   std::int32_t fixed_rows_ = 1;
 
-  // Row directory: pages of row slots, allocated on first write, from
-  // memory advised for huge pages.
-  struct PageDeleter {
-    void operator()(Segment** page) const;
-  };
-  std::vector<std::unique_ptr<Segment*[], PageDeleter>> pages_;
-  std::int64_t stored_row_end_ = 0; // one past the highest row ever given a slot
+  RowDirectory rows_;
   std::unique_ptr<CellArena> arena_;
   std::size_t garbage_ = 0;
   std::size_t compact_above_ = std::size_t{64} << 20; // arena bytes no row refers to any more
@@ -183,12 +171,17 @@ private:
 template <typename Visit>
 void ResultTable::ForEachCellInRow(std::int32_t row, std::int32_t first_col, std::int32_t end_col,
                                    Visit&& visit) const {
-  VisitRow(
-      row, first_col, end_col,
-      [](void* ctx, std::int32_t col, std::string_view text) {
-        (*static_cast<std::remove_reference_t<Visit>*>(ctx))(col, text);
-      },
-      &visit);
+  codec::RowPieces<false> pieces(StoredRow(row), end_col);
+  codec::RowPiece piece;
+  while (pieces.Next(piece)) {
+    if (piece.col < first_col)
+      continue;
+    const auto col = static_cast<std::int32_t>(piece.col);
+    if (piece.kind == codec::RowPiece::kShared)
+      visit(col, SharedText(static_cast<SharedTextId>(piece.size)));
+    else if (piece.size > 0)
+      visit(col, std::string_view(reinterpret_cast<const char*>(piece.data), piece.size));
+  }
 }
 
 } // namespace merge

@@ -1,0 +1,104 @@
+// "Удалить пустые строки ": finding the empty rows, and the table taking
+// them out of its visible part in one pass.
+
+#include "merge/result_table.h"
+#include "merge/table_commands.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace merge {
+
+using namespace codec;
+
+void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
+  if (rows.empty() || rows.front() < 0 || rows.front() >= row_count_)
+    return;
+  InvalidateCursor();
+  const std::int32_t first = rows.front();
+  const std::int32_t end = row_count_;
+  const std::int64_t visible_end = col_count_;
+
+  // A row whose cells all lie inside the visible columns moves as a whole;
+  // only rows with cells beyond ColCount are split.
+  struct Part {
+    Segment* whole = nullptr;
+    std::vector<Cell> cells;
+    bool split = false;
+  };
+  std::vector<Part> kept;
+  std::vector<std::vector<Cell>> outside(static_cast<std::size_t>(end - first));
+  std::vector<char> has_outside(static_cast<std::size_t>(end - first), 0);
+  std::vector<Segment*> dropped;
+  std::size_t next_removed = 0;
+  for (std::int32_t r = first; r < end; ++r) {
+    const bool removed = next_removed < rows.size() && rows[next_removed] == r;
+    if (removed)
+      ++next_removed;
+    Segment* head = rows_.Get(r);
+    Segment* last = head;
+    if (!last || EndOf(last) <= visible_end) {
+      if (removed)
+        dropped.push_back(head);
+      else
+        kept.push_back({head, {}, false});
+      continue;
+    }
+    std::vector<Cell> cells = DecodeChain(head);
+    const auto split_at = std::find_if(cells.begin(), cells.end(),
+                                       [&](const Cell& c) { return c.col >= visible_end; });
+    outside[static_cast<std::size_t>(r - first)].assign(split_at, cells.end());
+    has_outside[static_cast<std::size_t>(r - first)] = 1;
+    cells.erase(split_at, cells.end());
+    if (!removed)
+      kept.push_back({nullptr, std::move(cells), true});
+    dropped.push_back(head);
+  }
+
+  for (std::int32_t w = first; w < end; ++w) {
+    const auto idx = static_cast<std::size_t>(w - first);
+    Part* part = idx < kept.size() ? &kept[idx] : nullptr;
+    if (!has_outside[idx] && (!part || !part->split)) {
+      rows_.Set(w, part ? part->whole : nullptr);
+      continue;
+    }
+    std::vector<Cell> cells;
+    if (part) {
+      if (part->split) {
+        cells = std::move(part->cells);
+      } else {
+        cells = DecodeChain(part->whole);
+        dropped.push_back(part->whole);
+      }
+    }
+    cells.insert(cells.end(), outside[idx].begin(), outside[idx].end());
+    rows_.Set(w, EncodeCells(cells));
+  }
+  for (Segment* s : dropped)
+    garbage_ += ChainBytes(s);
+  MaybeCompact();
+  NotifyReset();
+}
+
+void DeleteEmptyRows(ResultTable& table, bool file_name_column) {
+  // With file names on, the last column holds them and is left out of the
+  // test, so a row holding only its name counts as empty.
+  const std::int32_t tested_end = table.ColCount() - (file_name_column ? 1 : 0);
+  if (tested_end <= 0)
+    return; // no column to test: ColCount 1 with the name column
+  std::vector<std::int32_t> empty_rows;
+  const std::int32_t row_count = table.RowCount();
+  for (std::int32_t row = 0; row < row_count; ++row) {
+    bool empty = true;
+    table.ForEachCellInRow(row, 0, tested_end,
+                           [&empty](std::int32_t, std::string_view) { empty = false; });
+    if (empty)
+      empty_rows.push_back(row);
+  }
+  if (empty_rows.empty())
+    return;
+  BulkChange bulk(table);
+  table.RemoveVisibleRows(empty_rows);
+}
+
+} // namespace merge

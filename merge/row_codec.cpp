@@ -1,0 +1,192 @@
+#include "merge/row_codec.h"
+
+#include "merge/cell_arena.h"
+
+namespace merge {
+namespace codec {
+
+namespace {
+
+// A field this long or longer needs more than one byte for its length.
+constexpr std::size_t kOneByteLength = 32;
+
+std::size_t VarintSize(std::uint64_t v) {
+  std::size_t n = 1;
+  while (v >= 0x80) {
+    v >>= 7;
+    ++n;
+  }
+  return n;
+}
+
+unsigned char* PutVarint(unsigned char* p, std::uint64_t v) {
+  while (v >= 0x80) {
+    *p++ = static_cast<unsigned char>(v | 0x80);
+    v >>= 7;
+  }
+  *p++ = static_cast<unsigned char>(v);
+  return p;
+}
+
+std::size_t TextTokenSize(std::size_t length) {
+  return VarintSize(length << 2) + length;
+}
+
+unsigned char* PutText(unsigned char* p, std::string_view text) {
+  p = PutVarint(p, std::uint64_t{text.size()} << 2 | kText);
+  if (text.size() <= 16) { // most fields are short: no call for them
+    for (const char ch : text)
+      *p++ = static_cast<unsigned char>(ch);
+    return p;
+  }
+  std::memcpy(p, text.data(), text.size());
+  return p + text.size();
+}
+
+std::size_t SharedTokenSize(SharedTextId id) {
+  return VarintSize(std::uint64_t{id} << 2 | kShared);
+}
+
+unsigned char* PutShared(unsigned char* p, SharedTextId id) {
+  return PutVarint(p, std::uint64_t{id} << 2 | kShared);
+}
+
+bool PackableLine(const std::string_view* fields, std::size_t count) {
+  if (count == 0)
+    return false;
+  for (std::size_t i = 0; i < count; ++i) {
+    if (fields[i].size() >= kOneByteLength)
+      return false;
+    if (i > 0 && fields[i].data() != fields[i - 1].data() + fields[i - 1].size() + 1)
+      return false;
+  }
+  return true;
+}
+
+std::size_t PackedSpan(const std::string_view* fields, std::size_t count) {
+  return static_cast<std::size_t>(fields[count - 1].data() + fields[count - 1].size() -
+                                  fields[0].data());
+}
+
+unsigned char* PutPackedLine(unsigned char* p, const std::string_view* fields, std::size_t count) {
+  const char* first = fields[0].data();
+  const std::size_t span = PackedSpan(fields, count);
+  std::memcpy(p + 1, first, span);
+  p[0] = static_cast<unsigned char>(fields[0].size() << 2 | kText);
+  for (std::size_t i = 1; i < count; ++i)
+    p[fields[i].data() - first] = static_cast<unsigned char>(fields[i].size() << 2 | kText);
+  return p + 1 + span;
+}
+
+// One past the last byte of the segment.
+const unsigned char* SegmentEnd(const Segment* s) {
+  const unsigned char* p = Payload(s);
+  for (std::uint64_t left = CountOf(s); left > 0;) {
+    std::uint64_t v;
+    p = GetVarint(p, v);
+    switch (v & 3) {
+    case kText:
+      p += v >> 2;
+      --left;
+      break;
+    case kShared:
+      --left;
+      break;
+    default:
+      left -= v >> 2;
+    }
+  }
+  return p;
+}
+
+} // namespace
+
+void WriteHeader(Segment* s, std::int32_t base, std::uint32_t count) {
+  SetNext(s, nullptr);
+  std::memcpy(Bytes(s) + 8, &base, 4);
+  SetCount(s, count);
+}
+
+std::size_t ChainBytes(const Segment* last) {
+  std::size_t n = 0;
+  for (const Segment* s = FirstOf(last); s; s = AfterIn(s, last))
+    n += static_cast<std::size_t>(SegmentEnd(s) - Bytes(s));
+  return n;
+}
+
+std::vector<Cell> DecodeChain(const Segment* last) {
+  std::vector<Cell> cells;
+  RowPieces<false> pieces(last, INT64_MAX);
+  RowPiece piece;
+  while (pieces.Next(piece)) {
+    const auto col = static_cast<std::int32_t>(piece.col);
+    if (piece.kind == RowPiece::kShared)
+      cells.push_back({col, true, static_cast<SharedTextId>(piece.size), {}});
+    else if (piece.size > 0)
+      cells.push_back(
+          {col, false, 0, std::string_view(reinterpret_cast<const char*>(piece.data), piece.size)});
+  }
+  return cells;
+}
+
+Encoded EncodeCells(const std::vector<Cell>& cells, CellArena& arena) {
+  const std::int32_t base = cells.front().col;
+  std::size_t size = kHeader;
+  std::int64_t col = base;
+  for (const Cell& c : cells) {
+    if (c.col > col)
+      size += GapSize(static_cast<std::uint64_t>(c.col - col));
+    size += c.shared ? SharedTokenSize(c.id) : TextTokenSize(c.text.size());
+    col = std::int64_t{c.col} + 1;
+  }
+  auto* seg = reinterpret_cast<Segment*>(arena.Allocate(size));
+  WriteHeader(seg, base, static_cast<std::uint32_t>(col - base));
+  SetNext(seg, seg);
+  unsigned char* p = Bytes(seg) + kHeader;
+  col = base;
+  for (const Cell& c : cells) {
+    if (c.col > col)
+      p = PutGap(p, static_cast<std::uint64_t>(c.col - col));
+    p = c.shared ? PutShared(p, c.id) : PutText(p, c.text);
+    col = std::int64_t{c.col} + 1;
+  }
+  return {seg, p};
+}
+
+CellsLayout LayOutCells(const std::string_view* fields, std::size_t count,
+                        const SharedTextId* trailing) {
+  CellsLayout layout{0, PackableLine(fields, count)};
+  if (layout.packed) {
+    layout.size = PackedSpan(fields, count) + 1;
+  } else {
+    for (std::size_t i = 0; i < count; ++i)
+      layout.size += TextTokenSize(fields[i].size());
+  }
+  if (trailing)
+    layout.size += SharedTokenSize(*trailing);
+  return layout;
+}
+
+unsigned char* PutCells(unsigned char* p, const CellsLayout& layout, const std::string_view* fields,
+                        std::size_t count, const SharedTextId* trailing) {
+  if (layout.packed) {
+    p = PutPackedLine(p, fields, count);
+  } else {
+    for (std::size_t i = 0; i < count; ++i)
+      p = PutText(p, fields[i]);
+  }
+  if (trailing)
+    p = PutShared(p, *trailing);
+  return p;
+}
+
+std::size_t GapSize(std::uint64_t count) {
+  return VarintSize(count << 2 | kGap);
+}
+
+unsigned char* PutGap(unsigned char* p, std::uint64_t count) {
+  return PutVarint(p, count << 2 | kGap);
+}
+
+} // namespace codec
+} // namespace merge

@@ -1,0 +1,48 @@
+#include "merge/row_directory.h"
+
+#include "merge/mapped_memory.h"
+
+namespace merge {
+
+namespace {
+
+constexpr std::size_t kPageBytes = sizeof(Segment*) * RowDirectory::kRowsPerPage;
+
+} // namespace
+
+void RowDirectory::PageDeleter::operator()(Segment** page) const {
+  UnmapMemory(page, kPageBytes);
+}
+
+Segment** RowDirectory::Slot(std::int32_t row, bool create) {
+  const auto page = static_cast<std::size_t>(row >> kPageBits);
+  if (page >= pages_.size()) {
+    if (!create)
+      return nullptr;
+    pages_.resize(page + 1);
+  }
+  if (!pages_[page]) {
+    if (!create)
+      return nullptr;
+    // Aligned to its size, so that the page can be one huge page.
+    pages_[page].reset(static_cast<Segment**>(MapMemory(kPageBytes, kPageBytes)));
+  }
+  if (create && row >= stored_end_)
+    stored_end_ = std::int64_t{row} + 1;
+  return &pages_[page][row & (kRowsPerPage - 1)];
+}
+
+void RowDirectory::Clear() {
+  pages_.clear();
+  stored_end_ = 0;
+}
+
+std::size_t RowDirectory::MemoryUsed() const {
+  std::size_t bytes = 0;
+  for (const auto& page : pages_)
+    if (page)
+      bytes += kPageBytes;
+  return bytes;
+}
+
+} // namespace merge

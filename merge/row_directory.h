@@ -1,0 +1,51 @@
+#pragma once
+// Where each row's chain starts: pages of row slots, each page mapped on the
+// first write into it, from memory advised for huge pages, so that a table of
+// millions of rows finds any row in two steps and an empty stretch of rows
+// costs nothing.
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <vector>
+
+namespace merge {
+
+struct Segment;
+
+class RowDirectory {
+public:
+  static constexpr int kPageBits = 18; // 2 MiB of slots: one huge page
+  static constexpr std::int64_t kRowsPerPage = std::int64_t{1} << kPageBits;
+
+  // The row's chain (its last segment); null for an empty row.
+  Segment* Get(std::int32_t row) const {
+    const auto page = static_cast<std::size_t>(row >> kPageBits);
+    if (page >= pages_.size() || !pages_[page])
+      return nullptr;
+    return pages_[page][row & (kRowsPerPage - 1)];
+  }
+  // Sets the row's chain; null empties it (without mapping a page for that).
+  void Set(std::int32_t row, Segment* last) {
+    if (Segment** slot = Slot(row, last != nullptr))
+      *slot = last;
+  }
+  // The row's slot; null when its page is not mapped and `create` is false.
+  Segment** Slot(std::int32_t row, bool create);
+
+  // One past the highest row ever given a slot: no row at or beyond it
+  // holds anything.
+  std::int64_t StoredEnd() const { return stored_end_; }
+  // Gives every page back.
+  void Clear();
+  std::size_t MemoryUsed() const;
+
+private:
+  struct PageDeleter {
+    void operator()(Segment** page) const;
+  };
+  std::vector<std::unique_ptr<Segment*[], PageDeleter>> pages_;
+  std::int64_t stored_end_ = 0;
+};
+
+} // namespace merge
