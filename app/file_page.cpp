@@ -353,6 +353,19 @@ void FilePage::DirectoryListBox1Change() {
   }
   CheckListBox1Widget->setUpdatesEnabled(true);
   N1Click();
+  UntickOutput();
+}
+
+void FilePage::UntickOutput() {
+  if (!output_name_)
+    return;
+  const std::optional<platform::FileIdentity> output = platform::IdentityOf(output_name_());
+  if (!output)
+    return; // not written yet, so not listed either
+  for (std::size_t i = 0; i < file_names_.size(); ++i) {
+    if (platform::IdentityOf(platform::JoinPath(file_list_directory_, file_names_[i])) == output)
+      CheckListBox1Widget->item(static_cast<int>(i))->setCheckState(Qt::Unchecked);
+  }
 }
 
 void FilePage::N1Click() {

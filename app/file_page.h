@@ -32,6 +32,14 @@ public:
   // Where N8Click puts its text; the system clipboard unless replaced.
   void SetClipboardSink(std::function<void(const QString&)> sink) { clipboard_ = std::move(sink); }
 
+  // The output that saving would write (file system bytes, relative to the
+  // current directory as saving takes it); when the check list is filled,
+  // that file is listed but left unticked, so that a collect never takes
+  // the last output back in. Unset, every file is ticked.
+  void SetOutputName(std::function<std::string()> output_name) {
+    output_name_ = std::move(output_name);
+  }
+
   // The directory shown, a full path; "/" is the only one ending in "/".
   const std::string& ShownDirectory() const { return shown_; }
   QString ShownDirectoryText() const;
@@ -85,6 +93,7 @@ private:
   void FillDrives();
   void SelectDriveOf(const std::string& directory);
   void EnterItem(QListWidgetItem* item);
+  void UntickOutput();
   // The directory list keeps its height; the file list takes what is left
   // below it, nothing when the page is too low (it is then out of sight).
   void LayOutSplitter2();
@@ -99,6 +108,7 @@ private:
   std::string current_drive_;                         // root of the selector's volume
   std::map<std::string, std::string> last_directory_; // volume root -> last shown there
   std::function<void(const QString&)> clipboard_;
+  std::function<std::string()> output_name_;
 };
 
 } // namespace app

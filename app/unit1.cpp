@@ -14,6 +14,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
 #include <QFrame>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -61,6 +62,8 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), table_(std::make_unique<merge
   BuildSavePage();
   BuildAboutPage();
   BindPageShortcuts();
+  // The output, resolved as saving resolves it, is never ticked for collecting.
+  FilePage1->SetOutputName([this] { return QFile::encodeName(Edit1->text()).toStdString(); });
   move(190, 144);
   resize(634, 465);
   Guard([this] { FormCreate(); });

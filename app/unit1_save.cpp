@@ -108,7 +108,10 @@ void TForm1::LoadSettings() {
     return; // no file: every widget keeps its start value
   const settings::SettingsValues values = text->Values();
 
-  // The directory goes first, through the directory list's own change. A
+  // The output name first, so that filling the check list below knows which
+  // file is the output and leaves it unticked.
+  Edit1->setText(FromCodePage(values.edit1));
+  // Then the directory, through the directory list's own change. A
   // directory that can no longer be entered is reported, but the other
   // values are still applied.
   std::exception_ptr directory_error;
@@ -118,7 +121,6 @@ void TForm1::LoadSettings() {
   } catch (const platform::Error&) {
     directory_error = std::current_exception();
   }
-  Edit1->setText(FromCodePage(values.edit1));
   SetComboText(Edit2, FromCodePage(values.edit2));
   Edit3->setText(FromCodePage(values.edit3));
   QCheckBox* boxes[] = {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6};

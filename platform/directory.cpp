@@ -152,6 +152,14 @@ std::vector<std::string> ListSubdirectories(const std::string& dir) {
   return ListEntries(dir, [&](const dirent* e) { return KindOf(dir, e) == EntryKind::kDirectory; });
 }
 
+std::optional<FileIdentity> IdentityOf(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0)
+    return std::nullopt;
+  return FileIdentity{static_cast<unsigned long long>(st.st_dev),
+                      static_cast<unsigned long long>(st.st_ino)};
+}
+
 std::vector<Volume> MountedVolumes() {
   std::vector<Volume> volumes;
   for (const QStorageInfo& info : QStorageInfo::mountedVolumes()) {

@@ -3,6 +3,7 @@
 // directory, entering a directory, the "*.csv" files and the subdirectories
 // of a directory in the desktop's order, and the mounted volumes.
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -29,6 +30,19 @@ void SortNamesForDisplay(std::vector<std::string>& names);
 std::string JoinPath(const std::string& dir, const std::string& name);
 // The directory part of a path: "." for a bare name, "/" at the root.
 std::string DirectoryOf(const std::string& path);
+
+// What makes a file the same file under any of its names: its device and
+// inode, symbolic links followed.
+struct FileIdentity {
+  unsigned long long device = 0;
+  unsigned long long inode = 0;
+  bool operator==(const FileIdentity& other) const {
+    return device == other.device && inode == other.inode;
+  }
+};
+// The identity of the file `path` names (relative to the current directory),
+// or nothing when there is no such file or it cannot be reached.
+std::optional<FileIdentity> IdentityOf(const std::string& path);
 
 // A mounted, ready volume: its root path and its name (label or device).
 struct Volume {

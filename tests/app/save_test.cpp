@@ -64,6 +64,8 @@ private slots:
   void ChooseFileWithTheDialog();
   void SettingsComeBackAtTheNextStart();
   void MissingStoredDirectoryIsReportedAndTheRestApplied();
+  void OutputIsListedButNotTicked();
+  void OutputNamedAnotherWayIsNotTicked();
 };
 
 void SaveTest::SaveWritesOpensAndStoresInThatOrder() {
@@ -189,6 +191,84 @@ void SaveTest::MissingStoredDirectoryIsReportedAndTheRestApplied() {
   QCOMPARE(form.Edit2->currentText(), QString());
   QCOMPARE(form.ComboBox1->currentIndex(), -1);
   QCOMPARE(QDir::currentPath(), scratch.Dir());
+}
+
+namespace {
+
+QStringList Ticked(const app::TForm1& form) {
+  QStringList names;
+  const QListWidget* list = form.FilePage1->CheckListBox1();
+  for (int i = 0; i < list->count(); ++i) {
+    if (list->item(i)->checkState() == Qt::Checked)
+      names.append(list->item(i)->text());
+  }
+  return names;
+}
+
+} // namespace
+
+void SaveTest::OutputIsListedButNotTicked() {
+  // Saved with the default name into the directory shown, the output is in
+  // the check list at the next start, and the next collect does not take it
+  // back in: the rows are not doubled.
+  Scratch scratch;
+  DesktopRecorder desktop;
+  ErrorRecorder errors;
+  QDir(scratch.Dir()).mkdir("src");
+  scratch.Write("src/a.csv", "1,2\n");
+  scratch.Write("src/b.csv", "3,4\n");
+  {
+    app::TForm1& form = scratch.Form();
+    form.FilePage1->ShowDirectory(scratch.Path("src"));
+    form.SetActivePage(1);
+    form.Button1Click();
+    form.Button2Click();
+    QVERIFY(QFile::exists(scratch.Path("src/1.csv")));
+  }
+  scratch.Reset();
+  app::TForm1& again = scratch.Form();
+  QCOMPARE(again.FilePage1->CheckListBox1()->count(), 3);
+  QCOMPARE(again.FilePage1->CheckListBox1()->item(0)->text(), QStringLiteral("1.csv"));
+  QCOMPARE(Ticked(again), (QStringList{"a.csv", "b.csv"}));
+  const int rows_before = again.Table().RowCount();
+  again.SetActivePage(1);
+  again.Button1Click();
+  QCOMPARE(again.Table().RowCount(), rows_before);
+  QCOMPARE(errors.Texts(), QStringList());
+  // "Выделить все" still ticks everything the user asks for.
+  again.FilePage1->N1Click();
+  QCOMPARE(Ticked(again).size(), 3);
+}
+
+void SaveTest::OutputNamedAnotherWayIsNotTicked() {
+  // The output is the file saving would write, whatever name leads to it: a
+  // full path, a path through "..", a symbolic link. A file of the same bare
+  // name elsewhere is not the output.
+  Scratch scratch;
+  QDir(scratch.Dir()).mkdir("src");
+  QDir(scratch.Dir()).mkdir("elsewhere");
+  scratch.Write("src/a.csv", "1\n");
+  scratch.Write("src/out.csv", "old output\n");
+  scratch.Write("elsewhere/a.csv", "1\n");
+  QVERIFY(QFile::link(scratch.Path("src/out.csv"), scratch.Path("link-to-out")));
+  app::TForm1& form = scratch.Form();
+  const struct {
+    QString output;
+    QStringList ticked;
+  } cases[] = {
+      {scratch.Path("src/out.csv"), {"a.csv"}},
+      {QStringLiteral("../src/out.csv"), {"a.csv"}},
+      {QStringLiteral("../link-to-out"), {"a.csv"}},
+      {scratch.Path("elsewhere/a.csv"), {"a.csv", "out.csv"}},
+      {QStringLiteral("missing.csv"), {"a.csv", "out.csv"}},
+      {QString(), {"a.csv", "out.csv"}},
+  };
+  for (const auto& c : cases) {
+    form.Edit1->setText(c.output);
+    form.FilePage1->ShowDirectory(scratch.Path("elsewhere"));
+    form.FilePage1->ShowDirectory(scratch.Path("src"));
+    QVERIFY2(Ticked(form) == c.ticked, qPrintable(c.output));
+  }
 }
 
 QTEST_MAIN(SaveTest)
