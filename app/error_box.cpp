@@ -3,6 +3,7 @@
 #include "platform/codepage.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QStringDecoder>
@@ -11,9 +12,11 @@ namespace app {
 
 namespace {
 
-void ShowMessageBox(const QString& title, const QString& text) {
+void ShowMessageBox(const QString& title, const QString& text, const QString& file) {
   QWidget* parent = QApplication::activeWindow();
   QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
+  box.setObjectName(QStringLiteral("ErrorBox"));
+  box.setInformativeText(file);
   box.exec();
 }
 
@@ -57,13 +60,14 @@ QString ProgramTitle(const QString& program_file_path) {
   return name;
 }
 
-void ShowErrorBox(const std::string& message) {
+void ShowErrorBox(const std::string& message, const std::string& file) {
   const QString title = ProgramTitle(QCoreApplication::applicationFilePath());
   const QString text = ErrorBoxText(message);
+  const QString file_name = QFile::decodeName(QByteArray::fromStdString(file));
   if (CurrentShower())
-    CurrentShower()(title, text);
+    CurrentShower()(title, text, file_name);
   else
-    ShowMessageBox(title, text);
+    ShowMessageBox(title, text, file_name);
 }
 
 } // namespace app

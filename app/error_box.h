@@ -3,6 +3,7 @@
 // any error in one message box and lets the window go on. The box itself is
 // a replaceable seam so that tests can read the text instead.
 
+#include "platform/errors.h"
 #include "platform/progress.h"
 
 #include <QString>
@@ -13,8 +14,10 @@
 
 namespace app {
 
-// Shows a finished error box text under the given title.
-using ErrorBoxShower = std::function<void(const QString& title, const QString& text)>;
+// Shows a finished error box text under the given title; `file` is the full
+// name of the file the error concerns, shown below the text (empty: none).
+using ErrorBoxShower =
+    std::function<void(const QString& title, const QString& text, const QString& file)>;
 
 // Replaces the process-wide shower (the default is a critical QMessageBox
 // with one OK button) and returns the previous one; an empty function
@@ -28,13 +31,16 @@ QString ErrorBoxText(const std::string& message);
 // letter after the first in lower case.
 QString ProgramTitle(const QString& program_file_path);
 
-void ShowErrorBox(const std::string& message);
+// `file`: the full name of the file concerned (file system bytes), or empty.
+void ShowErrorBox(const std::string& message, const std::string& file = {});
 
 // Runs a handler; an error ends it and is shown, a cancellation is not.
 template <typename Handler> void Guard(Handler&& handler) {
   try {
     handler();
   } catch (const platform::Cancelled&) {
+  } catch (const platform::Error& error) {
+    ShowErrorBox(error.what(), error.file());
   } catch (const std::exception& error) {
     ShowErrorBox(error.what());
   }

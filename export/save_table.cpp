@@ -199,7 +199,7 @@ void WriteRows(const merge::ResultTable& table, char delimiter, const CellEncode
 
 [[noreturn]] void ThrowSaveError(const ReplaceFailure& failure, const std::string& file_name) {
   if (failure.stage == ReplaceFailure::kLocked)
-    throw platform::FileError(platform::kSharingViolation);
+    throw platform::FileError(platform::kSharingViolation, 0, file_name);
   platform::ThrowFileErrorFromErrno(failure.error, file_name);
 }
 

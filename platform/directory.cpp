@@ -88,8 +88,11 @@ std::string CurrentDirectory() {
   for (;;) {
     if (::getcwd(buffer.data(), buffer.size()))
       return buffer.c_str();
-    if (errno != ERANGE)
-      ThrowFileErrorFromErrno(errno, ".");
+    if (errno != ERANGE) { // no file to name: its full name would need this very call
+      const int err = errno;
+      throw IsMappedErrno(err) ? FileError(FileErrorNumberFromErrno(err, "."), err)
+                               : FileError::OtherSystemError(err);
+    }
     buffer.resize(buffer.size() * 2);
   }
 }

@@ -3,7 +3,9 @@
 #include "platform/directory.h"
 
 #include <cerrno>
+#include <climits>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace platform {
 
@@ -28,17 +30,18 @@ std::string FileErrorMessage(int number) {
   }
 }
 
-FileError::FileError(int number, int system_error)
-    : Error(FileErrorMessage(number)), number_(number), system_error_(system_error) {}
-
-FileError::FileError(int number, int system_error, const std::string& message)
-    : Error(message), number_(number), system_error_(system_error) {}
-
-FileError FileError::OtherSystemError(int err) {
-  return FileError(err, err, "I/O error " + std::to_string(err));
-}
-
 namespace {
+
+// A relative name taken against the current directory; as given when there
+// is none left (getcwd directly: this runs while an error is being made).
+std::string FullName(const std::string& file) {
+  if (file.empty() || file.front() == '/')
+    return file;
+  char buffer[PATH_MAX];
+  if (::getcwd(buffer, sizeof buffer) == nullptr)
+    return file;
+  return JoinPath(buffer, file);
+}
 
 bool IsDirectory(const std::string& path) {
   struct stat st {};
@@ -46,6 +49,20 @@ bool IsDirectory(const std::string& path) {
 }
 
 } // namespace
+
+Error::Error(const std::string& message, const std::string& file)
+    : std::runtime_error(message), file_(FullName(file)) {}
+
+FileError::FileError(int number, int system_error, const std::string& file)
+    : Error(FileErrorMessage(number), file), number_(number), system_error_(system_error) {}
+
+FileError::FileError(int number, int system_error, const std::string& file,
+                     const std::string& message)
+    : Error(message, file), number_(number), system_error_(system_error) {}
+
+FileError FileError::OtherSystemError(int err, const std::string& file) {
+  return FileError(err, err, file, "I/O error " + std::to_string(err));
+}
 
 int FileErrorNumberFromErrno(int err, const std::string& path) {
   switch (err) {
@@ -86,8 +103,8 @@ bool IsMappedErrno(int err) {
 
 FileError FileErrorFromErrno(int err, const std::string& path) {
   if (!IsMappedErrno(err))
-    return FileError::OtherSystemError(err);
-  return FileError(FileErrorNumberFromErrno(err, path), err);
+    return FileError::OtherSystemError(err, path);
+  return FileError(FileErrorNumberFromErrno(err, path), err, path);
 }
 
 void ThrowFileErrorFromErrno(int err, const std::string& path) {

@@ -10,7 +10,14 @@ namespace platform {
 // Any failure that ends a handler and is shown to the user as it stands.
 class Error : public std::runtime_error {
 public:
-  using std::runtime_error::runtime_error;
+  // `file` names the file (or directory) the failure concerns, if any; a
+  // relative name is taken against the current directory now.
+  explicit Error(const std::string& message, const std::string& file = {});
+  // The full name of that file (file system bytes); empty when none.
+  const std::string& file() const { return file_; }
+
+private:
+  std::string file_;
 };
 
 // Error numbers of the file layer. 2 to 5 are the operating system's numbers
@@ -32,18 +39,18 @@ std::string FileErrorMessage(int number);
 class FileError : public Error {
 public:
   // `system_error` is the errno value behind it, for callers that word the
-  // failure their own way; 0 when none.
-  explicit FileError(int number, int system_error = 0);
+  // failure their own way; 0 when none. `file` as for Error.
+  explicit FileError(int number, int system_error = 0, const std::string& file = {});
   // A failure of the operating system that is none of the mapped
   // conditions: it keeps the system's own number and always reads "I/O error
   // N", also where N happens to equal one of the table's numbers (EIO is 5,
   // ENETDOWN is 100 on Linux).
-  static FileError OtherSystemError(int err);
+  static FileError OtherSystemError(int err, const std::string& file = {});
   int number() const { return number_; }
   int system_error() const { return system_error_; }
 
 private:
-  FileError(int number, int system_error, const std::string& message);
+  FileError(int number, int system_error, const std::string& file, const std::string& message);
   int number_;
   int system_error_;
 };

@@ -49,7 +49,7 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path) : path_(path) {
   if (!TryLock(fd_, false)) {
     ::close(fd_);
     fd_ = -1;
-    throw FileError(kSharingViolation, EWOULDBLOCK);
+    throw FileError(kSharingViolation, EWOULDBLOCK, path);
   }
 #ifdef POSIX_FADV_SEQUENTIAL
   ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);

@@ -57,11 +57,11 @@ std::string Describe(int error) {
 }
 
 [[noreturn]] void ThrowCannotOpen(const std::string& path, int error) {
-  throw platform::Error("Cannot open file \"" + path + "\". " + Describe(error));
+  throw platform::Error("Cannot open file \"" + path + "\". " + Describe(error), path);
 }
 
 [[noreturn]] void ThrowCannotCreate(const std::string& path, int error) {
-  throw platform::Error("Cannot create file \"" + path + "\". " + Describe(error));
+  throw platform::Error("Cannot create file \"" + path + "\". " + Describe(error), path);
 }
 
 // The file's bytes; nothing when what the path names is no regular file
@@ -152,7 +152,7 @@ void StoreSettingsFile(const std::string& path, const SettingsValues& values) {
     file.Commit();
   } catch (const platform::ReplaceFailure& failure) {
     if (failure.stage == platform::ReplaceFailure::kWrite)
-      throw platform::Error("Stream write error");
+      throw platform::Error("Stream write error", path);
     ThrowCannotCreate(path, failure.error);
   }
 }

@@ -189,6 +189,8 @@ void CollectTest::LockedSourceFile() {
     Collect(form);
   }
   QCOMPARE(errors.Texts(), QStringList({"I/O error 32."}));
+  // Below the message, the box names the file that failed.
+  QCOMPARE(errors.files, QStringList({scratch.Path("b.csv")}));
   QCOMPARE(errors.boxes.front().first, app::ProgramTitle(QCoreApplication::applicationFilePath()));
   // The page stays, what was placed stays, nothing after the failed file.
   QCOMPARE(form.PageControl1->currentIndex(), 1);

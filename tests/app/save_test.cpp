@@ -110,6 +110,9 @@ void SaveTest::FailedSaveOpensNothingAndStoresNothing() {
 
   QCOMPARE(errors.Texts(),
            (QStringList{"Invalid filename.", "Invalid filename.", "I/O error 32."}));
+  // Each box names the file concerned by its full name; an empty name names none.
+  QCOMPARE(errors.files,
+           (QStringList{QString(), scratch.Path("no/such/dir/out.csv"), scratch.Path("held.csv")}));
   QCOMPARE(ReadAll(scratch.Path("held.csv")), QByteArray("old"));
   QCOMPARE(desktop.opened, QStringList());
   QVERIFY(!QFile::exists(scratch.Path("init.ini")));
@@ -185,6 +188,7 @@ void SaveTest::MissingStoredDirectoryIsReportedAndTheRestApplied() {
                             "direct=/no/such/place\r\n");
   app::TForm1& form = scratch.Form();
   QCOMPARE(errors.Texts(), QStringList{"Invalid filename."});
+  QCOMPARE(errors.files, QStringList{"/no/such/place"});
   QCOMPARE(form.Edit1->text(), QStringLiteral("x.csv"));
   QVERIFY2(!form.CheckBox3->isChecked(), "only TRUE ticks");
   QVERIFY2(!form.CheckBox1->isChecked(), "a missing name unticks");

@@ -19,9 +19,11 @@ namespace app_test {
 class ErrorRecorder {
 public:
   ErrorRecorder() {
-    previous_ = app::SetErrorBoxShower([this](const QString& title, const QString& text) {
-      boxes.append({title, text});
-    });
+    previous_ = app::SetErrorBoxShower(
+        [this](const QString& title, const QString& text, const QString& file) {
+          boxes.append({title, text});
+          files.append(file);
+        });
   }
   ~ErrorRecorder() { app::SetErrorBoxShower(previous_); }
   ErrorRecorder(const ErrorRecorder&) = delete;
@@ -34,7 +36,8 @@ public:
     return texts;
   }
 
-  QList<QPair<QString, QString>> boxes;
+  QList<QPair<QString, QString>> boxes; // title and text
+  QStringList files;                    // the file each box names, or empty
 
 private:
   app::ErrorBoxShower previous_;

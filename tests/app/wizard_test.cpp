@@ -311,12 +311,16 @@ void WizardTest::ProgramTitle() {
 void WizardTest::GuardShowsErrorsButNotCancelling() {
   app_test::ErrorRecorder errors;
   bool went_on = false;
-  app::Guard([] { throw platform::FileError(platform::kSharingViolation); });
+  app::Guard([] { throw platform::FileError(platform::kSharingViolation, 0, "/data/b.csv"); });
   app::Guard([] { throw platform::Cancelled(); });
   app::Guard([] { throw std::runtime_error("Disk full"); });
+  app::Guard([] { throw platform::Error("Stream write error", "init.ini"); });
   app::Guard([&] { went_on = true; });
   QVERIFY(went_on);
-  QCOMPARE(errors.Texts(), QStringList({"I/O error 32.", "Disk full."}));
+  QCOMPARE(errors.Texts(), QStringList({"I/O error 32.", "Disk full.", "Stream write error."}));
+  // The file's full name goes below the message; a relative one is taken
+  // against the current directory.
+  QCOMPARE(errors.files, QStringList({"/data/b.csv", "", QDir::current().filePath("init.ini")}));
 }
 
 QTEST_MAIN(WizardTest)

@@ -28,8 +28,9 @@ using faults::WriteBytes;
 class ErrorBoxes {
 public:
   ErrorBoxes() {
-    previous_ = app::SetErrorBoxShower(
-        [this](const QString&, const QString& text) { texts.push_back(text.toStdString()); });
+    previous_ = app::SetErrorBoxShower([this](const QString&, const QString& text, const QString&) {
+      texts.push_back(text.toStdString());
+    });
   }
   ~ErrorBoxes() { app::SetErrorBoxShower(previous_); }
   std::vector<std::string> texts;
