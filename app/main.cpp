@@ -1,12 +1,22 @@
-// The program: one window, run until it is closed.
+// The program: with arguments a run without the window (on a core
+// application, so that no display is needed); without, one window, run
+// until it is closed.
 
 #include "app/unit1.h"
+#include "cli/batch_run.h"
 
 #include <QApplication>
+#include <QCoreApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
-int main(int argc, char* argv[]) {
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+int RunWindow(int argc, char* argv[]) {
   QApplication application(argc, argv);
   // Qt's own texts (standard buttons, dialogs) in Russian as well.
   QTranslator qt_translation;
@@ -16,4 +26,16 @@ int main(int argc, char* argv[]) {
   app::TForm1 form;
   form.show();
   return QApplication::exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+  if (argc <= 1)
+    return RunWindow(argc, argv);
+  // The arguments are taken as given, before Qt could read any as its own.
+  const std::vector<std::string> args(argv + 1, argv + argc);
+  int core_argc = 1;
+  QCoreApplication application(core_argc, argv);
+  return cli::RunBatch(args, stderr, ::isatty(STDERR_FILENO) == 1);
 }

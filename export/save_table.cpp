@@ -2,139 +2,17 @@
 
 #include "export/cell_encoder.h"
 #include "export/plain_line.h"
+#include "export/output_buffer.h"
 #include "merge/result_table.h"
 #include "platform/errors.h"
 #include "platform/progress.h"
-#include "platform/replacing_file.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
-#include <future>
-#include <memory>
 
 namespace exporter {
 
-using platform::ReplaceFailure;
-using platform::ReplacingFile;
-
 namespace {
-
-constexpr std::size_t kBufferSize = std::size_t{4} << 20;
-
-// Fills one large buffer while the other is being written, so that building
-// the text and the kernel's copy into the file overlap; tells the progress
-// how far it got and asks it whether to go on.
-class OutputBuffer {
-public:
-  OutputBuffer(ReplacingFile& file, platform::Progress* progress)
-      : file_(file), progress_(progress), filling_(AlignedBuffer()), writing_(AlignedBuffer()),
-        pos_(filling_.get()), end_(pos_ + kBufferSize) {}
-
-  ~OutputBuffer() {
-    if (pending_.valid())
-      pending_.wait(); // the buffers must outlive the write; its error is moot now
-  }
-
-  std::size_t Room() const { return static_cast<std::size_t>(end_ - pos_); }
-  char*& Pos() { return pos_; }
-
-  void Put(char ch) {
-    if (pos_ == end_)
-      Flush();
-    *pos_++ = ch;
-  }
-
-  void PutLineEnd() {
-    if (Room() < 2)
-      Flush();
-    *pos_++ = '\r';
-    *pos_++ = '\n';
-  }
-
-  void PutRepeated(char ch, std::size_t count) {
-    while (count > 0) {
-      if (pos_ == end_)
-        Flush();
-      const std::size_t n = std::min(count, Room());
-      std::memset(pos_, ch, n);
-      pos_ += n;
-      count -= n;
-    }
-  }
-
-  void PutCell(std::string_view text, const CellEncoder& encoder) {
-    while (!text.empty()) {
-      const std::size_t room = Room() / CellEncoder::kMaxBytesPerByte;
-      if (room == 0) {
-        Flush();
-        continue;
-      }
-      const std::string_view part = text.substr(0, room);
-      pos_ = encoder.Encode(part, pos_);
-      text.remove_prefix(part.size());
-    }
-  }
-
-  // Hands the filled buffer to the writer and goes on with the other one.
-  void Flush() { HandOver(false); }
-
-  // Writes what is left and waits until all of it is in the file.
-  void Finish() {
-    HandOver(true);
-    WaitForWrite();
-  }
-
-private:
-  struct FreeDeleter {
-    void operator()(char* p) const { std::free(p); }
-  };
-  using Buffer = std::unique_ptr<char[], FreeDeleter>;
-
-  static Buffer AlignedBuffer() {
-    void* p = std::aligned_alloc(ReplacingFile::kDirectAlignment, kBufferSize);
-    if (p == nullptr)
-      throw std::bad_alloc();
-    return Buffer(static_cast<char*>(p));
-  }
-
-  // The writer gets whole blocks (so that they can go past the page cache);
-  // the bytes of a last, partial block move to the front of the next buffer,
-  // except at the end, where everything goes.
-  void HandOver(bool last) {
-    WaitForWrite();
-    std::swap(filling_, writing_);
-    const auto size = static_cast<std::size_t>(pos_ - writing_.get());
-    const std::size_t whole = last ? size : size - size % ReplacingFile::kDirectAlignment;
-    const std::size_t carried = size - whole;
-    std::memcpy(filling_.get(), writing_.get() + whole, carried);
-    if (whole > 0)
-      pending_ =
-          std::async(std::launch::async, [this, whole] { file_.Write(writing_.get(), whole); });
-    handed_ += static_cast<std::int64_t>(whole);
-    pos_ = filling_.get() + carried;
-    end_ = filling_.get() + kBufferSize;
-    if (progress_ != nullptr) {
-      progress_->BytesDone(handed_);
-      if (progress_->CancelRequested())
-        throw platform::Cancelled();
-    }
-  }
-
-  void WaitForWrite() {
-    if (pending_.valid())
-      pending_.get(); // rethrows the writer's failure
-  }
-
-  ReplacingFile& file_;
-  platform::Progress* progress_;
-  Buffer filling_;
-  Buffer writing_;
-  char* pos_;
-  char* end_;
-  std::future<void> pending_;
-  std::int64_t handed_ = 0;
-};
 
 // One row, cell by cell. kPlain: the cells are copied as they stand (no
 // escape, no UTF-8), decided once per save rather than once per cell.
@@ -197,12 +75,6 @@ void WriteRows(const merge::ResultTable& table, char delimiter, const CellEncode
   }
 }
 
-[[noreturn]] void ThrowSaveError(const ReplaceFailure& failure, const std::string& file_name) {
-  if (failure.stage == ReplaceFailure::kLocked)
-    throw platform::FileError(platform::kSharingViolation, 0, file_name);
-  platform::ThrowFileErrorFromErrno(failure.error, file_name);
-}
-
 } // namespace
 
 void SaveTable(const merge::ResultTable& table, const std::string& file_name,
@@ -210,18 +82,14 @@ void SaveTable(const merge::ResultTable& table, const std::string& file_name,
   // An empty name names no file: refused before anything is opened.
   if (file_name.empty())
     throw platform::FileError(platform::kPathNotFound);
+  WriteTable(table, OutputPlace{file_name, false}, options, progress);
+}
+
+void WriteTable(const merge::ResultTable& table, const OutputPlace& place,
+                const SaveOptions& options, platform::Progress* progress) {
   const CellEncoder encoder(options.delimiter, options.escape, options.utf8);
-  try {
-    ReplacingFile file(file_name);
-    if (progress != nullptr)
-      progress->FileStarted(file_name, -1);
-    OutputBuffer out(file, progress);
-    WriteRows(table, options.delimiter, encoder, out);
-    out.Finish();
-    file.Commit();
-  } catch (const ReplaceFailure& failure) {
-    ThrowSaveError(failure, file_name);
-  }
+  WriteOutput(place, progress,
+              [&](OutputBuffer& out) { WriteRows(table, options.delimiter, encoder, out); });
 }
 
 } // namespace exporter

@@ -1,6 +1,8 @@
 #pragma once
 // Writing the table as one delimited text file.
 
+#include "export/output_place.h"
+
 #include <string>
 
 namespace merge {
@@ -39,5 +41,10 @@ struct SaveOptions {
 // platform::Cancelled when `progress` asks to cancel.
 void SaveTable(const merge::ResultTable& table, const std::string& file_name,
                const SaveOptions& options, platform::Progress* progress = nullptr);
+
+// The same lines written to `place` (a file, or standard output); the name
+// is not checked for being empty.
+void WriteTable(const merge::ResultTable& table, const OutputPlace& place,
+                const SaveOptions& options, platform::Progress* progress = nullptr);
 
 } // namespace exporter

@@ -1,5 +1,6 @@
 #include "merge/collect.h"
 
+#include "merge/extents.h"
 #include "merge/file_name_tag.h"
 #include "merge/load_file.h"
 #include "merge/read_source_file.h"
@@ -27,24 +28,11 @@ public:
     if (row >= row_count_)
       row_count_ = row + 1;
   }
-  // Fields at columns first .. first + count - 1, one after the other: each
-  // field at a column c >= ColCount raises ColCount to c + 2.
+  // Fields at columns first .. first + count - 1, one after the other.
   void TakeFields(std::int32_t first, std::int32_t count) {
-    if (count <= 0)
-      return;
-    const std::int64_t last = std::int64_t{first} + count - 1;
-    const std::int64_t trigger = std::max<std::int64_t>(first, col_count_);
-    if (trigger > last)
-      return;
-    // Triggers at trigger, trigger + 2, ...: the last one sets the count.
-    const std::int64_t last_trigger = trigger + (last - trigger) / 2 * 2;
-    col_count_ = ClampIndex(last_trigger + 2);
+    col_count_ = ColCountAfterFields(col_count_, first, count);
   }
-  // A name cell at `col` is always shown: it raises ColCount to take it in.
-  void TakeNameCell(std::int32_t col) {
-    if (col >= col_count_)
-      col_count_ = col + 1;
-  }
+  void TakeNameCell(std::int32_t col) { col_count_ = ColCountAfterNameCell(col_count_, col); }
   void WriteBack() {
     if (col_count_ > table_.ColCount())
       table_.SetColCount(col_count_);
@@ -53,10 +41,6 @@ public:
   }
 
 private:
-  static std::int32_t ClampIndex(std::int64_t v) {
-    return static_cast<std::int32_t>(std::min<std::int64_t>(v, INT32_MAX));
-  }
-
   ResultTable& table_;
   std::int32_t col_count_;
   std::int32_t row_count_;

@@ -1,0 +1,231 @@
+#include "cli/batch_options.h"
+
+#include "export/delimiter.h"
+#include "platform/codepage.h"
+#include "platform/directory.h"
+#include "platform/errors.h"
+#include "platform/file.h"
+#include "settings/settings_file.h"
+
+#include <QString>
+
+#include <functional>
+#include <map>
+
+#ifndef KLEITAB_VERSION
+#define KLEITAB_VERSION "1.10"
+#endif
+
+namespace cli {
+
+namespace {
+
+// Arguments are UTF-8; the window's values are Windows-1251.
+std::string ToCodePage(const std::string& utf8) {
+  return platform::Utf16ToCp1251(
+      QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toStdU16String());
+}
+
+// A delimiter as typed: the word "tab" stands for a tab.
+std::string DelimiterText(const std::string& text) {
+  return text == "tab" ? std::string("\t") : ToCodePage(text);
+}
+
+// "Собрать по горизонтали " in Windows-1251: the item that collects side by side.
+const char kSideBySideItem[] = "\xD1\xEE\xE1\xF0\xE0\xF2\xFC \xEF\xEE \xE3\xEE\xF0\xE8\xE7\xEE\xED"
+                               "\xF2\xE0\xEB\xE8 ";
+
+// A name stored in init.ini (code page text) as the file system's name.
+std::string FileNameFromSetting(const std::string& value) {
+  return QString::fromStdU16String(platform::Cp1251ToUtf16(value)).toStdString();
+}
+
+// A relative name stored in init.ini counts from `base`.
+std::string Resolve(const std::string& base, const std::string& name) {
+  if (name.empty() || name.front() == '/')
+    return name;
+  return platform::JoinPath(base, name);
+}
+
+// Takes every default from an init.ini as the window would at its start.
+void ApplySettingsFile(BatchOptions& options) {
+  const auto text = settings::ReadSettingsFile(options.settings_file);
+  if (!text)
+    throw platform::FileError(platform::kFileNotFound);
+  const settings::SettingsValues v = text->Values();
+  const std::string home = platform::DirectoryOf(options.settings_file);
+  options.collect.delimiter_text = v.edit2;
+  options.collect.add_file_name = v.check_box1;
+  options.collect.name_only = v.check_box2;
+  options.collect.side_by_side = v.combo_box1 == kSideBySideItem;
+  options.collect.skip_count = v.check_box6 ? merge::ParseSkipCount(v.edit3) : 0;
+  options.save.delimiter = exporter::DelimiterFromText(v.combo_box2);
+  options.save.escape = v.check_box5;
+  options.save.utf8 = v.check_box4;
+  // The window starts in the stored directory and saves relative to it.
+  options.directory = v.direct.empty() ? home : FileNameFromSetting(v.direct);
+  options.output = Resolve(options.directory, FileNameFromSetting(v.edit1));
+}
+
+} // namespace
+
+BatchOptions ParseArguments(const std::vector<std::string>& args) {
+  BatchOptions options;
+  options.collect.add_file_name = false; // the command line's default: no name column
+  options.collect.delimiter_text = ",";
+
+  // First the settings file, so that every flag overrides it.
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--")
+      break;
+    if (args[i] == "--settings" && i + 1 < args.size())
+      options.settings_file = args[i + 1];
+    else if (args[i].rfind("--settings=", 0) == 0)
+      options.settings_file = args[i].substr(11);
+  }
+  if (!options.settings_file.empty())
+    ApplySettingsFile(options);
+
+  std::optional<std::string> output;
+  std::vector<std::string> positional;
+  bool options_end = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string arg = args[i];
+    if (options_end || arg.empty() || arg[0] != '-' || arg == "-") {
+      positional.push_back(arg);
+      continue;
+    }
+    if (arg == "--") {
+      options_end = true;
+      continue;
+    }
+    std::optional<std::string> inline_value;
+    if (arg.rfind("--", 0) == 0) {
+      const auto eq = arg.find('=');
+      if (eq != std::string::npos) {
+        inline_value = arg.substr(eq + 1);
+        arg.resize(eq);
+      }
+    } else if (arg.size() > 2) { // -oFILE, -d;
+      inline_value = arg.substr(2);
+      arg.resize(2);
+    }
+    const auto value = [&]() -> std::string {
+      if (inline_value)
+        return *inline_value;
+      if (i + 1 >= args.size())
+        throw UsageError("параметру «" + arg + "» нужно значение");
+      return args[++i];
+    };
+    const auto flag = [&]() {
+      if (inline_value)
+        throw UsageError("параметр «" + arg + "» не принимает значения");
+    };
+    if (arg == "-h" || arg == "--help") {
+      flag();
+      options.action = BatchOptions::Action::kHelp;
+      return options;
+    } else if (arg == "-V" || arg == "--version") {
+      flag();
+      options.action = BatchOptions::Action::kVersion;
+      return options;
+    } else if (arg == "-o" || arg == "--output") {
+      output = value();
+    } else if (arg == "-d" || arg == "--delimiter") {
+      options.collect.delimiter_text = DelimiterText(value());
+    } else if (arg == "--output-delimiter") {
+      options.save.delimiter = exporter::DelimiterFromText(DelimiterText(value()));
+    } else if (arg == "--side-by-side") {
+      flag();
+      options.collect.side_by_side = true;
+    } else if (arg == "--stacked") {
+      flag();
+      options.collect.side_by_side = false;
+    } else if (arg == "--file-name") {
+      const std::string v = value();
+      if (v == "none") {
+        options.collect.add_file_name = false;
+      } else if (v == "name" || v == "path") {
+        options.collect.add_file_name = true;
+        options.collect.name_only = v == "name";
+      } else {
+        throw UsageError("--file-name: ожидается none, name или path, а не «" + v + "»");
+      }
+    } else if (arg == "--skip") {
+      options.collect.skip_count = merge::ParseSkipCount(ToCodePage(value()));
+    } else if (arg == "--escape") {
+      flag();
+      options.save.escape = true;
+    } else if (arg == "--utf8") {
+      flag();
+      options.save.utf8 = true;
+    } else if (arg == "-q" || arg == "--quiet") {
+      flag();
+      options.quiet = true;
+    } else if (arg == "--in-memory") {
+      flag();
+      options.in_memory = true;
+    } else if (arg == "--settings") {
+      value(); // read before the others
+    } else {
+      throw UsageError("неизвестный параметр «" + args[i] + "»");
+    }
+  }
+  if (output)
+    options.output = *output;
+  if (options.output.empty())
+    throw UsageError("не указан файл для сохранения (-o ФАЙЛ)");
+
+  // One name that is not a file is the directory; else the files, in order.
+  if (positional.size() == 1 && !platform::IsReadableCandidate(positional[0])) {
+    options.directory = positional[0];
+  } else if (!positional.empty()) {
+    options.files = positional;
+    options.directory.clear();
+  }
+  return options;
+}
+
+std::string VersionText() {
+  return "kleitab " KLEITAB_VERSION "\n";
+}
+
+std::string HelpText() {
+  return "Клейтаб " KLEITAB_VERSION " — собрать CSV файлы в один.\n"
+         "\n"
+         "Использование:\n"
+         "  kleitab                               окно программы\n"
+         "  kleitab -o ФАЙЛ [параметры] [КАТАЛОГ | ФАЙЛ...]\n"
+         "  kleitab --help | --version\n"
+         "\n"
+         "Без окна собирает файлы *.csv КАТАЛОГА (по умолчанию текущего) в том порядке,\n"
+         "в каком их показывает окно, или перечисленные ФАЙЛЫ в заданном порядке, и\n"
+         "сохраняет результат побайтно так же, как окно при тех же настройках.\n"
+         "\n"
+         "Параметры:\n"
+         "  -o, --output ФАЙЛ         файл для сохранения; «-» — стандартный вывод\n"
+         "  -d, --delimiter ТЕКСТ     разделитель при чтении (первый символ; tab — табуляция;\n"
+         "                            по умолчанию «,»)\n"
+         "      --side-by-side        собрать по горизонтали (по умолчанию по вертикали)\n"
+         "      --stacked             собрать по вертикали\n"
+         "      --file-name none|name|path\n"
+         "                            добавить имя файла: нет (по умолчанию), только имя,\n"
+         "                            полный путь\n"
+         "      --skip ТЕКСТ          убрать первые строки каждого файла (число, как в окне)\n"
+         "      --output-delimiter ТЕКСТ\n"
+         "                            разделитель при сохранении (по умолчанию «,»)\n"
+         "      --escape              экранировать разделитель при сохранении (#<код>)\n"
+         "      --utf8                сохранить в UTF-8\n"
+         "      --settings ФАЙЛ       взять настройки из init.ini (параметры важнее);\n"
+         "                            без него init.ini не читается и не пишется\n"
+         "      --in-memory           собирать по вертикали через таблицу в памяти\n"
+         "                            (по умолчанию — потоком в два прохода)\n"
+         "  -q, --quiet               не показывать ход работы\n"
+         "  -h, --help                эта справка\n"
+         "  -V, --version             версия программы\n"
+         "\n"
+         "Код возврата: 0 — готово, 1 — ошибка (сообщение и файл — в стандартный\n"
+         "поток ошибок), 2 — неверная командная строка.\n";
+}
+
+} // namespace cli

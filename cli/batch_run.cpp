@@ -1,0 +1,212 @@
+#include "cli/batch_run.h"
+
+#include "cli/batch_options.h"
+#include "cli/terminal_progress.h"
+#include "export/save_table.h"
+#include "export/streamed_save.h"
+#include "merge/collect.h"
+#include "merge/result_table.h"
+#include "platform/directory.h"
+#include "platform/errors.h"
+#include "platform/file.h"
+
+#include <cerrno>
+#include <cstdint>
+#include <new>
+#include <sys/stat.h>
+
+namespace cli {
+
+namespace {
+
+// An error that concerns a file: its message and that file's name.
+struct Failure {
+  std::string message;
+  std::string file;
+};
+
+class FailureWith : public platform::Error {
+public:
+  FailureWith(const std::string& message, std::string file)
+      : platform::Error(message), file_(std::move(file)) {}
+  const std::string& file() const { return file_; }
+
+private:
+  std::string file_;
+};
+
+// The message as the error box shows it: a sentence ends with a full stop.
+std::string Sentence(std::string message) {
+  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
+    message += '.';
+  return message;
+}
+
+// The sources given by name, each as the window would name it: its
+// directory as entered (symbolic links resolved), then the bare name. A
+// name that is no readable file is an error here rather than skipped.
+std::vector<std::string> GivenSources(const std::vector<std::string>& files) {
+  std::vector<std::string> sources;
+  for (const std::string& file : files) {
+    if (!platform::IsReadableCandidate(file)) {
+      struct stat st;
+      const bool exists = ::stat(file.c_str(), &st) == 0;
+      throw FailureWith(
+          platform::FileErrorMessage(exists ? platform::kAccessDenied : platform::kFileNotFound),
+          file);
+    }
+    const auto slash = file.rfind('/');
+    const std::string dir = slash == std::string::npos ? "." : file.substr(0, slash + 1);
+    const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+    char* real = ::realpath(dir.c_str(), nullptr);
+    if (real == nullptr)
+      throw FailureWith(platform::FileErrorMessage(platform::FileErrorNumberFromErrno(errno, file)),
+                        file);
+    sources.push_back(platform::JoinPath(real, name));
+    std::free(real);
+  }
+  return sources;
+}
+
+// The directory's absolute name as the window reaches it by entering it.
+std::string EnteredDirectory(const std::string& directory) {
+  const std::string here = platform::CurrentDirectory();
+  platform::EnterDirectory(directory);
+  const std::string entered = platform::CurrentDirectory();
+  platform::EnterDirectory(here);
+  return entered;
+}
+
+bool SameFile(const std::string& a, const struct stat& b) {
+  struct stat st;
+  return ::stat(a.c_str(), &st) == 0 && st.st_dev == b.st_dev && st.st_ino == b.st_ino;
+}
+
+// The "*.csv" files of the directory in the window's order; the output file
+// is left out, as the window leaves it unticked.
+std::vector<std::string> DirectorySources(const BatchOptions& options) {
+  const std::string shown = options.directory.empty() ? "." : options.directory;
+  std::string directory;
+  std::vector<std::string> names;
+  try {
+    directory = EnteredDirectory(shown);
+    names = platform::ListCsvFiles(directory);
+  } catch (const platform::Error& error) {
+    throw FailureWith(error.what(), shown);
+  }
+  struct stat output;
+  const bool output_exists =
+      !options.ToStandardOutput() && ::stat(options.output.c_str(), &output) == 0;
+  std::vector<std::string> sources;
+  for (const std::string& name : names) {
+    std::string path = platform::JoinPath(directory, name);
+    if (output_exists && SameFile(path, output))
+      continue;
+    sources.push_back(std::move(path));
+  }
+  if (sources.empty())
+    throw FailureWith("В каталоге нет файлов *.csv", directory);
+  return sources;
+}
+
+std::int64_t TotalSize(const std::vector<std::string>& sources) {
+  std::int64_t total = 0;
+  for (const std::string& path : sources) {
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0)
+      total += st.st_size;
+  }
+  return total;
+}
+
+// The check list of the window, every entry ticked; remembers the entry
+// being read, for the error message.
+class SourceList : public merge::CandidateList {
+public:
+  SourceList(const std::vector<std::string>& paths, std::string& current)
+      : paths_(paths), current_(current) {}
+  int Count() const override { return static_cast<int>(paths_.size()); }
+  bool IsTicked(int) const override { return true; }
+  void Select(int index) override {
+    selected_ = index;
+    current_ = paths_[static_cast<std::size_t>(index)];
+  }
+  std::string SelectedFullPath() const override {
+    return paths_[static_cast<std::size_t>(selected_)];
+  }
+
+private:
+  const std::vector<std::string>& paths_;
+  std::string& current_;
+  int selected_ = -1;
+};
+
+void Merge(const BatchOptions& options, const std::vector<std::string>& sources,
+           platform::Progress& progress, std::string& current) {
+  const exporter::OutputPlace place{options.output, options.ToStandardOutput()};
+  if (!options.collect.side_by_side && !options.in_memory) {
+    exporter::SaveStackedStreamed(sources, options.collect, place, options.save, &progress,
+                                  &current);
+    return;
+  }
+  merge::ResultTable table;
+  SourceList list(sources, current);
+  merge::CollectFiles(table, list, options.collect, nullptr, &progress);
+  current.clear();
+  exporter::WriteTable(table, place, options.save,
+                       &progress);
+}
+
+void Report(std::FILE* err, const Failure& failure) {
+  if (failure.file.empty())
+    std::fprintf(err, "kleitab: %s\n", Sentence(failure.message).c_str());
+  else
+    std::fprintf(err, "kleitab: %s: %s\n", failure.file.c_str(), Sentence(failure.message).c_str());
+}
+
+} // namespace
+
+int RunBatch(const std::vector<std::string>& args, std::FILE* err, bool err_is_terminal) {
+  BatchOptions options;
+  try {
+    options = ParseArguments(args);
+  } catch (const UsageError& error) {
+    std::fprintf(err, "kleitab: %s\nПодробнее: kleitab --help\n", error.what());
+    return 2;
+  } catch (const platform::Error& error) { // the settings file
+    Report(err, {error.what(), options.settings_file.empty() ? "init.ini" : options.settings_file});
+    return 1;
+  }
+  if (options.action == BatchOptions::Action::kHelp) {
+    std::fputs(HelpText().c_str(), stdout);
+    return 0;
+  }
+  if (options.action == BatchOptions::Action::kVersion) {
+    std::fputs(VersionText().c_str(), stdout);
+    return 0;
+  }
+
+  std::string current; // the source being read when an error came
+  try {
+    const std::vector<std::string> sources =
+        options.files.empty() ? DirectorySources(options) : GivenSources(options.files);
+    TerminalProgress::CatchInterrupts();
+    const bool streamed = !options.collect.side_by_side && !options.in_memory;
+    TerminalProgress progress(err_is_terminal && !options.quiet ? err : nullptr,
+                              static_cast<int>(sources.size()) * (streamed ? 2 : 1),
+                              TotalSize(sources) * (streamed ? 2 : 1));
+    Merge(options, sources, progress, current);
+    return 0;
+  } catch (const FailureWith& failure) {
+    Report(err, {failure.what(), failure.file()});
+  } catch (const platform::Cancelled&) {
+    Report(err, {"Прервано", ""});
+  } catch (const std::bad_alloc&) {
+    Report(err, {"Out of memory", current});
+  } catch (const platform::Error& error) {
+    Report(err, {error.what(), current.empty() ? options.output : current});
+  }
+  return 1;
+}
+
+} // namespace cli

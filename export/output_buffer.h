@@ -1,0 +1,150 @@
+#pragma once
+// The output side of saving: two large aligned buffers, one filled while the
+// other is written, so that building the text and the kernel's copy into the
+// file overlap. Tells the progress how far it got and asks it whether to go on.
+
+#include "export/cell_encoder.h"
+#include "export/output_place.h"
+#include "platform/replacing_file.h"
+#include "platform/progress.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <functional>
+#include <future>
+#include <memory>
+#include <new>
+#include <string>
+#include <string_view>
+#include <utility>
+
+namespace exporter {
+
+using platform::ReplaceFailure;
+using platform::ReplacingFile;
+
+class OutputBuffer {
+public:
+  static constexpr std::size_t kBufferSize = std::size_t{4} << 20;
+
+  // Hands whole blocks to the file; throws ReplaceFailure or platform errors.
+  using BlockWriter = std::function<void(const char* data, std::size_t size)>;
+
+  OutputBuffer(BlockWriter write, platform::Progress* progress)
+      : write_(std::move(write)), progress_(progress), filling_(AlignedBuffer()),
+        writing_(AlignedBuffer()), pos_(filling_.get()), end_(pos_ + kBufferSize) {}
+
+  ~OutputBuffer() {
+    if (pending_.valid())
+      pending_.wait(); // the buffers must outlive the write; its error is moot now
+  }
+
+  std::size_t Room() const { return static_cast<std::size_t>(end_ - pos_); }
+  char*& Pos() { return pos_; }
+
+  void Put(char ch) {
+    if (pos_ == end_)
+      Flush();
+    *pos_++ = ch;
+  }
+
+  void PutLineEnd() {
+    if (Room() < 2)
+      Flush();
+    *pos_++ = '\r';
+    *pos_++ = '\n';
+  }
+
+  void PutRepeated(char ch, std::size_t count) {
+    while (count > 0) {
+      if (pos_ == end_)
+        Flush();
+      const std::size_t n = std::min(count, Room());
+      std::memset(pos_, ch, n);
+      pos_ += n;
+      count -= n;
+    }
+  }
+
+  void PutCell(std::string_view text, const CellEncoder& encoder) {
+    while (!text.empty()) {
+      const std::size_t room = Room() / CellEncoder::kMaxBytesPerByte;
+      if (room == 0) {
+        Flush();
+        continue;
+      }
+      const std::string_view part = text.substr(0, room);
+      pos_ = encoder.Encode(part, pos_);
+      text.remove_prefix(part.size());
+    }
+  }
+
+  // Hands the filled buffer to the writer and goes on with the other one.
+  void Flush() { HandOver(false); }
+
+  // Writes what is left and waits until all of it is in the file.
+  void Finish() {
+    HandOver(true);
+    WaitForWrite();
+  }
+
+private:
+  struct FreeDeleter {
+    void operator()(char* p) const { std::free(p); }
+  };
+  using Buffer = std::unique_ptr<char[], FreeDeleter>;
+
+  static Buffer AlignedBuffer() {
+    void* p = std::aligned_alloc(ReplacingFile::kDirectAlignment, kBufferSize);
+    if (p == nullptr)
+      throw std::bad_alloc();
+    return Buffer(static_cast<char*>(p));
+  }
+
+  // The writer gets whole blocks (so that they can go past the page cache);
+  // the bytes of a last, partial block move to the front of the next buffer,
+  // except at the end, where everything goes.
+  void HandOver(bool last) {
+    WaitForWrite();
+    std::swap(filling_, writing_);
+    const auto size = static_cast<std::size_t>(pos_ - writing_.get());
+    const std::size_t whole = last ? size : size - size % ReplacingFile::kDirectAlignment;
+    const std::size_t carried = size - whole;
+    std::memcpy(filling_.get(), writing_.get() + whole, carried);
+    if (whole > 0)
+      pending_ = std::async(std::launch::async, [this, whole] { write_(writing_.get(), whole); });
+    handed_ += static_cast<std::int64_t>(whole);
+    pos_ = filling_.get() + carried;
+    end_ = filling_.get() + kBufferSize;
+    if (progress_ != nullptr) {
+      progress_->BytesDone(handed_);
+      if (progress_->CancelRequested())
+        throw platform::Cancelled();
+    }
+  }
+
+  void WaitForWrite() {
+    if (pending_.valid())
+      pending_.get(); // rethrows the writer's failure
+  }
+
+  BlockWriter write_;
+  platform::Progress* progress_;
+  Buffer filling_;
+  Buffer writing_;
+  char* pos_;
+  char* end_;
+  std::future<void> pending_;
+  std::int64_t handed_ = 0;
+};
+
+// Runs `write_lines` over a buffer bound to `place` and completes the output:
+// the file replaces its earlier content only when everything was written.
+// Throws platform::FileError as SaveTable describes; for standard output a
+// failed write maps its errno.
+void WriteOutput(const OutputPlace& place, platform::Progress* progress,
+                 const std::function<void(OutputBuffer&)>& write_lines);
+
+} // namespace exporter
