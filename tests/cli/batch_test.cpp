@@ -1,0 +1,267 @@
+// The command line without the window: its errors (status, message, nothing
+// written), its options, and the streamed stacked merge against the table
+// on random folders, long lines and sources that change between the passes.
+
+#include "cli/batch_run.h"
+#include "export/save_table.h"
+#include "export/streamed_save.h"
+#include "merge/collect.h"
+#include "merge/progress.h"
+#include "merge/result_table.h"
+#include "platform/directory.h"
+#include "platform/errors.h"
+#include "tests/cli/random_folder.h"
+#include "tests/platform/temp_dir.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <sys/file.h>
+#include <unistd.h>
+
+namespace {
+
+using testing_support::RandomFolder;
+using testing_support::TempDir;
+
+std::string ReadAll(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  if (!in)
+    return "<missing>";
+  std::ostringstream out;
+  out << in.rdbuf();
+  return out.str();
+}
+
+struct BatchRun {
+  int status;
+  std::string err;
+};
+
+BatchRun Batch(std::vector<std::string> args) {
+  std::FILE* err = std::tmpfile();
+  BatchRun run;
+  run.status = cli::RunBatch(args, err, false);
+  std::fflush(err);
+  std::rewind(err);
+  char buffer[4096];
+  std::size_t n;
+  while ((n = std::fread(buffer, 1, sizeof buffer, err)) > 0)
+    run.err.append(buffer, n);
+  std::fclose(err);
+  return run;
+}
+
+// --- Errors: status, the error box's text with the file, nothing written --
+
+TEST(BatchErrorsTest, MissingDirectory) {
+  TempDir out;
+  const BatchRun run = Batch({"-o", out.File("o.csv"), out.File("nowhere")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "kleitab: " + out.File("nowhere") + ": File not found.\n");
+  EXPECT_EQ(ReadAll(out.File("o.csv")), "<missing>");
+}
+
+TEST(BatchErrorsTest, DirectoryWithoutCsvFiles) {
+  TempDir dir;
+  dir.Write("a.txt", "x\n");
+  dir.Write(".hidden.csv", "x\n");
+  const BatchRun run = Batch({"-o", dir.File("o.csv"), dir.path()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "kleitab: " + dir.path() + ": В каталоге нет файлов *.csv.\n");
+  EXPECT_EQ(ReadAll(dir.File("o.csv")), "<missing>");
+}
+
+TEST(BatchErrorsTest, UnwritableOutputKeepsTheEarlierFile) {
+  TempDir dir;
+  TempDir out;
+  dir.Write("a.csv", "1,2\n");
+  const std::string target = out.Write("o.csv", "earlier\n");
+  ::chmod(target.c_str(), 0444);
+  for (const char* mode : {"--stacked", "--side-by-side"}) {
+    const BatchRun run = Batch({"-o", target, mode, dir.path()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kleitab: " + target + ": File access denied.\n");
+    EXPECT_EQ(ReadAll(target), "earlier\n");
+  }
+  // An output in a directory that does not exist.
+  const BatchRun run = Batch({"-o", out.File("no/o.csv"), dir.path()});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "kleitab: " + out.File("no/o.csv") + ": Invalid filename.\n");
+}
+
+TEST(BatchErrorsTest, BadCommandLinesAreUsageErrors) {
+  TempDir dir;
+  dir.Write("a.csv", "1\n");
+  const std::vector<std::vector<std::string>> bad = {
+      {"-o", dir.File("o.csv"), "--bogus", dir.path()},
+      {"-o", dir.File("o.csv"), "--file-name", "full", dir.path()},
+      {"-o", dir.File("o.csv"), "--escape=yes", dir.path()},
+      {dir.path()}, // no output
+      {"-o"},
+  };
+  for (const auto& args : bad) {
+    const BatchRun run = Batch(args);
+    EXPECT_EQ(run.status, 2) << args.back();
+    EXPECT_NE(run.err.find("kleitab --help"), std::string::npos);
+  }
+  EXPECT_EQ(ReadAll(dir.File("o.csv")), "<missing>");
+}
+
+TEST(BatchErrorsTest, LockedSourceNamesTheFile) {
+  TempDir dir;
+  TempDir out;
+  dir.Write("a.csv", "1\n");
+  const std::string locked = dir.Write("b.csv", "2\n");
+  const int fd = ::open(locked.c_str(), O_RDWR);
+  ASSERT_EQ(::flock(fd, LOCK_EX | LOCK_NB), 0); // a writer elsewhere
+  for (const char* mode : {"--stacked", "--side-by-side"}) {
+    const BatchRun run = Batch({"-o", out.File("o.csv"), mode, dir.path()});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kleitab: " + locked + ": I/O error 32.\n");
+    EXPECT_EQ(ReadAll(out.File("o.csv")), "<missing>");
+  }
+  ::close(fd);
+}
+
+TEST(BatchErrorsTest, MissingGivenFile) {
+  TempDir dir;
+  const std::string a = dir.Write("a.csv", "1\n");
+  const BatchRun run = Batch({"-o", dir.File("o.csv"), a, dir.File("b.csv")});
+  EXPECT_EQ(run.status, 1);
+  EXPECT_EQ(run.err, "kleitab: " + dir.File("b.csv") + ": File not found.\n");
+  EXPECT_EQ(ReadAll(dir.File("o.csv")), "<missing>");
+}
+
+// --- Options ---------------------------------------------------------------
+
+TEST(BatchOptionsTest, GivenFilesInTheOrderGivenAndTheOutputLeftOutOfADirectory) {
+  TempDir dir;
+  const std::string a = dir.Write("a.csv", "1\n");
+  const std::string b = dir.Write("b.csv", "2;3\n");
+  ASSERT_EQ(Batch({"-o", dir.File("o.csv"), "-d", ";", "--file-name", "name", b, a}).status, 0);
+  // A fresh table has two rows: the second file starts below them.
+  EXPECT_EQ(ReadAll(dir.File("o.csv")), "2,3,b,\r\n,,,\r\n1,a,,\r\n");
+  // The output is now a *.csv of the directory: a second run does not read it.
+  ASSERT_EQ(Batch({"-o", dir.File("o.csv"), "--skip", " 1x", dir.path()}).status, 0);
+  EXPECT_EQ(ReadAll(dir.File("o.csv")), ",,\r\n,,\r\n");
+}
+
+TEST(BatchOptionsTest, SettingsFileGivesTheDefaultsAndFlagsWin) {
+  TempDir dir;
+  dir.Write("a.csv", "1;2\n");
+  // Side by side, names added, ";" read, "|" written, Edit1 relative to Direct.
+  dir.Write("init.ini", "Edit1=out.txt\r\nEdit2=;\r\nEdit3=4\r\nCheckBox1=TRUE\r\n"
+                        "CheckBox2=TRUE\r\nCheckBox3=TRUE\r\nCheckBox4=FALSE\r\n"
+                        "CheckBox5=FALSE\r\nCheckBox6=FALSE\r\nComboBox1=\xD1\xEE\xE1\xF0\xE0\xF2"
+                        "\xFC \xEF\xEE \xE3\xEE\xF0\xE8\xE7\xEE\xED\xF2\xE0\xEB\xE8 \r\n"
+                        "ComboBox2=|\r\nDirect=" +
+                            dir.path() + "\r\n");
+  ASSERT_EQ(Batch({"--settings", dir.File("init.ini")}).status, 0);
+  EXPECT_EQ(ReadAll(dir.File("out.txt")), "||1|2|a|\r\n|||||\r\n");
+  ASSERT_EQ(Batch({"--settings", dir.File("init.ini"), "--stacked", "--file-name", "none", "-o",
+                   dir.File("o2.txt")})
+                .status,
+            0);
+  EXPECT_EQ(ReadAll(dir.File("o2.txt")), "1|2|\r\n||\r\n");
+  EXPECT_EQ(Batch({"--settings", dir.File("none.ini"), "-o", dir.File("x")}).status, 1);
+}
+
+// --- The streamed merge against the table ----------------------------------
+
+std::string ThroughTable(const std::vector<std::string>& sources,
+                         const merge::CollectOptions& options, const std::string& out, char d,
+                         bool escape, bool utf8) {
+  class Paths : public merge::CandidateList {
+  public:
+    explicit Paths(const std::vector<std::string>& p) : p_(p) {}
+    int Count() const override { return static_cast<int>(p_.size()); }
+    bool IsTicked(int) const override { return true; }
+    void Select(int i) override { i_ = i; }
+    std::string SelectedFullPath() const override { return p_[static_cast<std::size_t>(i_)]; }
+
+  private:
+    const std::vector<std::string>& p_;
+    int i_ = -1;
+  } list(sources);
+  merge::ResultTable table;
+  merge::CollectFiles(table, list, options, nullptr);
+  exporter::SaveTable(table, out, d, escape, utf8);
+  return ReadAll(out);
+}
+
+TEST(StreamedMergeTest, EqualsTheTableOnRandomFolders) {
+  RandomFolder random(7);
+  for (int round = 0; round < 150; ++round) {
+    TempDir dir;
+    random.Fill(dir.path(), 8);
+    std::vector<std::string> sources;
+    for (const std::string& name : platform::ListCsvFiles(dir.path()))
+      sources.push_back(dir.File(name));
+    if (round % 10 == 0)
+      sources.push_back(dir.File("gone.csv")); // skipped without a word, as by the table
+    merge::CollectOptions options;
+    options.delimiter_text = std::string(1, ",;\t|"[random.Below(4)]);
+    options.add_file_name = random.Below(2) == 0;
+    options.name_only = random.Below(2) == 0;
+    options.skip_count = static_cast<std::int32_t>(random.Below(4)) - 1;
+    const char d = ",;|"[random.Below(3)];
+    const bool escape = random.Below(2) == 0;
+    const bool utf8 = random.Below(2) == 0;
+    exporter::SaveStackedStreamed(sources, options, {dir.File("streamed.out"), false}, d, escape,
+                                  utf8);
+    EXPECT_EQ(ReadAll(dir.File("streamed.out")),
+              ThroughTable(sources, options, dir.File("table.out"), d, escape, utf8))
+        << "round " << round;
+  }
+}
+
+TEST(StreamedMergeTest, LinesLongerThanTheOutputBuffer) {
+  TempDir dir;
+  const std::string long_field(9u << 20, 'q');
+  const std::string a = dir.Write("a.csv", "x," + long_field + ",y\nshort\n" + long_field);
+  for (const bool escape : {false, true}) {
+    merge::CollectOptions options;
+    options.delimiter_text = ",";
+    options.add_file_name = true;
+    exporter::SaveStackedStreamed({a}, options, {dir.File("s.out"), false}, ';', escape, false);
+    EXPECT_TRUE(ReadAll(dir.File("s.out")) ==
+                ThroughTable({a}, options, dir.File("t.out"), ';', escape, false));
+  }
+}
+
+// Appends to the first source when the second pass opens it.
+class ChangingProgress : public merge::Progress {
+public:
+  ChangingProgress(std::string path, int sources) : path_(std::move(path)), sources_(sources) {}
+  void FileStarted(const std::string&, std::int64_t) override {
+    if (++started_ == sources_ + 1)
+      std::ofstream(path_, std::ios::app) << "late,line\n";
+  }
+  void BytesDone(std::int64_t) override {}
+  bool CancelRequested() override { return false; }
+
+private:
+  std::string path_;
+  int sources_;
+  int started_ = 0;
+};
+
+TEST(StreamedMergeTest, ASourceChangedBetweenThePassesFailsAndWritesNothing) {
+  TempDir dir;
+  const std::string a = dir.Write("a.csv", "1,2\n");
+  const std::string b = dir.Write("b.csv", "3\n");
+  const std::string out = dir.Write("o.out", "earlier");
+  ChangingProgress progress(a, 2);
+  std::string current;
+  merge::CollectOptions options;
+  EXPECT_THROW(exporter::SaveStackedStreamed({a, b}, options, {out, false}, ',', false, false,
+                                             &progress, &current),
+               platform::Error);
+  EXPECT_EQ(current, a);
+  EXPECT_EQ(ReadAll(out), "earlier");
+}
+
+} // namespace

@@ -1,0 +1,33 @@
+#!/usr/bin/env bash
+# The built program run as a user's script runs it: no display at all (a
+# window would abort here, so this shows that none is made), the exit
+# statuses, standard output, and nothing on standard error but errors.
+# Usage: cli_process_test.sh <kleitab>
+set -euo pipefail
+kleitab=$(realpath "$1")
+work=$(mktemp -d /tmp/kleitab-cli-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+cd "$work"
+mkdir d
+printf 'a;b\r\nc\n' >d/file10.csv
+printf '1\n' >d/file2.csv
+fail() { echo "FAIL: $*" >&2; exit 1; }
+run() { env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$kleitab" "$@"; }
+
+run -o out.csv -d ';' --file-name name d 2>err.txt || fail "merge exit $?"
+[ ! -s err.txt ] || fail "standard error not empty: $(cat err.txt)"
+printf '1,file2,,\r\n,,,\r\na,b,file10,\r\nc,file10,,\r\n' | cmp - out.csv || fail "merge output"
+
+run -o - -d ';' --file-name name d >stdout.csv || fail "stdout exit"
+cmp stdout.csv out.csv || fail "standard output differs from the file"
+
+run --version | grep -qx 'kleitab 1.10' || fail "--version"
+run --help | grep -q 'Использование' || fail "--help"
+
+status=0; run -o x.csv --no-such-option d 2>err.txt || status=$?
+[ "$status" = 2 ] || fail "bad option exit $status"
+status=0; run -o x.csv missing 2>err.txt || status=$?
+[ "$status" = 1 ] || fail "missing directory exit $status"
+grep -q 'missing: File not found\.' err.txt || fail "missing directory message: $(cat err.txt)"
+[ ! -e x.csv ] || fail "output written after an error"
+echo "cli_process_test passed"
