@@ -153,8 +153,7 @@ void Merge(const BatchOptions& options, const std::vector<std::string>& sources,
   SourceList list(sources, current);
   merge::CollectFiles(table, list, options.collect, nullptr, &progress);
   current.clear();
-  exporter::WriteTable(table, place, options.save,
-                       &progress);
+  exporter::WriteTable(table, place, options.save, &progress);
 }
 
 void Report(std::FILE* err, const Failure& failure) {

@@ -5,8 +5,8 @@
 
 #include "export/cell_encoder.h"
 #include "export/output_place.h"
-#include "platform/replacing_file.h"
 #include "platform/progress.h"
+#include "platform/replacing_file.h"
 
 #include <algorithm>
 #include <cstdint>

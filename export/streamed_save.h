@@ -29,8 +29,7 @@ namespace exporter {
 // ended the work, and is empty when the output failed.
 void SaveStackedStreamed(const std::vector<std::string>& sources,
                          const merge::CollectOptions& options, const OutputPlace& place,
-                         const SaveOptions& save,
-                         platform::Progress* progress = nullptr,
+                         const SaveOptions& save, platform::Progress* progress = nullptr,
                          std::string* current_source = nullptr);
 
 } // namespace exporter

@@ -5,7 +5,8 @@ set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev xvfb xauth xdotool
-  clang libclang-rt-14-dev)
+  clang libclang-rt-14-dev
+  dpkg-dev fakeroot file lintian desktop-file-utils appstream gzip)
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")

@@ -26,6 +26,11 @@ export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
 ctest --test-dir build-test --output-on-failure -j "$jobs" || failed+=("ctest")
 unset ASAN_OPTIONS LSAN_OPTIONS UBSAN_OPTIONS
 
+phase "the Debian package (build-package/)"
+if ! bash scripts/check_package.sh build-test/app/kleitab; then
+  failed+=("package")
+fi
+
 phase "fuzz targets (build-fuzz/), ${fuzz_seconds} s each"
 cmake -S fuzz -B build-fuzz -G Ninja -DCMAKE_CXX_COMPILER=clang++
 cmake --build build-fuzz -j "$jobs"

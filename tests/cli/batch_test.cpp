@@ -6,10 +6,10 @@
 #include "export/save_table.h"
 #include "export/streamed_save.h"
 #include "merge/collect.h"
-#include "merge/progress.h"
 #include "merge/result_table.h"
 #include "platform/directory.h"
 #include "platform/errors.h"
+#include "platform/progress.h"
 #include "tests/cli/random_folder.h"
 #include "tests/platform/temp_dir.h"
 
@@ -188,7 +188,7 @@ std::string ThroughTable(const std::vector<std::string>& sources,
   } list(sources);
   merge::ResultTable table;
   merge::CollectFiles(table, list, options, nullptr);
-  exporter::SaveTable(table, out, d, escape, utf8);
+  exporter::SaveTable(table, out, {d, escape, utf8});
   return ReadAll(out);
 }
 
@@ -210,8 +210,8 @@ TEST(StreamedMergeTest, EqualsTheTableOnRandomFolders) {
     const char d = ",;|"[random.Below(3)];
     const bool escape = random.Below(2) == 0;
     const bool utf8 = random.Below(2) == 0;
-    exporter::SaveStackedStreamed(sources, options, {dir.File("streamed.out"), false}, d, escape,
-                                  utf8);
+    exporter::SaveStackedStreamed(sources, options, {dir.File("streamed.out"), false},
+                                  {d, escape, utf8});
     EXPECT_EQ(ReadAll(dir.File("streamed.out")),
               ThroughTable(sources, options, dir.File("table.out"), d, escape, utf8))
         << "round " << round;
@@ -226,14 +226,14 @@ TEST(StreamedMergeTest, LinesLongerThanTheOutputBuffer) {
     merge::CollectOptions options;
     options.delimiter_text = ",";
     options.add_file_name = true;
-    exporter::SaveStackedStreamed({a}, options, {dir.File("s.out"), false}, ';', escape, false);
+    exporter::SaveStackedStreamed({a}, options, {dir.File("s.out"), false}, {';', escape, false});
     EXPECT_TRUE(ReadAll(dir.File("s.out")) ==
                 ThroughTable({a}, options, dir.File("t.out"), ';', escape, false));
   }
 }
 
 // Appends to the first source when the second pass opens it.
-class ChangingProgress : public merge::Progress {
+class ChangingProgress : public platform::Progress {
 public:
   ChangingProgress(std::string path, int sources) : path_(std::move(path)), sources_(sources) {}
   void FileStarted(const std::string&, std::int64_t) override {
@@ -257,9 +257,9 @@ TEST(StreamedMergeTest, ASourceChangedBetweenThePassesFailsAndWritesNothing) {
   ChangingProgress progress(a, 2);
   std::string current;
   merge::CollectOptions options;
-  EXPECT_THROW(exporter::SaveStackedStreamed({a, b}, options, {out, false}, ',', false, false,
-                                             &progress, &current),
-               platform::Error);
+  EXPECT_THROW(
+      exporter::SaveStackedStreamed({a, b}, options, {out, false}, {}, &progress, &current),
+      platform::Error);
   EXPECT_EQ(current, a);
   EXPECT_EQ(ReadAll(out), "earlier");
 }
