@@ -76,7 +76,7 @@ MergePlan PlanMerge(const std::vector<std::string>& sources, const merge::Collec
       merge::ReadSourceFile(
           path, options.skip_count, delimiter,
           [&](const std::vector<std::string_view>& fields) {
-            ++row;
+            merge::StepRow(row);
             plan.row_count = std::max(plan.row_count, row + 1);
             const std::int32_t n = FieldCount(fields.size());
             plan.col_count = merge::ColCountAfterFields(plan.col_count, 0, n);

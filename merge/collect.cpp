@@ -46,15 +46,6 @@ private:
   std::int32_t row_count_;
 };
 
-// The next row of a placement. The last row a table can have is the one
-// that makes RowCount the largest count; a file that reaches past it stops
-// there with an error, and the rows placed so far stay.
-void StepRow(std::int32_t& row) {
-  if (row >= INT32_MAX - 1)
-    throw platform::Error("Too many rows: a table holds at most " + std::to_string(INT32_MAX));
-  ++row;
-}
-
 std::int32_t FieldCount(std::size_t n) {
   return static_cast<std::int32_t>(std::min<std::size_t>(n, INT32_MAX - 1));
 }

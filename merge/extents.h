@@ -3,10 +3,22 @@
 // placements and by the streamed stacked merge, which works out the extents
 // in a first pass without a table, so that both give the same file.
 
+#include "platform/errors.h"
+
 #include <algorithm>
 #include <cstdint>
+#include <string>
 
 namespace merge {
+
+// The next row of a placement. The last row a table can have is the one
+// that makes RowCount the largest count; a file that reaches past it stops
+// there with an error, and the rows placed so far stay.
+inline void StepRow(std::int32_t& row) {
+  if (row >= INT32_MAX - 1)
+    throw platform::Error("Too many rows: a table holds at most " + std::to_string(INT32_MAX));
+  ++row;
+}
 
 // ColCount after fields at columns first .. first + count - 1, placed one
 // after the other: each field at a column c >= ColCount raises it to c + 2.
