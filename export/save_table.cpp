@@ -1,8 +1,8 @@
 #include "export/save_table.h"
 
 #include "export/cell_encoder.h"
-#include "export/plain_line.h"
 #include "export/output_buffer.h"
+#include "export/plain_line.h"
 #include "merge/result_table.h"
 #include "platform/errors.h"
 #include "platform/progress.h"
