@@ -25,16 +25,6 @@ struct Failure {
   std::string file;
 };
 
-class FailureWith : public platform::Error {
-public:
-  FailureWith(const std::string& message, std::string file)
-      : platform::Error(message), file_(std::move(file)) {}
-  const std::string& file() const { return file_; }
-
-private:
-  std::string file_;
-};
-
 // The message as the error box shows it: a sentence ends with a full stop.
 std::string Sentence(std::string message) {
   if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
@@ -51,7 +41,7 @@ std::vector<std::string> GivenSources(const std::vector<std::string>& files) {
     if (!platform::IsReadableCandidate(file)) {
       struct stat st;
       const bool exists = ::stat(file.c_str(), &st) == 0;
-      throw FailureWith(
+      throw platform::Error(
           platform::FileErrorMessage(exists ? platform::kAccessDenied : platform::kFileNotFound),
           file);
     }
@@ -60,8 +50,8 @@ std::vector<std::string> GivenSources(const std::vector<std::string>& files) {
     const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
     char* real = ::realpath(dir.c_str(), nullptr);
     if (real == nullptr)
-      throw FailureWith(platform::FileErrorMessage(platform::FileErrorNumberFromErrno(errno, file)),
-                        file);
+      throw platform::Error(
+          platform::FileErrorMessage(platform::FileErrorNumberFromErrno(errno, file)), file);
     sources.push_back(platform::JoinPath(real, name));
     std::free(real);
   }
@@ -92,7 +82,7 @@ std::vector<std::string> DirectorySources(const BatchOptions& options) {
     directory = EnteredDirectory(shown);
     names = platform::ListCsvFiles(directory);
   } catch (const platform::Error& error) {
-    throw FailureWith(error.what(), shown);
+    throw platform::Error(error.what(), shown);
   }
   struct stat output;
   const bool output_exists =
@@ -105,7 +95,7 @@ std::vector<std::string> DirectorySources(const BatchOptions& options) {
     sources.push_back(std::move(path));
   }
   if (sources.empty())
-    throw FailureWith("В каталоге нет файлов *.csv", directory);
+    throw platform::Error("В каталоге нет файлов *.csv", directory);
   return sources;
 }
 
@@ -173,7 +163,7 @@ int RunBatch(const std::vector<std::string>& args, std::FILE* err, bool err_is_t
     std::fprintf(err, "kleitab: %s\nПодробнее: kleitab --help\n", error.what());
     return 2;
   } catch (const platform::Error& error) { // the settings file
-    Report(err, {error.what(), options.settings_file.empty() ? "init.ini" : options.settings_file});
+    Report(err, {error.what(), error.file().empty() ? options.settings_file : error.file()});
     return 1;
   }
   if (options.action == BatchOptions::Action::kHelp) {
@@ -196,14 +186,17 @@ int RunBatch(const std::vector<std::string>& args, std::FILE* err, bool err_is_t
                               TotalSize(sources) * (streamed ? 2 : 1));
     Merge(options, sources, progress, current);
     return 0;
-  } catch (const FailureWith& failure) {
-    Report(err, {failure.what(), failure.file()});
   } catch (const platform::Cancelled&) {
     Report(err, {"Прервано", ""});
   } catch (const std::bad_alloc&) {
     Report(err, {"Out of memory", current});
   } catch (const platform::Error& error) {
-    Report(err, {error.what(), current.empty() ? options.output : current});
+    // The file layer names the file where it knows it; else the source being
+    // read, else the output.
+    const std::string& file = !error.file().empty() ? error.file()
+                              : !current.empty()    ? current
+                                                    : options.output;
+    Report(err, {error.what(), file});
   }
   return 1;
 }
