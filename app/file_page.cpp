@@ -81,9 +81,11 @@ FilePage::FilePage(QWidget* parent) : QWidget(parent) {
   // stays empty until a directory is entered.
   try {
     shown_ = platform::CurrentDirectory();
-  } catch (const platform::Error&) { // started in a directory removed meanwhile
+  } catch (const platform::Error&) {
+    // Started in a directory removed meanwhile: the lists show the root,
+    // but the process stays where it is, so that nothing named relative to
+    // it is written anywhere until the user enters a directory.
     shown_ = "/";
-    ::chdir("/");
   }
   file_list_directory_ = shown_;
   FillDrives();

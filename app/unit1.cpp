@@ -9,6 +9,7 @@
 #include "merge/table_commands.h"
 #include "platform/codepage.h"
 #include "platform/directory.h"
+#include "platform/errors.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -318,8 +319,17 @@ void TForm1::UserPageChanged(int) {
     PageControl1Change();
 }
 
+const char* const TForm1::kStartDirectoryGone =
+    "The directory the program was started in no longer exists; settings are not stored";
+
 void TForm1::FormCreate() {
-  start_directory_ = QString::fromStdString(platform::CurrentDirectory());
+  try {
+    start_directory_ = platform::CurrentDirectory();
+  } catch (const platform::FileError&) {
+    // Started in a directory removed meanwhile: no settings are read, and
+    // none are stored in its place elsewhere.
+    throw platform::Error(kStartDirectoryGone);
+  }
   LoadSettings();
   // The settings stored in init.ini in the start directory are applied here.
 }

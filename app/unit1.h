@@ -37,7 +37,10 @@ public:
   ~TForm1() override;
 
   merge::ResultTable& Table() { return *table_; }
-  const QString& StartDirectory() const { return start_directory_; }
+  static const char* const kStartDirectoryGone;
+  // The start directory by its real bytes; empty when the process was
+  // started in a directory removed meanwhile (nothing is stored then).
+  const std::string& StartDirectory() const { return start_directory_; }
 
   // Makes a page active without raising PageControl1Change.
   void SetActivePage(int index);
@@ -144,7 +147,7 @@ private:
   std::unique_ptr<PageColumn> about_rows_;
   QHBoxLayout* utf8_row_ = nullptr;
   GridModel* grid_model_ = nullptr;
-  QString start_directory_;
+  std::string start_directory_;
   QString last_save_dialog_name_; // the name last confirmed in the save dialog
   bool setting_page_ = false;
 };

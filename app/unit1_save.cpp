@@ -11,6 +11,7 @@
 #include "platform/codepage.h"
 #include "platform/directory.h"
 #include "platform/errors.h"
+#include "platform/ini_text.h"
 #include "settings/settings_file.h"
 #include "settings/settings_values.h"
 
@@ -21,6 +22,8 @@
 #include <QLineEdit>
 
 #include <exception>
+#include <sys/stat.h>
+#include <vector>
 
 namespace app {
 
@@ -35,23 +38,35 @@ void SetComboText(QComboBox* combo, const QString& text) {
   combo->setEditText(text);
 }
 
-// Widget texts are Unicode; cells and init.ini hold Windows-1251 bytes.
+// Widget texts are Unicode; cells hold Windows-1251 bytes.
 std::string ToCodePage(const QString& text) {
   return platform::Utf16ToCp1251(text.toStdU16String());
 }
-QString FromCodePage(const std::string& bytes) {
-  return QString::fromStdU16String(platform::Cp1251ToUtf16(bytes));
+
+// init.ini holds Windows-1251 where that can hold the text, else UTF-8.
+std::string ToIni(const QString& text) {
+  return platform::TextToIni(text.toStdU16String());
+}
+QString FromIni(const std::string& bytes) {
+  return QString::fromStdU16String(platform::IniToText(bytes));
 }
 
-// A directory stored in init.ini (code page text) as the file system's name.
+// A directory stored in init.ini as the file system's name: the first
+// reading of the value that names a directory, else the likeliest one.
 std::string DirectoryFromSetting(const std::string& value) {
-  return QFile::encodeName(FromCodePage(value)).toStdString();
+  const std::vector<std::string> names = platform::IniToFileNames(value);
+  for (const std::string& name : names) {
+    struct stat st {};
+    if (::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+      return name;
+  }
+  return names.front();
 }
 
 } // namespace
 
 std::string TForm1::SettingsFilePath() const {
-  return settings::SettingsPath(QFile::encodeName(start_directory_).toStdString());
+  return settings::SettingsPath(start_directory_);
 }
 
 void TForm1::Button2Click() {
@@ -86,19 +101,21 @@ void TForm1::Button4Click() {
 }
 
 void TForm1::StoreSettings() {
+  if (start_directory_.empty())
+    throw platform::Error(kStartDirectoryGone);
   settings::SettingsValues values;
-  values.edit1 = ToCodePage(Edit1->text());
-  values.edit2 = ToCodePage(Edit2->currentText());
-  values.edit3 = ToCodePage(Edit3->text());
+  values.edit1 = ToIni(Edit1->text());
+  values.edit2 = ToIni(Edit2->currentText());
+  values.edit3 = ToIni(Edit3->text());
   values.check_box1 = CheckBox1->isChecked();
   values.check_box2 = CheckBox2->isChecked();
   values.check_box3 = CheckBox3->isChecked();
   values.check_box4 = CheckBox4->isChecked();
   values.check_box5 = CheckBox5->isChecked();
   values.check_box6 = CheckBox6->isChecked();
-  values.combo_box1 = ComboBox1->currentIndex() >= 0 ? ToCodePage(ComboBox1->currentText()) : "";
-  values.combo_box2 = ToCodePage(ComboBox2->currentText());
-  values.direct = platform::FileNameToCp1251(FilePage1->ShownDirectory());
+  values.combo_box1 = ComboBox1->currentIndex() >= 0 ? ToIni(ComboBox1->currentText()) : "";
+  values.combo_box2 = ToIni(ComboBox2->currentText());
+  values.direct = platform::FileNameToIni(FilePage1->ShownDirectory());
   settings::StoreSettingsFile(SettingsFilePath(), values);
 }
 
@@ -110,7 +127,7 @@ void TForm1::LoadSettings() {
 
   // The output name first, so that filling the check list below knows which
   // file is the output and leaves it unticked.
-  Edit1->setText(FromCodePage(values.edit1));
+  Edit1->setText(FromIni(values.edit1));
   // Then the directory, through the directory list's own change. A
   // directory that can no longer be entered is reported, but the other
   // values are still applied.
@@ -121,8 +138,8 @@ void TForm1::LoadSettings() {
   } catch (const platform::Error&) {
     directory_error = std::current_exception();
   }
-  SetComboText(Edit2, FromCodePage(values.edit2));
-  Edit3->setText(FromCodePage(values.edit3));
+  SetComboText(Edit2, FromIni(values.edit2));
+  Edit3->setText(FromIni(values.edit3));
   QCheckBox* boxes[] = {CheckBox1, CheckBox2, CheckBox3, CheckBox4, CheckBox5, CheckBox6};
   const bool ticks[] = {values.check_box1, values.check_box2, values.check_box3,
                         values.check_box4, values.check_box5, values.check_box6};
@@ -130,9 +147,8 @@ void TForm1::LoadSettings() {
     boxes[i]->setChecked(ticks[i]);
   // A value that names no item (the empty one included) leaves no item
   // selected, which collects stacked.
-  ComboBox1->setCurrentIndex(
-      ComboBox1->findText(FromCodePage(values.combo_box1), Qt::MatchExactly));
-  SetComboText(ComboBox2, FromCodePage(values.combo_box2));
+  ComboBox1->setCurrentIndex(ComboBox1->findText(FromIni(values.combo_box1), Qt::MatchExactly));
+  SetComboText(ComboBox2, FromIni(values.combo_box2));
   if (directory_error)
     std::rethrow_exception(directory_error);
 }

@@ -82,6 +82,10 @@ void SaveTable(const merge::ResultTable& table, const std::string& file_name,
   // An empty name names no file: refused before anything is opened.
   if (file_name.empty())
     throw platform::FileError(platform::kPathNotFound);
+  // Nor does a name with a line break (typed or pasted into Edit1): init.ini
+  // could not give it back.
+  if (file_name.find_first_of("\r\n") != std::string::npos)
+    throw platform::FileError(platform::kPathNotFound);
   WriteTable(table, OutputPlace{file_name, false}, options, progress);
 }
 

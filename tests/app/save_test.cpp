@@ -13,8 +13,10 @@
 #include <QListWidget>
 #include <QtTest>
 
+#include <cstdlib>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using app_test::ErrorRecorder;
@@ -66,6 +68,10 @@ private slots:
   void MissingStoredDirectoryIsReportedAndTheRestApplied();
   void OutputIsListedButNotTicked();
   void OutputNamedAnotherWayIsNotTicked();
+  void NamesTheCodePageCannotHoldComeBack();
+  void StartedInsideADirectoryNotNamedInUtf8();
+  void LineBreakInTheNameIsRefused();
+  void StartDirectoryRemovedWritesNothing();
 };
 
 void SaveTest::SaveWritesOpensAndStoresInThatOrder() {
@@ -272,6 +278,108 @@ void SaveTest::OutputNamedAnotherWayIsNotTicked() {
     form.FilePage1->ShowDirectory(scratch.Path("elsewhere"));
     form.FilePage1->ShowDirectory(scratch.Path("src"));
     QVERIFY2(Ticked(form) == c.ticked, qPrintable(c.output));
+  }
+}
+
+// Save to "résumé.csv" from a directory "données", start again, save again:
+// the same file in the same directory (neither name fits Windows-1251).
+void SaveTest::NamesTheCodePageCannotHoldComeBack() {
+  Scratch scratch;
+  DesktopRecorder desktop;
+  ErrorRecorder errors;
+  const QString shown = scratch.Path(QStringLiteral("données"));
+  QVERIFY(QDir().mkpath(shown));
+  const QByteArray raw = QFile::encodeName(scratch.Dir()) + "/raw_\xCF\xF0";
+  QVERIFY(::mkdir(raw.constData(), 0755) == 0);
+  {
+    app::TForm1& form = scratch.Form();
+    form.FilePage1->SetShownDirectory(QFile::encodeName(shown).toStdString());
+    form.Edit1->setText(QStringLiteral("résumé.csv"));
+    form.Button2Click();
+  }
+  QVERIFY(QFile::exists(shown + QStringLiteral("/résumé.csv")));
+  scratch.Reset();
+  {
+    app::TForm1& again = scratch.Form();
+    QCOMPARE(errors.Texts(), QStringList());
+    QCOMPARE(again.Edit1->text(), QStringLiteral("résumé.csv"));
+    QCOMPARE(again.FilePage1->ShownDirectory(), QFile::encodeName(shown).toStdString());
+    // Now from a directory whose name is no UTF-8.
+    again.FilePage1->SetShownDirectory(raw.toStdString());
+    again.Button2Click();
+  }
+  QVERIFY(::access((raw + "/r\xC3\xA9sum\xC3\xA9.csv").constData(), F_OK) == 0);
+  scratch.Reset();
+  app::TForm1& third = scratch.Form();
+  QCOMPARE(errors.Texts(), QStringList());
+  QCOMPARE(third.FilePage1->ShownDirectory(), raw.toStdString());
+  QVERIFY(::chdir(QFile::encodeName(scratch.Dir()).constData()) == 0);
+  QVERIFY(std::system(("rm -rf '" + raw + "'").constData()) == 0); // a name Qt cannot remove
+}
+
+// init.ini lives in the start directory by its real bytes.
+void SaveTest::StartedInsideADirectoryNotNamedInUtf8() {
+  Scratch scratch;
+  DesktopRecorder desktop;
+  ErrorRecorder errors;
+  const QByteArray raw = QFile::encodeName(scratch.Dir()) + "/raw_\xCF\xF0";
+  QVERIFY(::mkdir(raw.constData(), 0755) == 0);
+  QVERIFY(::chdir(raw.constData()) == 0);
+  {
+    app::TForm1 form;
+    QCOMPARE(form.StartDirectory(), raw.toStdString());
+    form.Button2Click();
+    QCOMPARE(errors.Texts(), QStringList());
+  }
+  QVERIFY(::access((raw + "/init.ini").constData(), F_OK) == 0);
+  QVERIFY(::access((raw + "/1.csv").constData(), F_OK) == 0);
+  QVERIFY(::chdir(QFile::encodeName(scratch.Dir()).constData()) == 0);
+  QVERIFY(std::system(("rm -rf '" + raw + "'").constData()) == 0); // a name Qt cannot remove
+}
+
+void SaveTest::LineBreakInTheNameIsRefused() {
+  Scratch scratch;
+  DesktopRecorder desktop;
+  ErrorRecorder errors;
+  app::TForm1& form = scratch.Form();
+  for (const QString& name : {QStringLiteral("report.csv\n"), QStringLiteral("report.csv\r"),
+                              QStringLiteral("a\r\nb.csv")}) {
+    form.Edit1->setText(name);
+    form.Button2Click();
+  }
+  QCOMPARE(errors.Texts(), QStringList(3, QStringLiteral("Invalid filename.")));
+  QCOMPARE(QDir(scratch.Dir()).entryList(QDir::Files | QDir::Hidden), QStringList());
+  QVERIFY(desktop.opened.isEmpty());
+}
+
+// Started in a directory that was removed: reported, and nothing written
+// anywhere (no init.ini, no output in "/") until a directory is entered.
+void SaveTest::StartDirectoryRemovedWritesNothing() {
+  Scratch scratch;
+  DesktopRecorder desktop;
+  ErrorRecorder errors;
+  const QString gone = scratch.Path(QStringLiteral("gone"));
+  QVERIFY(QDir().mkpath(gone));
+  QVERIFY(QDir::setCurrent(gone));
+  QVERIFY(QDir().rmdir(gone));
+  const bool root_had_output = QFile::exists(QStringLiteral("/kleitab-test-out.csv"));
+  {
+    app::TForm1 form;
+    QCOMPARE(errors.Texts(),
+             QStringList{QString::fromLatin1(app::TForm1::kStartDirectoryGone) + QLatin1Char('.')});
+    form.Edit1->setText(QStringLiteral("kleitab-test-out.csv"));
+    form.Button2Click();
+    QCOMPARE(errors.Texts().size(), 2);
+    QCOMPARE(QFile::exists(QStringLiteral("/kleitab-test-out.csv")), root_had_output);
+    QVERIFY(!QFile::exists(QStringLiteral("/init.ini")) || !root_had_output);
+    // A directory entered: the output is written there; the settings are
+    // still not stored anywhere.
+    form.FilePage1->SetShownDirectory(QFile::encodeName(scratch.Dir()).toStdString());
+    form.Button2Click();
+    QVERIFY(QFile::exists(scratch.Path(QStringLiteral("kleitab-test-out.csv"))));
+    QVERIFY(!QFile::exists(scratch.Path(QStringLiteral("init.ini"))));
+    QCOMPARE(errors.Texts().size(), 3);
+    QCOMPARE(errors.Texts().last(), errors.Texts().first());
   }
 }
 
