@@ -14,7 +14,7 @@ cd "$(dirname "$0")/.."
 BUILD=${1:-build}
 ROUNDS=${2:-5}
 DATA=bench/data
-MEASURE="python3 bench/measure.py"
+MEASURE="python3 $PWD/bench/measure.py"
 
 if [ ! -f "$BUILD/build.ninja" ] && [ ! -f "$BUILD/Makefile" ]; then
   cmake -S . -B "$BUILD" -G Ninja -DKLEITAB_BUILD_TESTS=OFF >/dev/null
