@@ -292,6 +292,8 @@ void ResultTable::ClearAll() {
   }
   SetRowCount(2);
   SetColCount(2);
+  encoding_fixed_ = false;
+  encoding_ = TextEncoding::kCp1251;
   EndBulkChange();
 }
 

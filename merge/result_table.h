@@ -21,6 +21,7 @@
 #include "merge/row_codec.h"
 #include "merge/row_directory.h"
 #include "merge/table_observer.h"
+#include "merge/text_encoding.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -60,8 +61,19 @@ public:
   // Removes every cell of the row, at every column, also beyond ColCount.
   void ClearRow(std::int32_t row);
   // ClearRow for rows 0..RowCount-1, then RowCount 2 and ColCount 2. Rows at
-  // or beyond the old RowCount keep their cells; fixed counts are kept.
+  // or beyond the old RowCount keep their cells; fixed counts are kept. The
+  // encoding is free again.
   void ClearAll();
+
+  // The encoding of the cells: Windows-1251 until the first collect into
+  // the empty table fixes it (FixTableEncoding); free again after ClearAll.
+  TextEncoding Encoding() const { return encoding_; }
+  bool EncodingFixed() const { return encoding_fixed_; }
+  // Only records the encoding; the cells are left as they are.
+  void SetEncoding(TextEncoding encoding) {
+    encoding_ = encoding;
+    encoding_fixed_ = true;
+  }
   // The row `from` is taken out and put back at index `to`; the rows between
   // shift by one. Cells at every column travel with their rows.
   void MoveRow(std::int32_t from, std::int32_t to);
@@ -153,6 +165,8 @@ private:
 
   TableObserver* observer_ = nullptr;
   int bulk_depth_ = 0;
+  TextEncoding encoding_ = TextEncoding::kCp1251;
+  bool encoding_fixed_ = false;
 };
 
 // Holds the table in one bulk change while it lives, so that a view hears
