@@ -30,6 +30,10 @@ int GridModel::columnCount(const QModelIndex& parent) const {
 
 QString GridModel::CellText(int col, int row) const {
   const std::string_view bytes = table_.GetCell(col, row);
+  if (table_.Encoding() == merge::TextEncoding::kUtf8) {
+    // Bytes that are not UTF-8 show as replacement characters.
+    return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
+  }
   QString text(static_cast<qsizetype>(bytes.size()), Qt::Uninitialized);
   QChar* out = text.data();
   for (const char byte : bytes)
@@ -49,9 +53,17 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
   if (role != Qt::EditRole ||
       !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
     return false;
-  const std::string bytes = platform::Utf16ToCp1251(value.toString().toStdU16String());
   const int col = TableCol(index.column());
   const int row = TableRow(index.row());
+  const bool utf8 = table_.Encoding() == merge::TextEncoding::kUtf8;
+  // A cell whose bytes are not UTF-8 shows replacement characters; taking
+  // back the text it shows unchanged must not replace its bytes.
+  if (utf8 && value.toString() == CellText(col, row))
+    return true;
+  // In a UTF-8 table any character can be typed; in a Windows-1251 table a
+  // character without a byte becomes "?".
+  const std::string bytes = utf8 ? value.toString().toStdString()
+                                 : platform::Utf16ToCp1251(value.toString().toStdU16String());
   if (table_.GetCell(col, row) != bytes)
     table_.SetCell(col, row, bytes); // the table tells us back through CellChanged
   return true;

@@ -1,9 +1,11 @@
 #include "app/unit1.h"
 
+#include "app/encoding_notice.h"
 #include "app/error_box.h"
 #include "app/file_page.h"
 #include "app/grid_model.h"
 #include "app/grid_view.h"
+#include "app/notice_box.h"
 #include "app/page_column.h"
 #include "app/work_progress.h"
 #include "merge/table_commands.h"
@@ -180,6 +182,11 @@ void TForm1::BuildSettingsPage() {
   CheckBox6 = Named(TickBox(QStringLiteral("Убрать первые строки"), false, page), "CheckBox6", 289);
   Edit3 = Named(new QLineEdit(QStringLiteral("4"), page), "Edit3", 121);
   Label9 = Named(new QLabel(QStringLiteral("Разделитель"), page), "Label9");
+  Label12 = Named(new QLabel(QStringLiteral("Кодировка файлов"), page), "Label12");
+  ComboBox3 = Named(new QComboBox(page), "ComboBox3", 233);
+  ComboBox3->addItems({QStringLiteral("Windows-1251"), QStringLiteral("UTF-8"),
+                       QStringLiteral("Определять для каждого файла")});
+  ComboBox3->setCurrentIndex(0);
 
   settings_rows_ = std::make_unique<PageColumn>(page, 16, 24);
   PageColumn& rows = *settings_rows_;
@@ -190,6 +197,9 @@ void TForm1::BuildSettingsPage() {
   rows.AddRow(16, 3, {Edit2});
   rows.AddRow(16, 11, {CheckBox6});
   rows.AddRow(32, 7, {Edit3});
+  // How the bytes of the source files are read.
+  rows.AddRow(16, 11, {Label12});
+  rows.AddRow(16, 3, {ComboBox3});
 }
 
 void TForm1::BuildTablePage() {
@@ -230,6 +240,10 @@ void TForm1::BuildSavePage() {
       Named(TickBox(QStringLiteral("Открыть файл после сохранения"), true, page), "CheckBox3", 289);
   CheckBox4 = Named(TickBox(QStringLiteral("Использовать UTF8"), false, page), "CheckBox4", 193);
   ComboBox2 = Named(DelimiterBox(page), "ComboBox2", 145);
+  // The mark means something only in a UTF-8 file.
+  CheckBox11 = Named(TickBox(QStringLiteral("BOM"), false, page), "CheckBox11", 73);
+  CheckBox11->setEnabled(false);
+  connect(CheckBox4, &QCheckBox::toggled, CheckBox11, &QWidget::setEnabled);
   CheckBox5 =
       Named(TickBox(QStringLiteral("Экранировать разделитель при сохранении "), false, page),
             "CheckBox5", 345);
@@ -259,6 +273,8 @@ void TForm1::BuildSavePage() {
   rows.AddLayoutRow(8, 11, name_row);
   rows.AddRow(8, 7, {CheckBox3});
   utf8_row_ = rows.AddRow(8, 15, {CheckBox4});
+  utf8_row_->addSpacing(rows.Scaled(16));
+  utf8_row_->addWidget(CheckBox11);
   // The writing delimiter on the left, the escaping and its explanation on
   // the right.
   auto* delimiter_block = new QGridLayout;
@@ -343,15 +359,26 @@ merge::CollectOptions TForm1::ReadCollectOptions() const {
   if (CheckBox6->isChecked())
     options.skip_count =
         merge::ParseSkipCount(platform::Utf16ToCp1251(Edit3->text().toStdU16String()));
+  const merge::SourceEncoding encodings[] = {
+      merge::SourceEncoding::kCp1251, merge::SourceEncoding::kUtf8, merge::SourceEncoding::kDetect};
+  const int item = ComboBox3->currentIndex();
+  options.source_encoding = item >= 0 && item < 3 ? encodings[item] : encodings[0];
   return options;
 }
 
 template <typename Driver> void TForm1::RunCollect(Driver driver) {
-  const merge::CollectOptions options = ReadCollectOptions();
-  WorkProgress progress(this);
-  merge::BulkChange bulk(*table_);
-  driver(
-      *table_, *FilePage1, options, [this] { Button1->setText(kCaptionSave); }, &progress);
+  merge::CollectOptions options = ReadCollectOptions();
+  merge::EncodingReport report;
+  options.encoding_report = &report;
+  {
+    WorkProgress progress(this);
+    merge::BulkChange bulk(*table_);
+    driver(
+        *table_, *FilePage1, options, [this] { Button1->setText(kCaptionSave); }, &progress);
+  }
+  // Told once the work is done and the grid shows its result.
+  if (!report.Empty())
+    ShowNotice(CollectEncodingNotice(report));
 }
 
 void TForm1::Button1Click() {

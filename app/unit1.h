@@ -75,6 +75,8 @@ public:
   QCheckBox* CheckBox6 = nullptr;
   QLineEdit* Edit3 = nullptr;
   QLabel* Label9 = nullptr;
+  QLabel* Label12 = nullptr;      // "Кодировка файлов"
+  QComboBox* ComboBox3 = nullptr; // what the source files are taken to be
 
   // "Искомая таблица".
   GridView* StringGrid1 = nullptr;
@@ -90,6 +92,7 @@ public:
   QPushButton* Button4 = nullptr;
   QCheckBox* CheckBox3 = nullptr;
   QCheckBox* CheckBox4 = nullptr;
+  QCheckBox* CheckBox11 = nullptr; // "BOM": a UTF-8 file starts with the byte-order mark
   QComboBox* ComboBox2 = nullptr;
   QCheckBox* CheckBox5 = nullptr;
   QLabel* Label2 = nullptr;

@@ -2,8 +2,10 @@
 // read at start and written after every successful save.
 
 #include "app/desktop_seams.h"
+#include "app/encoding_notice.h"
 #include "app/error_box.h"
 #include "app/file_page.h"
+#include "app/notice_box.h"
 #include "app/unit1.h"
 #include "app/work_progress.h"
 #include "export/delimiter.h"
@@ -21,6 +23,7 @@
 #include <QFileInfo>
 #include <QLineEdit>
 
+#include <algorithm>
 #include <exception>
 #include <sys/stat.h>
 #include <vector>
@@ -75,6 +78,9 @@ void TForm1::Button2Click() {
     options.delimiter = exporter::DelimiterFromText(ToCodePage(ComboBox2->currentText()));
     options.escape = CheckBox5->isChecked();
     options.utf8 = CheckBox4->isChecked();
+    options.bom = CheckBox11->isChecked();
+    exporter::SaveReport report;
+    options.report = &report;
     const QString name = Edit1->text();
     {
       WorkProgress progress(this, WorkProgress::kWritten);
@@ -84,6 +90,9 @@ void TForm1::Button2Click() {
     }
     RequestOpen(name);
     StoreSettings();
+    // Characters a Windows-1251 file could not hold are not lost silently.
+    if (report.replaced_characters > 0)
+      ShowNotice(SaveEncodingNotice(report));
   });
 }
 
@@ -116,6 +125,8 @@ void TForm1::StoreSettings() {
   values.combo_box1 = ComboBox1->currentIndex() >= 0 ? ToIni(ComboBox1->currentText()) : "";
   values.combo_box2 = ToIni(ComboBox2->currentText());
   values.direct = platform::FileNameToIni(FilePage1->ShownDirectory());
+  values.combo_box3 = ToIni(ComboBox3->currentText());
+  values.check_box11 = CheckBox11->isChecked();
   settings::StoreSettingsFile(SettingsFilePath(), values);
 }
 
@@ -149,6 +160,10 @@ void TForm1::LoadSettings() {
   // selected, which collects stacked.
   ComboBox1->setCurrentIndex(ComboBox1->findText(FromIni(values.combo_box1), Qt::MatchExactly));
   SetComboText(ComboBox2, FromIni(values.combo_box2));
+  // Beyond the twelve lines a value that names no item means the start value.
+  ComboBox3->setCurrentIndex(
+      std::max(0, ComboBox3->findText(FromIni(values.combo_box3), Qt::MatchExactly)));
+  CheckBox11->setChecked(values.check_box11);
   if (directory_error)
     std::rethrow_exception(directory_error);
 }

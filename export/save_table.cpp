@@ -3,12 +3,15 @@
 #include "export/cell_encoder.h"
 #include "export/output_buffer.h"
 #include "export/plain_line.h"
+#include "export/utf8_table_cells.h"
 #include "merge/result_table.h"
 #include "platform/errors.h"
 #include "platform/progress.h"
+#include "platform/utf8.h"
 
 #include <algorithm>
 #include <cstring>
+#include <optional>
 
 namespace exporter {
 
@@ -18,9 +21,12 @@ namespace {
 // escape, no UTF-8), decided once per save rather than once per cell.
 template <bool kPlain>
 void WriteRowByCells(const merge::ResultTable& table, std::int32_t row, std::int32_t col_count,
-                     char delimiter, const CellEncoder& encoder, OutputBuffer& out) {
+                     char delimiter, const CellEncoder& encoder, OutputBuffer& out,
+                     Utf8TableCells* utf8_cells = nullptr) {
   std::int32_t next_col = 0;
   table.ForEachCellInRow(row, 0, col_count, [&](std::int32_t col, std::string_view text) {
+    if (!kPlain && utf8_cells != nullptr)
+      text = utf8_cells->Prepare(text, col, row);
     const auto empty_cells = static_cast<std::size_t>(col - next_col);
     next_col = col + 1;
     const std::size_t max_size = kPlain ? text.size() : text.size() * CellEncoder::kMaxBytesPerByte;
@@ -50,10 +56,11 @@ void WriteRowByCells(const merge::ResultTable& table, std::int32_t row, std::int
 }
 
 void WriteRows(const merge::ResultTable& table, char delimiter, const CellEncoder& encoder,
-               OutputBuffer& out) {
+               OutputBuffer& out, Utf8TableCells* utf8_cells) {
   const std::int32_t col_count = table.ColCount();
   const std::int32_t row_count = table.RowCount();
-  const bool plain = encoder.IsPlain();
+  // A UTF-8 table's cells that need preparing go cell by cell.
+  const bool plain = encoder.IsPlain() && utf8_cells == nullptr;
   for (std::int32_t row = 0; row < row_count; ++row) {
     if (plain) {
       // A plain line straight from the stored row, far faster than cell by cell;
@@ -70,7 +77,7 @@ void WriteRows(const merge::ResultTable& table, char delimiter, const CellEncode
         WriteRowByCells<true>(table, row, col_count, delimiter, encoder, out);
       }
     } else {
-      WriteRowByCells<false>(table, row, col_count, delimiter, encoder, out);
+      WriteRowByCells<false>(table, row, col_count, delimiter, encoder, out, utf8_cells);
     }
   }
 }
@@ -91,9 +98,22 @@ void SaveTable(const merge::ResultTable& table, const std::string& file_name,
 
 void WriteTable(const merge::ResultTable& table, const OutputPlace& place,
                 const SaveOptions& options, platform::Progress* progress) {
-  const CellEncoder encoder(options.delimiter, options.escape, options.utf8);
-  WriteOutput(place, progress,
-              [&](OutputBuffer& out) { WriteRows(table, options.delimiter, encoder, out); });
+  const bool utf8_table = table.Encoding() == merge::TextEncoding::kUtf8;
+  std::optional<Utf8TableCells> utf8_cells;
+  if (utf8_table)
+    utf8_cells.emplace(options.delimiter, options.escape, options.utf8, options.report);
+  if (utf8_cells && !utf8_cells->Needed())
+    utf8_cells.reset();
+  // A UTF-8 table's cells are UTF-8 already: the encoder only escapes.
+  const CellEncoder encoder(utf8_cells ? utf8_cells->EncoderDelimiter() : options.delimiter,
+                            options.escape, options.utf8 && !utf8_table);
+  WriteOutput(place, progress, [&](OutputBuffer& out) {
+    if (options.utf8 && options.bom) {
+      for (const char ch : platform::kUtf8Bom)
+        out.Put(ch);
+    }
+    WriteRows(table, options.delimiter, encoder, out, utf8_cells ? &*utf8_cells : nullptr);
+  });
 }
 
 } // namespace exporter

@@ -3,6 +3,7 @@
 
 #include "export/output_place.h"
 
+#include <cstdint>
 #include <string>
 
 namespace merge {
@@ -15,11 +16,24 @@ class Progress;
 
 namespace exporter {
 
+struct SaveReport;
+
 // The options of the page "Сохранить", taken when a save starts.
 struct SaveOptions {
   char delimiter = ','; // the first byte of ComboBox2's text
   bool escape = false;  // CheckBox5: cells go through EscapeCell
   bool utf8 = false;    // CheckBox4: cell texts converted to UTF-8
+  bool bom = false;     // CheckBox11: a UTF-8 file starts with the byte-order mark
+  // Where the characters that a Windows-1251 file has no byte for are told;
+  // none when nobody asks.
+  SaveReport* report = nullptr;
+};
+
+// What a save of a UTF-8 table into a Windows-1251 file had to change.
+struct SaveReport {
+  std::int64_t replaced_characters = 0; // each written as "?"
+  std::int32_t first_replaced_row = -1; // the first such cell, counted from 0
+  std::int32_t first_replaced_col = -1;
 };
 
 // Writes rows 0..RowCount-1 of `table`, each as its cells 0..ColCount-1,
@@ -28,6 +42,13 @@ struct SaveOptions {
 // `escape` each cell goes through EscapeCell first; with `utf8` the cell
 // texts (not the delimiters or line ends) are then converted from
 // Windows-1251 to UTF-8.
+//
+// A UTF-8 table (merge::TextEncoding) is written as it is into a UTF-8 file
+// (the delimiter byte and its "#" code as for a Windows-1251 table, a
+// non-ASCII delimiter's character escaped by that code), and converted into
+// a Windows-1251 file, each character without a byte written as "?" and
+// told in `options.report`. With `utf8` and `bom` the file starts with the
+// UTF-8 byte-order mark.
 //
 // `file_name` is the file system's name (bytes), absolute or relative to the
 // current directory. The new content replaces the file only when it is

@@ -4,6 +4,8 @@
 #include "merge/file_name_tag.h"
 #include "merge/load_file.h"
 #include "merge/read_source_file.h"
+#include "merge/table_encoding.h"
+#include "platform/codepage.h"
 #include "platform/errors.h"
 
 #include <algorithm>
@@ -80,7 +82,7 @@ NameCell FileNameCell(ResultTable& table, const std::string& path, const Collect
   if (!options.add_file_name)
     return cell;
   cell.added = true;
-  const std::string tag = FileNameTag(path, options.name_only);
+  const std::string tag = FileNameTag(path, options.name_only, table.Encoding());
   // An empty name (of a file called ".csv") is written like an empty field:
   // it clears its cell and stores nothing.
   if (!tag.empty())
@@ -102,6 +104,18 @@ void PlaceRow(ResultTable& table, std::int32_t row, std::int32_t start_column,
                    name.text ? &*name.text : nullptr);
 }
 
+// The reading delimiter in the table's encoding: in a UTF-8 table a
+// Cyrillic delimiter is its character's bytes, returned as `long_delimiter`.
+std::optional<char> DelimiterFor(const ResultTable& table, const CollectOptions& options,
+                                 std::string& long_delimiter) {
+  const std::optional<char> delimiter = ReadingDelimiter(options.delimiter_text);
+  long_delimiter.clear();
+  if (delimiter && table.Encoding() == TextEncoding::kUtf8 &&
+      static_cast<unsigned char>(*delimiter) >= 0x80)
+    long_delimiter = platform::Cp1251ToUtf8(std::string_view(&*delimiter, 1));
+  return delimiter;
+}
+
 // The options of "Собрать повторно" and "Добавить": no line is dropped.
 CollectOptions KeepingEveryLine(CollectOptions options) {
   options.skip_count = 0;
@@ -114,13 +128,21 @@ void LoadFile(ResultTable& table, const std::string& path, std::int32_t start_ro
               std::int32_t start_column, const CollectOptions& options, ReadProgress* progress) {
   if (!IsSourceFileAvailable(path))
     return;
+  FixTableEncoding(table, options.source_encoding);
+  const TextEncoding file_encoding =
+      SourceFileEncoding(path, options.source_encoding, table.Encoding());
+  std::optional<LineDecoder> decoder;
+  if (LineDecoder::Needed(file_encoding, table.Encoding()))
+    decoder.emplace(file_encoding, table.Encoding());
+  std::string long_delimiter;
+  const std::optional<char> delimiter = DelimiterFor(table, options, long_delimiter);
   const NameCell name = FileNameCell(table, path, options);
 
   GrowingExtents extents(table);
   std::int32_t row = start_row - 1;
   std::vector<std::string_view> with_empty_name;
   ReadAvailableSourceFile(
-      path, options.skip_count, ReadingDelimiter(options.delimiter_text),
+      path, options.skip_count, delimiter,
       [&](const std::vector<std::string_view>& fields) {
         StepRow(row);
         extents.TakeRow(row);
@@ -130,7 +152,9 @@ void LoadFile(ResultTable& table, const std::string& path, std::int32_t start_ro
         if (name.added)
           extents.TakeNameCell(start_column + n);
       },
-      progress);
+      progress, decoder ? &*decoder : nullptr, long_delimiter);
+  if (decoder && options.encoding_report != nullptr)
+    decoder->Report(path, *options.encoding_report);
 }
 
 void CollectFiles(ResultTable& table, CandidateList& candidates, const CollectOptions& options,

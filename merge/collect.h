@@ -4,6 +4,7 @@
 // candidate list so that no widget is reached from here.
 
 #include "merge/result_table.h"
+#include "merge/text_encoding.h"
 
 #include <cstdint>
 #include <functional>
@@ -22,6 +23,11 @@ struct CollectOptions {
   bool name_only = true;       // CheckBox2
   bool side_by_side = false;   // ComboBox1's item index is 1
   std::int32_t skip_count = 0; // leading lines dropped from each file (CheckBox6, Edit3)
+  // ComboBox3 "Кодировка файлов": what the source files are taken to be.
+  SourceEncoding source_encoding = SourceEncoding::kCp1251;
+  // Where invalid UTF-8 files and characters that became "?" are told;
+  // none when nobody asks.
+  EncodingReport* encoding_report = nullptr;
 };
 
 // The check list and the file list of the first page, as the drivers see them.

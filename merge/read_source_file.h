@@ -5,6 +5,7 @@
 
 #include "merge/line_reader.h"
 #include "merge/read_progress.h"
+#include "merge/source_decoder.h"
 #include "merge/split_line.h"
 
 #include <cstdint>
@@ -26,10 +27,14 @@ bool IsSourceFileAvailable(const std::string& path);
 // empty line is still used and gives no field. At least one line is read from
 // every opened file, so an empty file gives one empty line. Throws platform::FileError when the
 // file cannot be opened or read, and platform::Cancelled when `progress` says so.
+// A `decoder` brings each used line into the table's encoding before it is
+// split; a non-empty `long_delimiter` (a UTF-8 character of several bytes)
+// splits in place of `delimiter`.
 template <typename PlaceLine>
 void ReadAvailableSourceFile(const std::string& path, std::int32_t skip_count,
                              std::optional<char> delimiter, PlaceLine&& place_line,
-                             ReadProgress* progress = nullptr) {
+                             ReadProgress* progress = nullptr, LineDecoder* decoder = nullptr,
+                             std::string_view long_delimiter = {}) {
   // What is no regular file once opened is not available either.
   std::optional<LineReader> opened;
   try {
@@ -48,7 +53,15 @@ void ReadAvailableSourceFile(const std::string& path, std::int32_t skip_count,
     if (line_number < INT32_MAX)
       ++line_number;
     if (skip_count <= 0 || line_number > skip_count) {
-      SplitLine(line, delimiter, fields);
+      if (decoder == nullptr) {
+        SplitLine(line, delimiter, fields);
+      } else {
+        const std::string_view text = decoder->Decode(line, line_number == 1);
+        if (long_delimiter.empty())
+          SplitLine(text, delimiter, fields);
+        else
+          SplitLineAt(text, long_delimiter, fields);
+      }
       place_line(static_cast<const std::vector<std::string_view>&>(fields));
     }
     if (progress != nullptr)

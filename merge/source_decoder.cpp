@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <cstring>
 #include <memory>
+#include <optional>
 
 namespace merge {
 
@@ -23,7 +24,14 @@ TextEncoding SourceFileEncoding(const std::string& path, SourceEncoding option,
   if (option == SourceEncoding::kUtf8)
     return TextEncoding::kUtf8;
 
-  platform::ReadOnlyFile file(path);
+  // What is no regular file is skipped by the reading itself.
+  std::optional<platform::ReadOnlyFile> opened;
+  try {
+    opened.emplace(path);
+  } catch (const platform::NotRegularFile&) {
+    return table;
+  }
+  platform::ReadOnlyFile& file = *opened;
   const std::unique_ptr<char[]> buffer(new char[kProbeBlock]);
   std::size_t carried = 0; // the start of a sequence the last block cut short
   bool first = true;

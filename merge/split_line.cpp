@@ -98,6 +98,22 @@ void SplitLine(std::string_view line, std::optional<char> delimiter,
   out.Finish();
 }
 
+void SplitLineAt(std::string_view line, std::string_view delimiter,
+                 std::vector<std::string_view>& fields) {
+  fields.clear();
+  if (line.empty())
+    return;
+  std::size_t field = 0;
+  for (std::size_t hit = line.find(delimiter); hit != std::string_view::npos;
+       hit = line.find(delimiter, field)) {
+    fields.push_back(line.substr(field, hit - field));
+    field = hit + delimiter.size();
+  }
+  // The last field, unless the line ended with the delimiter.
+  if (field != line.size())
+    fields.push_back(line.substr(field));
+}
+
 std::vector<std::string_view> SplitLine(std::string_view line, std::optional<char> delimiter) {
   std::vector<std::string_view> fields;
   SplitLine(line, delimiter, fields);

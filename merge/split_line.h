@@ -21,6 +21,11 @@ std::optional<char> ReadingDelimiter(std::string_view edit2_text);
 void SplitLine(std::string_view line, std::optional<char> delimiter,
                std::vector<std::string_view>& fields);
 
+// The same at a delimiter of several bytes (a UTF-8 character): each place
+// where its bytes occur closes a field.
+void SplitLineAt(std::string_view line, std::string_view delimiter,
+                 std::vector<std::string_view>& fields);
+
 // The same, returning a fresh list.
 std::vector<std::string_view> SplitLine(std::string_view line, std::optional<char> delimiter);
 

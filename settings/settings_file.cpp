@@ -124,6 +124,10 @@ SettingsValues SettingsText::Values() const {
   values.combo_box1 = Value("ComboBox1");
   values.combo_box2 = Value("ComboBox2");
   values.direct = Value("direct");
+  // A missing key, or a value that names no item, means the start value.
+  if (const std::string encoding = Value(kSourceEncodingKey); !encoding.empty())
+    values.combo_box3 = encoding;
+  values.check_box11 = IniTextToBool(Value(kBomKey));
   return values;
 }
 

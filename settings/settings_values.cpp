@@ -30,6 +30,10 @@ std::string FormatSettings(const SettingsValues& values) {
   line("ComboBox1", values.combo_box1);
   line("ComboBox2", values.combo_box2);
   line("direct", values.direct);
+  if (values.combo_box3 != kSourceEncodingDefault)
+    line(kSourceEncodingKey, values.combo_box3);
+  if (values.check_box11)
+    line(kBomKey, BoolToIniText(true));
   return out;
 }
 

@@ -9,6 +9,9 @@
 
 namespace settings {
 
+// ComboBox3's first item, the encoding of old.
+inline constexpr const char* kSourceEncodingDefault = "Windows-1251";
+
 // Members start at the window's start values, except `direct`, which starts
 // where the directory list starts: the start directory.
 struct SettingsValues {
@@ -25,6 +28,12 @@ struct SettingsValues {
                            "\xF2\xE0\xEB\xE8 "; // "Собрать по горизонтали "
   std::string combo_box2 = ",";                 // the writing delimiter (the whole text)
   std::string direct;                           // the directory the directory list shows
+
+  // Options beyond the twelve lines; each is written only when it is not at
+  // its start value, so that with every one at it the file is the twelve
+  // lines alone.
+  std::string combo_box3 = kSourceEncodingDefault; // "Кодировка файлов": the item's text
+  bool check_box11 = false;                        // "BOM" beside "Использовать UTF8"
 };
 
 // "TRUE" when ticked, else "FALSE".
@@ -32,7 +41,12 @@ std::string BoolToIniText(bool ticked);
 // Ticked exactly for "TRUE": "true", " TRUE" or "1" are unticked.
 bool IniTextToBool(std::string_view text);
 
-// The twelve lines in their fixed order, each followed by CR LF.
+// The init.ini names of the options beyond the twelve lines.
+inline constexpr const char* kSourceEncodingKey = "ComboBox3";
+inline constexpr const char* kBomKey = "CheckBox11";
+
+// The twelve lines in their fixed order, each followed by CR LF, then a line
+// for each further option that is not at its start value.
 std::string FormatSettings(const SettingsValues& values);
 
 // The file in the start directory: "<dir>/init.ini" ("/init.ini" at the root).

@@ -1,0 +1,19 @@
+#pragma once
+// A warning that follows work that succeeded: one message box with the
+// warning icon, a replaceable seam so that tests read the text instead.
+
+#include <QString>
+
+#include <functional>
+
+namespace app {
+
+using NoticeShower = std::function<void(const QString& title, const QString& text)>;
+
+// Replaces the process-wide shower and returns the previous one; an empty
+// function restores the default (a QMessageBox with one OK button).
+NoticeShower SetNoticeShower(NoticeShower shower);
+
+void ShowNotice(const QString& text);
+
+} // namespace app
