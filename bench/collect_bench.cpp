@@ -1,6 +1,7 @@
 // Collects every *.csv file of a directory into a ResultTable, as the
 // window's Collect does, and prints the input rate and the peak memory.
 //   collect_bench <directory> stacked|side|read [--full-path|--no-tag]
+//                 [--encoding 1251|utf-8|auto]
 // "read" reads and splits every file without placing anything: the reader's
 // share of a collect.
 // One measurement per process, so that the peak memory is this collect's.
@@ -72,6 +73,15 @@ int main(int argc, char** argv) {
     options.name_only = false;
   if (argc > 3 && std::strcmp(argv[3], "--no-tag") == 0)
     options.add_file_name = false;
+  // "Кодировка файлов": 1251 (the default), utf-8, or auto (per file).
+  for (int i = 3; i + 1 < argc; ++i) {
+    if (std::strcmp(argv[i], "--encoding") != 0)
+      continue;
+    if (std::strcmp(argv[i + 1], "utf-8") == 0)
+      options.source_encoding = merge::SourceEncoding::kUtf8;
+    else if (std::strcmp(argv[i + 1], "auto") == 0)
+      options.source_encoding = merge::SourceEncoding::kDetect;
+  }
 
   const long long input = candidates.TotalBytes();
   merge::ResultTable table;
