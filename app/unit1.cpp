@@ -193,13 +193,22 @@ void TForm1::BuildSettingsPage() {
   rows.AddRow(0, 0, {CheckBox1});
   rows.AddRow(16, 7, {CheckBox2});
   rows.AddRow(16, 15, {ComboBox1});
-  rows.AddRow(16, 3, {Label9});
-  rows.AddRow(16, 3, {Edit2});
+  // The delimiter on the left; beside it, how the bytes of the source files
+  // are read.
+  auto* delimiter_block = new QGridLayout;
+  delimiter_block->setHorizontalSpacing(rows.Scaled(16));
+  delimiter_block->setVerticalSpacing(rows.Scaled(3));
+  delimiter_block->setColumnMinimumWidth(0, 152);
+  delimiter_block->addWidget(Label9, 0, 0);
+  delimiter_block->addWidget(Edit2, 1, 0, Qt::AlignLeft | Qt::AlignTop);
+  delimiter_block->addWidget(Label12, 0, 1);
+  delimiter_block->addWidget(ComboBox3, 1, 1, Qt::AlignLeft | Qt::AlignTop);
+  auto* delimiter_row = new QHBoxLayout;
+  delimiter_row->addLayout(delimiter_block);
+  delimiter_row->addStretch(1);
+  rows.AddLayoutRow(16, 3, delimiter_row);
   rows.AddRow(16, 11, {CheckBox6});
   rows.AddRow(32, 7, {Edit3});
-  // How the bytes of the source files are read.
-  rows.AddRow(16, 11, {Label12});
-  rows.AddRow(16, 3, {ComboBox3});
 }
 
 void TForm1::BuildTablePage() {
