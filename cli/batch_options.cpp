@@ -5,12 +5,14 @@
 #include "platform/directory.h"
 #include "platform/errors.h"
 #include "platform/file.h"
+#include "platform/ini_text.h"
 #include "settings/settings_file.h"
 
 #include <QString>
 
 #include <functional>
 #include <map>
+#include <sys/stat.h>
 
 #ifndef KLEITAB_VERSION
 #define KLEITAB_VERSION "1.10"
@@ -31,13 +33,13 @@ std::string DelimiterText(const std::string& text) {
   return text == "tab" ? std::string("\t") : ToCodePage(text);
 }
 
-// "Собрать по горизонтали " in Windows-1251: the item that collects side by side.
-const char kSideBySideItem[] = "\xD1\xEE\xE1\xF0\xE0\xF2\xFC \xEF\xEE \xE3\xEE\xF0\xE8\xE7\xEE\xED"
-                               "\xF2\xE0\xEB\xE8 ";
-
-// A name stored in init.ini (code page text) as the file system's name.
-std::string FileNameFromSetting(const std::string& value) {
-  return QString::fromStdU16String(platform::Cp1251ToUtf16(value)).toStdString();
+// init.ini holds Windows-1251 where that can hold the text, else UTF-8.
+std::u16string IniText(const std::string& value) {
+  return platform::IniToText(value);
+}
+// A widget's text as the window hands it down: Windows-1251 bytes.
+std::string IniCodePage(const std::string& value) {
+  return platform::Utf16ToCp1251(IniText(value));
 }
 
 // A relative name stored in init.ini counts from `base`.
@@ -47,6 +49,18 @@ std::string Resolve(const std::string& base, const std::string& name) {
   return platform::JoinPath(base, name);
 }
 
+// The stored directory as the window enters it: the first of the names the
+// value may mean that is a directory.
+std::string DirectoryFromSetting(const std::string& value) {
+  const std::vector<std::string> names = platform::IniToFileNames(value);
+  for (const std::string& name : names) {
+    struct stat st {};
+    if (::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+      return name;
+  }
+  return names.front();
+}
+
 // Takes every default from an init.ini as the window would at its start.
 void ApplySettingsFile(BatchOptions& options) {
   const auto text = settings::ReadSettingsFile(options.settings_file);
@@ -54,17 +68,19 @@ void ApplySettingsFile(BatchOptions& options) {
     throw platform::FileError(platform::kFileNotFound);
   const settings::SettingsValues v = text->Values();
   const std::string home = platform::DirectoryOf(options.settings_file);
-  options.collect.delimiter_text = v.edit2;
+  options.collect.delimiter_text = IniCodePage(v.edit2);
   options.collect.add_file_name = v.check_box1;
   options.collect.name_only = v.check_box2;
-  options.collect.side_by_side = v.combo_box1 == kSideBySideItem;
-  options.collect.skip_count = v.check_box6 ? merge::ParseSkipCount(v.edit3) : 0;
-  options.save.delimiter = exporter::DelimiterFromText(v.combo_box2);
+  options.collect.side_by_side = IniText(v.combo_box1) == u"Собрать по горизонтали ";
+  options.collect.skip_count = v.check_box6 ? merge::ParseSkipCount(IniCodePage(v.edit3)) : 0;
+  options.save.delimiter = exporter::DelimiterFromText(IniCodePage(v.combo_box2));
   options.save.escape = v.check_box5;
   options.save.utf8 = v.check_box4;
   // The window starts in the stored directory and saves relative to it.
-  options.directory = v.direct.empty() ? home : FileNameFromSetting(v.direct);
-  options.output = Resolve(options.directory, FileNameFromSetting(v.edit1));
+  options.directory = v.direct.empty() ? home : DirectoryFromSetting(v.direct);
+  // Edit1's text as the window names the file: UTF-8.
+  options.output =
+      Resolve(options.directory, QString::fromStdU16String(IniText(v.edit1)).toStdString());
 }
 
 } // namespace
