@@ -208,10 +208,6 @@ void FilePage::BuildWidgets() {
   setTabOrder(DriveComboBox1, CheckListBox1Widget);
 }
 
-QString FilePage::ShownDirectoryText() const {
-  return NameText(shown_);
-}
-
 void FilePage::ShowDirectory(const QString& directory) {
   SetShownDirectory(QFile::encodeName(directory).toStdString());
 }

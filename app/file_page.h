@@ -42,7 +42,6 @@ public:
 
   // The directory shown, a full path; "/" is the only one ending in "/".
   const std::string& ShownDirectory() const { return shown_; }
-  QString ShownDirectoryText() const;
   // The directory change: enters `path`, makes it the process's current
   // directory, rebuilds the lists and mirrors the files into the check list.
   // An empty path or the shown one does nothing; a path that cannot be

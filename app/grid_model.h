@@ -40,9 +40,6 @@ public:
   // The text of cell (0, 0) while both a fixed row and a fixed column exist.
   QString CornerText() const;
 
-  // Brings the model in line with the table after changes it was not told of.
-  void Resync() { Sync(true); }
-
 signals:
   // The fixed row or column appeared or went away (the headers change role).
   void FixedCountsChanged();

@@ -37,7 +37,6 @@ public:
     if (progress_ != nullptr)
       progress_->BytesDone(total_);
   }
-  std::int64_t total() const { return total_; }
 
   static constexpr std::int64_t kReportEvery = std::int64_t{4} << 20;
 

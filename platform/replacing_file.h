@@ -71,8 +71,6 @@ public:
   // it partly written.
   void Commit();
 
-  // The file that is replaced (the target of a symbolic link).
-  const std::string& target() const { return target_; }
   // Whether the new content is written over the target itself.
   bool in_place() const { return in_place_; }
 

@@ -5,7 +5,8 @@
 #include "platform/codepage.h"
 #include "platform/errors.h"
 #include "platform/progress.h"
-#include "temp_dir.h"
+#include "tests/support/recording_progress.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
@@ -296,48 +297,17 @@ TEST(SaveTableErrorTest, FileLockedElsewhereIsASharingViolationAndKept) {
   EXPECT_EQ(SaveError(path).first, 0); // free again
 }
 
-TEST(SaveTableErrorTest, FullDiskKeepsItsNumberAndTheEarlierFile) {
-  TempDir dir;
-  testing_support::SmallTmpfs disk(dir);
-  if (!disk.mounted())
-    GTEST_SKIP() << "cannot mount a small tmpfs here";
-  const std::string path = disk.path() + "/out.csv";
-  WriteBytes(path, "keep\r\n");
-  merge::ResultTable table;
-  Fill(table, {{std::string(200 << 10, 'x')}});
-  try {
-    exporter::SaveTable(table, path, {});
-    FAIL() << "no error";
-  } catch (const platform::FileError& e) {
-    EXPECT_EQ(e.number(), 28);
-    EXPECT_STREQ(e.what(), "I/O error 28");
-  }
-  EXPECT_EQ(ReadBytes(path), "keep\r\n");
-  EXPECT_EQ(disk.Names(), std::vector<std::string>{"out.csv"});
-}
-
 // --- Progress ---------------------------------------------------------------
 
-class RecordingProgress : public platform::Progress {
-public:
-  explicit RecordingProgress(bool cancel) : cancel_(cancel) {}
-  void FileStarted(const std::string&, std::int64_t) override { ++files; }
-  void BytesDone(std::int64_t total) override { last_total = total; }
-  bool CancelRequested() override { return cancel_; }
-  int files = 0;
-  std::int64_t last_total = 0;
-
-private:
-  bool cancel_;
-};
+using testing_support::RecordingProgress;
 
 TEST(SaveTableProgressTest, ReportsTheBytesWritten) {
   TempDir dir;
   merge::ResultTable table;
   Fill(table, {{"a", "b"}, {"c", std::string(9 << 20, 'z')}});
-  RecordingProgress progress(false);
+  RecordingProgress progress;
   exporter::SaveTable(table, dir.File("out.csv"), {}, &progress);
-  EXPECT_EQ(progress.files, 1);
+  EXPECT_EQ(progress.files.size(), 1u);
   EXPECT_EQ(progress.last_total, static_cast<std::int64_t>(ReadBytes(dir.File("out.csv")).size()));
 }
 
@@ -347,7 +317,7 @@ TEST(SaveTableProgressTest, CancelledSaveLeavesTheEarlierFileWhole) {
   WriteBytes(path, "earlier\r\n");
   merge::ResultTable table;
   Fill(table, {{std::string(9 << 20, 'z')}});
-  RecordingProgress progress(true);
+  RecordingProgress progress(0); // cancels at the first report
   EXPECT_THROW(exporter::SaveTable(table, path, {}, &progress), platform::Cancelled);
   EXPECT_EQ(ReadBytes(path), "earlier\r\n");
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"out.csv"});

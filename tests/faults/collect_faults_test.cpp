@@ -1,11 +1,11 @@
 // Collecting from sources that fight back: a file locked by another process
 // halfway through, one huge line, random bytes, ten thousand files.
 
-#include "fault_support.h"
 #include "merge/collect.h"
 #include "merge/result_table.h"
 #include "platform/directory.h"
 #include "platform/errors.h"
+#include "tests/faults/fault_support.h"
 
 #include <gtest/gtest.h>
 
@@ -21,8 +21,8 @@
 
 namespace {
 
-using faults::PathCandidates;
-using faults::ScratchDir;
+using faults::FakeCandidates;
+using faults::TempDir;
 using faults::WriteBytes;
 
 merge::CollectOptions Stacked(bool add_file_name) {
@@ -77,12 +77,12 @@ private:
 };
 
 TEST(LockedSourceTest, CollectStopsAtTheLockedFileAndKeepsTheRowsBefore) {
-  ScratchDir dir;
+  TempDir dir;
   WriteBytes(dir.File("a.csv"), "1,2\r\n3,4\r\n");
   WriteBytes(dir.File("b.csv"), "5,6\r\n");
   WriteBytes(dir.File("c.csv"), "locked,away\r\n");
   WriteBytes(dir.File("d.csv"), "never,read\r\n");
-  PathCandidates candidates(
+  FakeCandidates candidates(
       {dir.File("a.csv"), dir.File("b.csv"), dir.File("c.csv"), dir.File("d.csv")});
   merge::ResultTable table;
   int items_done = 0;
@@ -97,7 +97,9 @@ TEST(LockedSourceTest, CollectStopsAtTheLockedFileAndKeepsTheRowsBefore) {
       EXPECT_STREQ(e.what(), "I/O error 32");
     }
   }
-  EXPECT_EQ(items_done, 2);
+  EXPECT_EQ(items_done, 2); // the failing item's caption step does not run
+  EXPECT_EQ(candidates.selections, (std::vector<int>{0, 1, 2}));
+  EXPECT_EQ(table.ColCount(), 3);
   EXPECT_EQ(table.RowCount(), 3);
   const std::vector<std::vector<std::string>> want = {
       {"1", "2", "a"}, {"3", "4", "a"}, {"5", "6", "b"}, {"", "", ""}};
@@ -117,7 +119,7 @@ TEST(LockedSourceTest, CollectStopsAtTheLockedFileAndKeepsTheRowsBefore) {
 constexpr std::int64_t kHugeLine = std::int64_t{200} << 20;
 
 TEST(HugeLineTest, OneLineWithoutALineEndBecomesOneRow) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.File("huge.csv");
   {
     std::FILE* file = std::fopen(path.c_str(), "wb");
@@ -131,7 +133,7 @@ TEST(HugeLineTest, OneLineWithoutALineEndBecomesOneRow) {
     }
     ASSERT_EQ(std::fclose(file), 0);
   }
-  PathCandidates candidates({path});
+  FakeCandidates candidates({path});
   merge::ResultTable table;
   merge::CollectFiles(table, candidates, Stacked(true), [] {});
   EXPECT_EQ(table.RowCount(), 2); // the start extents: row 0 only was written
@@ -181,7 +183,7 @@ std::vector<std::vector<std::string>> ModelRows(const std::string& bytes) {
 }
 
 TEST(RandomBytesTest, CollectedAsTheLineRulesSayUpToTheFirstCtrlZ) {
-  ScratchDir dir;
+  TempDir dir;
   std::mt19937 random(20261208);
   // Random bytes; byte 26 kept out of the first 256 KiB so that the data
   // does not end at once, then one, then more random bytes never read.
@@ -196,7 +198,7 @@ TEST(RandomBytesTest, CollectedAsTheLineRulesSayUpToTheFirstCtrlZ) {
   const std::string path = dir.File("random.csv");
   WriteBytes(path, bytes);
 
-  PathCandidates candidates({path});
+  FakeCandidates candidates({path});
   merge::ResultTable table;
   merge::CollectFiles(table, candidates, Stacked(false), [] {});
   const auto rows = ModelRows(bytes);
@@ -214,7 +216,7 @@ TEST(RandomBytesTest, CollectedAsTheLineRulesSayUpToTheFirstCtrlZ) {
 }
 
 TEST(ManyFilesTest, TenThousandFilesInOneCollect) {
-  ScratchDir dir;
+  TempDir dir;
   constexpr int kFiles = 10000;
   for (int i = 0; i < kFiles; ++i) {
     const std::string n = std::to_string(i);
@@ -231,7 +233,7 @@ TEST(ManyFilesTest, TenThousandFilesInOneCollect) {
   for (const std::string& name : names)
     paths.push_back(dir.File(name));
 
-  PathCandidates candidates(paths);
+  FakeCandidates candidates(paths);
   merge::ResultTable table;
   int items_done = 0;
   merge::CollectFiles(table, candidates, Stacked(true), [&] { ++items_done; });

@@ -4,11 +4,11 @@
 
 #include "app/error_box.h"
 #include "app/file_page.h"
-#include "fault_support.h"
 #include "merge/collect.h"
 #include "merge/result_table.h"
 #include "platform/directory.h"
 #include "platform/errors.h"
+#include "tests/faults/fault_support.h"
 
 #include <gtest/gtest.h>
 
@@ -22,7 +22,7 @@
 
 namespace {
 
-using faults::ScratchDir;
+using faults::TempDir;
 using faults::WriteBytes;
 
 class ErrorBoxes {
@@ -71,7 +71,7 @@ protected:
   }
   void TearDown() override { platform::EnterDirectory(start_); }
 
-  ScratchDir dir_;
+  TempDir dir_;
   std::string start_;
   app::FilePage page_;
   ErrorBoxes boxes_;

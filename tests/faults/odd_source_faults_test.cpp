@@ -2,7 +2,6 @@
 // in a listed file's place, a line too long to wait for, a table at its last
 // row, a file whose name tag is empty.
 
-#include "fault_support.h"
 #include "merge/collect.h"
 #include "merge/line_reader.h"
 #include "merge/load_file.h"
@@ -12,6 +11,7 @@
 #include "platform/file.h"
 #include "platform/progress.h"
 #include "settings/settings_file.h"
+#include "tests/faults/fault_support.h"
 
 #include <gtest/gtest.h>
 
@@ -25,8 +25,9 @@
 
 namespace {
 
-using faults::PathCandidates;
-using faults::ScratchDir;
+using faults::FakeCandidates;
+using faults::RecordingProgress;
+using faults::TempDir;
 using faults::WriteBytes;
 
 merge::CollectOptions Stacked(bool add_file_name) {
@@ -46,11 +47,11 @@ public:
 };
 
 TEST(NotRegularSourceTest, FifoAndDeviceAreSkippedWithoutBlocking) {
-  ScratchDir dir;
+  TempDir dir;
   WriteBytes(dir.File("a.csv"), "1,2\r\n");
   ASSERT_EQ(::mkfifo(dir.File("fifo.csv").c_str(), 0644), 0);
   WriteBytes(dir.File("b.csv"), "3,4\r\n");
-  PathCandidates candidates(
+  FakeCandidates candidates(
       {dir.File("a.csv"), dir.File("fifo.csv"), "/dev/null", "/dev/zero", dir.File("b.csv")});
   merge::ResultTable table;
   const HangGuard guard;
@@ -67,7 +68,7 @@ TEST(NotRegularSourceTest, FifoAndDeviceAreSkippedWithoutBlocking) {
 // A FIFO put in a listed file's place after it was found available: the open
 // itself must not wait for a writer.
 TEST(NotRegularSourceTest, OpeningAFifoNeverWaits) {
-  ScratchDir dir;
+  TempDir dir;
   ASSERT_EQ(::mkfifo(dir.File("late.csv").c_str(), 0644), 0);
   const HangGuard guard;
   EXPECT_THROW(platform::ReadOnlyFile file(dir.File("late.csv")), platform::NotRegularFile);
@@ -77,7 +78,7 @@ TEST(NotRegularSourceTest, OpeningAFifoNeverWaits) {
 }
 
 TEST(NotRegularSettingsTest, FifoInitIniReadsAsAbsentAndStoringFails) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string ini = dir.File("init.ini");
   ASSERT_EQ(::mkfifo(ini.c_str(), 0644), 0);
   const HangGuard guard;
@@ -97,21 +98,8 @@ TEST(NotRegularSettingsTest, FifoInitIniReadsAsAbsentAndStoringFails) {
   EXPECT_FALSE(settings::ReadSettingsFile("/dev/zero").has_value());
 }
 
-// Says "cancel" at its first report.
-class CancelAtOnce : public platform::Progress {
-public:
-  void FileStarted(const std::string&, std::int64_t) override {}
-  void BytesDone(std::int64_t total) override {
-    last_total = total;
-    ++reports;
-  }
-  bool CancelRequested() override { return reports > 0; }
-  std::int64_t last_total = 0;
-  int reports = 0;
-};
-
 TEST(LongLineCancelTest, CancelIsHeardInsideALine) {
-  ScratchDir dir;
+  TempDir dir;
   const std::string path = dir.File("long.csv");
   constexpr std::int64_t kSize = std::int64_t{96} << 20;
   {
@@ -122,9 +110,9 @@ TEST(LongLineCancelTest, CancelIsHeardInsideALine) {
       ASSERT_EQ(std::fwrite(block.data(), 1, block.size(), file), block.size());
     ASSERT_EQ(std::fclose(file), 0);
   }
-  PathCandidates candidates({path});
+  FakeCandidates candidates({path});
   merge::ResultTable table;
-  CancelAtOnce progress;
+  RecordingProgress progress(0); // cancels at its first report
   EXPECT_THROW(merge::CollectFiles(
                    table, candidates, Stacked(false), [] {}, &progress),
                platform::Cancelled);
@@ -134,7 +122,7 @@ TEST(LongLineCancelTest, CancelIsHeardInsideALine) {
 }
 
 TEST(RowLimitTest, ACollectStopsAtTheLastRowAndKeepsWhatItPlaced) {
-  ScratchDir dir;
+  TempDir dir;
   WriteBytes(dir.File("five.csv"), "1\r\n2\r\n3\r\n4\r\n5\r\n");
   merge::ResultTable table;
   try {
@@ -148,7 +136,7 @@ TEST(RowLimitTest, ACollectStopsAtTheLastRowAndKeepsWhatItPlaced) {
   EXPECT_EQ(table.GetCell(0, INT32_MAX - 1), "2");
 
   // Adding below a full table stops before its first row.
-  PathCandidates candidates({dir.File("five.csv")});
+  FakeCandidates candidates({dir.File("five.csv")});
   EXPECT_THROW(merge::N7Collect(table, candidates, Stacked(false), [] {}), platform::Error);
   EXPECT_EQ(table.RowCount(), INT32_MAX);
   EXPECT_EQ(table.GetCell(0, INT32_MAX - 1), "2");
@@ -164,11 +152,11 @@ TEST(RowLimitTest, ACollectStopsAtTheLastRowAndKeepsWhatItPlaced) {
 // A file called ".csv" has an empty name tag: it clears its cell like an
 // empty field and stores nothing, so an empty line of it is an empty row.
 TEST(EmptyNameTagTest, AnEmptyTagIsNoCell) {
-  ScratchDir dir;
+  TempDir dir;
   WriteBytes(dir.File(".csv"), "x\r\n\r\ny\r\n");
   merge::ResultTable table;
   table.SetCell(0, 1, "old"); // where the empty line's name cell goes
-  PathCandidates candidates({dir.File(".csv")});
+  FakeCandidates candidates({dir.File(".csv")});
   merge::CollectFiles(table, candidates, Stacked(true), [] {});
   EXPECT_EQ(table.ColCount(), 2);
   EXPECT_EQ(table.RowCount(), 3);

@@ -219,28 +219,6 @@ TEST_F(Collect, MissingFileAndItemWithoutEntryAreSkipped) {
   EXPECT_EQ(candidates.selections, (std::vector<int>{0, 1, 2}));
 }
 
-// A file error ends the whole collect at once, keeping what was placed.
-TEST_F(Collect, LockedFileEndsTheCollectKeepingEarlierRows) {
-  dir.Write("a.csv", "1,2\n3,4\n");
-  const std::string locked = dir.Write("b.csv", "5\n");
-  dir.Write("c.csv", "6\n");
-  const int writer = ::open(locked.c_str(), O_RDWR);
-  ASSERT_EQ(::flock(writer, LOCK_EX | LOCK_NB), 0);
-  FakeCandidates candidates(dir, {{"a.csv"}, {"b.csv"}, {"c.csv"}});
-  try {
-    merge::CollectFiles(table, candidates, Stacked(), [&] { ++after_items; });
-    FAIL() << "no error";
-  } catch (const platform::FileError& e) {
-    EXPECT_STREQ(e.what(), "I/O error 32");
-  }
-  ::close(writer);
-  EXPECT_EQ(after_items, 1); // the failing item's caption step does not run
-  EXPECT_EQ(candidates.selections, (std::vector<int>{0, 1}));
-  EXPECT_EQ(Cells(table, 3, 3), (Grid{{"1", "2", "a"}, {"3", "4", "a"}, {"", "", ""}}));
-  EXPECT_EQ(table.ColCount(), 3);
-  EXPECT_EQ(table.RowCount(), 2);
-}
-
 // A read failure in the middle of a file keeps the lines before it: a
 // progress that cancels after the first block stands in for it here.
 // Root reads any file: the check runs in a child that drops to nobody and

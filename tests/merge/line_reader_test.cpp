@@ -1,7 +1,7 @@
 #include "merge/line_reader.h"
 
 #include "merge/read_source_file.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <string>
@@ -109,14 +109,12 @@ TEST(ReadSourceFile, SkipCountDropsLeadingLines) {
   }
 }
 
-TEST(ReadSourceFile, UnavailableFilesAreSkippedInSilence) {
+TEST(ReadSourceFile, OnlyNamedFilesAreAvailable) {
   TempDir dir;
-  int calls = 0;
-  auto count = [&](const std::vector<std::string_view>&) { ++calls; };
-  EXPECT_NO_THROW(merge::ReadSourceFile(dir.File("missing.csv"), 0, ',', count));
-  EXPECT_NO_THROW(merge::ReadSourceFile(dir.path(), 0, ',', count));
-  EXPECT_NO_THROW(merge::ReadSourceFile("", 0, ',', count));
-  EXPECT_EQ(calls, 0);
+  EXPECT_FALSE(merge::IsSourceFileAvailable(dir.File("missing.csv")));
+  EXPECT_FALSE(merge::IsSourceFileAvailable(dir.path()));
+  EXPECT_FALSE(merge::IsSourceFileAvailable(""));
+  EXPECT_TRUE(merge::IsSourceFileAvailable(dir.Write("there.csv", "")));
 }
 
 TEST(ReadSourceFile, OldFileIsRead) {

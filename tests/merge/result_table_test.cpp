@@ -328,7 +328,8 @@ TEST_P(RandomEdits, AgreeWithAPlainMap) {
         texts.push_back(rnd(3) == 0 ? "" : std::to_string(step) + "f" + std::to_string(i));
       for (auto& s : texts)
         views.push_back(s);
-      const auto tag = t.InternText("tag" + std::to_string(rnd(3)));
+      const std::string tag_text = "tag" + std::to_string(rnd(3));
+      const auto tag = t.InternText(tag_text);
       const bool with_tag = rnd(2);
       t.PlaceCells(r, start, views.data(), views.size(), with_tag ? &tag : nullptr);
       for (int i = 0; i < n; ++i) {
@@ -338,7 +339,7 @@ TEST_P(RandomEdits, AgreeWithAPlainMap) {
           model[{r, start + i}] = texts[i];
       }
       if (with_tag)
-        model[{r, start + n}] = std::string(t.GetCell(start + n, r));
+        model[{r, start + n}] = tag_text;
     } else if (op < 88) {
       const int from = rnd(14), to = rnd(14);
       t.MoveRow(from, to);

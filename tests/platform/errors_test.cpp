@@ -1,6 +1,6 @@
 #include "platform/errors.h"
 
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <cerrno>
 #include <gtest/gtest.h>

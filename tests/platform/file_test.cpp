@@ -1,7 +1,7 @@
 #include "platform/file.h"
 
 #include "platform/errors.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>

@@ -4,7 +4,7 @@
 
 #include "platform/replacing_file.h"
 
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 

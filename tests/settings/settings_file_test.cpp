@@ -1,7 +1,7 @@
 #include "platform/codepage.h"
 #include "platform/errors.h"
 #include "settings/settings_file.h"
-#include "temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -170,23 +170,6 @@ TEST(SettingsFileTest, ReadOnlyFileOrDirectoryCannotBeCreated) {
   const std::string missing = dir.File("gone/init.ini");
   EXPECT_EQ(ErrorOf([&] { settings::StoreSettingsFile(missing, {}); }),
             "Cannot create file \"" + missing + "\". No such file or directory");
-}
-
-TEST(SettingsFileTest, FullDiskIsAStreamWriteErrorAndKeepsTheEarlierFile) {
-  TempDir dir;
-  testing_support::SmallTmpfs disk(dir);
-  if (!disk.mounted())
-    GTEST_SKIP() << "cannot mount a small tmpfs here";
-  const std::string path = disk.path() + "/init.ini";
-  WriteBytes(path, "Edit1=old\r\n");
-  WriteBytes(disk.path() + "/filler", std::string(64 << 10, 'x')); // takes what is left
-  settings::SettingsValues values;
-  values.edit1 = std::string(16 << 10, 'n');
-  EXPECT_EQ(ErrorOf([&] { settings::StoreSettingsFile(path, values); }), "Stream write error");
-  EXPECT_EQ(ReadBytes(path), "Edit1=old\r\n");
-  auto names = disk.Names();
-  std::sort(names.begin(), names.end());
-  EXPECT_EQ(names, (std::vector<std::string>{"filler", "init.ini"}));
 }
 
 } // namespace
