@@ -34,6 +34,10 @@ public:
     }
     return out;
   }
+  // The most bytes `size` input bytes can become.
+  std::size_t MaxEncodedSize(std::size_t size) const {
+    return plain_ ? size : size * kMaxBytesPerByte;
+  }
 
 private:
   // Each byte's code as one word, its bytes in memory order, and its length

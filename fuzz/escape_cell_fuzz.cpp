@@ -98,7 +98,7 @@ std::vector<char32_t> DecodeUtf8(std::string_view text) {
 }
 
 std::string Encode(const exporter::CellEncoder& encoder, std::string_view cell) {
-  std::string out(cell.size() * exporter::CellEncoder::kMaxBytesPerByte, '\0');
+  std::string out(encoder.MaxEncodedSize(cell.size()), '\0');
   char* end = encoder.Encode(cell, out.data());
   out.resize(static_cast<std::size_t>(end - out.data()));
   return out;

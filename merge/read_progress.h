@@ -38,6 +38,8 @@ public:
       progress_->BytesDone(total_);
   }
 
+  std::int64_t total() const { return total_; }
+
   static constexpr std::int64_t kReportEvery = std::int64_t{4} << 20;
 
 private:

@@ -11,7 +11,7 @@
 #include "platform/errors.h"
 #include "platform/progress.h"
 #include "tests/cli/random_folder.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
