@@ -3,7 +3,7 @@
 
 #include "export/save_table.h"
 #include "merge/result_table.h"
-include "tests/support/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 
