@@ -10,6 +10,7 @@
 
 #include <exception>
 #include <functional>
+#include <new>
 #include <string>
 
 namespace app {
@@ -34,6 +35,9 @@ QString ProgramTitle(const QString& program_file_path);
 // `file`: the full name of the file concerned (file system bytes), or empty.
 void ShowErrorBox(const std::string& message, const std::string& file = {});
 
+// The message of an allocation failure.
+inline constexpr const char* kOutOfMemory = "Out of memory";
+
 // Runs a handler; an error ends it and is shown, a cancellation is not.
 template <typename Handler> void Guard(Handler&& handler) {
   try {
@@ -41,6 +45,10 @@ template <typename Handler> void Guard(Handler&& handler) {
   } catch (const platform::Cancelled&) {
   } catch (const platform::Error& error) {
     ShowErrorBox(error.what(), error.file());
+  } catch (const std::bad_alloc&) {
+    // Whatever failed to get memory left the table as it was before that
+    // step; the window goes on.
+    ShowErrorBox(kOutOfMemory);
   } catch (const std::exception& error) {
     ShowErrorBox(error.what());
   }

@@ -286,6 +286,7 @@ void ResultTable::ClearAll() {
     // Nothing survives: give all memory back.
     rows_.Clear();
     arena_->Release();
+    retired_arenas_.clear();
     shared_ = std::make_unique<SharedIndex>();
     garbage_ = 0;
     tail_segment_ = nullptr;
@@ -362,16 +363,32 @@ void ResultTable::MaybeCompact() {
     return;
   // Copy every live row into a fresh arena, one segment a row, and let the
   // old blocks go. Views handed out earlier die here.
-  auto fresh = std::make_unique<CellArena>();
+  // Compaction only saves memory: when memory runs out halfway, the rows
+  // copied so far live in the new arena, the others still in the old one,
+  // which is kept; the step that asked for compaction has succeeded anyway.
+  std::unique_ptr<CellArena> fresh;
+  try {
+    retired_arenas_.reserve(retired_arenas_.size() + 1);
+    fresh = std::make_unique<CellArena>();
+  } catch (const std::bad_alloc&) {
+    return;
+  }
   std::swap(arena_, fresh); // `fresh` now holds the old blocks until the end
   tail_segment_ = nullptr;
-  for (std::int64_t r = 0; r < rows_.StoredEnd(); ++r) {
-    const auto row = static_cast<std::int32_t>(r);
-    if (Segment* head = rows_.Get(row))
-      rows_.Set(row, EncodeCells(DecodeChain(head)));
-  }
-  garbage_ = 0;
   InvalidateCursor();
+  try {
+    for (std::int64_t r = 0; r < rows_.StoredEnd(); ++r) {
+      const auto row = static_cast<std::int32_t>(r);
+      if (Segment* head = rows_.Get(row))
+        rows_.Set(row, EncodeCells(DecodeChain(head)));
+    }
+  } catch (const std::bad_alloc&) {
+    tail_segment_ = nullptr;
+    retired_arenas_.push_back(std::move(fresh)); // capacity reserved: no throw
+    return;
+  }
+  retired_arenas_.clear(); // every row now lives in the new arena
+  garbage_ = 0;
 }
 
 std::size_t ResultTable::MemoryUsed() const {

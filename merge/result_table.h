@@ -26,6 +26,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -145,6 +146,9 @@ private:
 
   RowDirectory rows_;
   std::unique_ptr<CellArena> arena_;
+  // Arenas of a compaction that ran out of memory halfway: rows not yet
+  // copied still live there. Freed by the next compaction that finishes.
+  std::vector<std::unique_ptr<CellArena>> retired_arenas_;
   std::size_t garbage_ = 0;
   std::size_t compact_above_ = std::size_t{64} << 20; // arena bytes no row refers to any more
   // The segment written last and its end: a row built left to right grows

@@ -321,6 +321,9 @@ void WizardTest::GuardShowsErrorsButNotCancelling() {
   // The file's full name goes below the message; a relative one is taken
   // against the current directory.
   QCOMPARE(errors.files, QStringList({"/data/b.csv", "", QDir::current().filePath("init.ini")}));
+  // An allocation failure reads as such, not as "std::bad_alloc".
+  app::Guard([] { throw std::bad_alloc(); });
+  QCOMPARE(errors.Texts().last(), QStringLiteral("Out of memory."));
 }
 
 QTEST_MAIN(WizardTest)
