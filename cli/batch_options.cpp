@@ -169,6 +169,19 @@ BatchOptions ParseArguments(const std::vector<std::string>& args) {
       }
     } else if (arg == "--skip") {
       options.collect.skip_count = merge::ParseSkipCount(ToCodePage(value()));
+    } else if (arg == "--encoding") {
+      const std::string v = value();
+      if (v == "1251")
+        options.collect.source_encoding = merge::SourceEncoding::kCp1251;
+      else if (v == "utf-8")
+        options.collect.source_encoding = merge::SourceEncoding::kUtf8;
+      else if (v == "auto")
+        options.collect.source_encoding = merge::SourceEncoding::kDetect;
+      else
+        throw UsageError("--encoding: ожидается 1251, utf-8 или auto, а не «" + v + "»");
+    } else if (arg == "--bom") {
+      flag();
+      options.save.bom = true;
     } else if (arg == "--escape") {
       flag();
       options.save.escape = true;
@@ -232,10 +245,15 @@ std::string HelpText() {
          "                            разделитель при сохранении (по умолчанию «,»)\n"
          "      --escape              экранировать разделитель при сохранении (#<код>)\n"
          "      --utf8                сохранить в UTF-8\n"
+         "      --bom                 с --utf8: файл начинается с метки порядка байтов\n"
+         "      --encoding 1251|utf-8|auto\n"
+         "                            кодировка файлов: Windows-1251 (по умолчанию), UTF-8,\n"
+         "                            определять для каждого файла\n"
          "      --settings ФАЙЛ       взять настройки из init.ini (параметры важнее);\n"
          "                            без него init.ini не читается и не пишется\n"
          "      --in-memory           собирать по вертикали через таблицу в памяти\n"
-         "                            (по умолчанию — потоком в два прохода)\n"
+         "                            (по умолчанию — потоком в два прохода; с --encoding\n"
+         "                            utf-8 или auto и с --bom — всегда через таблицу)\n"
          "  -q, --quiet               не показывать ход работы\n"
          "  -h, --help                эта справка\n"
          "  -V, --version             версия программы\n"

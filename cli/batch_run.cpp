@@ -131,10 +131,17 @@ private:
   int selected_ = -1;
 };
 
+// Stacked merges of Windows-1251 sources are streamed; the table's other
+// encodings and the byte-order mark go through the table.
+bool Streamed(const BatchOptions& options) {
+  return !options.collect.side_by_side && !options.in_memory &&
+         options.collect.source_encoding == merge::SourceEncoding::kCp1251 && !options.save.bom;
+}
+
 void Merge(const BatchOptions& options, const std::vector<std::string>& sources,
            platform::Progress& progress, std::string& current) {
   const exporter::OutputPlace place{options.output, options.ToStandardOutput()};
-  if (!options.collect.side_by_side && !options.in_memory) {
+  if (Streamed(options)) {
     exporter::SaveStackedStreamed(sources, options.collect, place, options.save, &progress,
                                   &current);
     return;
@@ -180,7 +187,7 @@ int RunBatch(const std::vector<std::string>& args, std::FILE* err, bool err_is_t
     const std::vector<std::string> sources =
         options.files.empty() ? DirectorySources(options) : GivenSources(options.files);
     TerminalProgress::CatchInterrupts();
-    const bool streamed = !options.collect.side_by_side && !options.in_memory;
+    const bool streamed = Streamed(options);
     TerminalProgress progress(err_is_terminal && !options.quiet ? err : nullptr,
                               static_cast<int>(sources.size()) * (streamed ? 2 : 1),
                               TotalSize(sources) * (streamed ? 2 : 1));
