@@ -36,7 +36,7 @@ median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] 
 # Bytes per second of one google benchmark, in a fresh process.
 rate() {
   "$ENC" --benchmark_filter="^$1\$" --benchmark_format=csv 2>/dev/null |
-    awk -F, -v name="\"$1\"" '$1 == name { print $8 }'
+    awk -F, -v name="\"$1\"" '$1 == name { print $6 }'
 }
 # Wall seconds of one collect, in a fresh process.
 collect() {
