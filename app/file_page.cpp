@@ -440,6 +440,12 @@ void FilePage::Select(int index) {
   FileListBox1Widget->setCurrentRow(index);
 }
 
+std::string FilePage::FullPathOf(int index) const {
+  if (index < 0 || index >= static_cast<int>(file_names_.size()))
+    return {};
+  return platform::JoinPath(file_list_directory_, file_names_[static_cast<std::size_t>(index)]);
+}
+
 std::string FilePage::SelectedFullPath() const {
   const int row = FileListBox1Widget->currentRow();
   if (row < 0 || row >= static_cast<int>(file_names_.size()))

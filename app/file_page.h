@@ -68,6 +68,7 @@ public:
   bool IsTicked(int index) const override;
   void Select(int index) override;
   std::string SelectedFullPath() const override;
+  std::string FullPathOf(int index) const override;
 
   // The file list's names (file system bytes) as last read.
   const std::vector<std::string>& FileNames();

@@ -7,11 +7,13 @@
 #include "app/grid_view.h"
 #include "app/notice_box.h"
 #include "app/page_column.h"
+#include "app/status_texts.h"
 #include "app/work_progress.h"
 #include "merge/table_commands.h"
 #include "platform/codepage.h"
 #include "platform/directory.h"
 #include "platform/errors.h"
+#include "platform/progress.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -26,6 +28,7 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStatusBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -138,6 +141,15 @@ void TForm1::BuildStrips() {
   connect(Button1, &QPushButton::clicked, this, &TForm1::Button1Click);
   connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
   layout->addWidget(Panel3);
+
+  StatusBar1 = new QStatusBar(this);
+  StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
+  StatusBar1->setSizeGripEnabled(false);
+  layout->addWidget(StatusBar1);
+}
+
+void TForm1::ShowTableSize() {
+  StatusBar1->showMessage(TableSizeText(table_->RowCount(), table_->ColCount()));
 }
 
 namespace {
@@ -216,6 +228,15 @@ void TForm1::BuildTablePage() {
   StringGrid1 = new GridView(TabSheet3);
   StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
   StringGrid1->SetGridModel(grid_model_);
+  // Every change of the table, a collect's or an edit's, shows its new size.
+  const auto show_size = [this] { ShowTableSize(); };
+  connect(grid_model_, &QAbstractItemModel::modelReset, this, show_size);
+  connect(grid_model_, &QAbstractItemModel::dataChanged, this, show_size);
+  connect(grid_model_, &QAbstractItemModel::headerDataChanged, this, show_size);
+  connect(grid_model_, &QAbstractItemModel::rowsInserted, this, show_size);
+  connect(grid_model_, &QAbstractItemModel::rowsRemoved, this, show_size);
+  connect(grid_model_, &QAbstractItemModel::columnsInserted, this, show_size);
+  connect(grid_model_, &QAbstractItemModel::columnsRemoved, this, show_size);
   StringGrid1->setCurrentIndex(grid_model_->index(0, 0));
   auto* layout = new QVBoxLayout(TabSheet3);
   layout->setContentsMargins(0, 0, 0, 0);
@@ -381,10 +402,19 @@ template <typename Driver> void TForm1::RunCollect(Driver driver) {
   options.encoding_report = &report;
   {
     WorkProgress progress(this);
-    merge::BulkChange bulk(*table_);
-    driver(
-        *table_, *FilePage1, options, [this] { Button1->setText(kCaptionSave); }, &progress);
+    try {
+      merge::BulkChange bulk(*table_);
+      driver(
+          *table_, *FilePage1, options, [this] { Button1->setText(kCaptionSave); }, &progress);
+    } catch (const platform::Cancelled&) {
+      // What was read stays in the table: say that it is only part of the job.
+      const std::int32_t started = progress.FilesStarted();
+      StatusBar1->showMessage(CancelledText(std::max(started - 1, 0), progress.JobFiles(),
+                                            started > 0 ? progress.FileName() : QString()));
+      throw;
+    }
   }
+  ShowTableSize();
   // Told once the work is done and the grid shows its result.
   if (!report.Empty())
     ShowNotice(CollectEncodingNotice(report));

@@ -21,6 +21,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
+class QStatusBar;
 class QTabWidget;
 
 namespace app {
@@ -63,6 +64,9 @@ public:
   QFrame* Panel3 = nullptr;
   QPushButton* Button1 = nullptr;
   QPushButton* Button3 = nullptr;
+  // The status line under the pages: the table's size after a collect or an
+  // edit, the file written by a save, a collect cancelled part way.
+  QStatusBar* StatusBar1 = nullptr;
 
   // "Выбрать файлы".
   FilePage* FilePage1 = nullptr;
@@ -127,6 +131,7 @@ private:
   std::string SettingsFilePath() const;
 
   void BuildStrips();
+  void ShowTableSize();
   void BuildSettingsPage();
   void BuildTablePage();
   void BuildSavePage();

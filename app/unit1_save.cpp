@@ -6,6 +6,7 @@
 #include "app/error_box.h"
 #include "app/file_page.h"
 #include "app/notice_box.h"
+#include "app/status_texts.h"
 #include "app/unit1.h"
 #include "app/work_progress.h"
 #include "export/delimiter.h"
@@ -22,6 +23,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QStatusBar>
 
 #include <algorithm>
 #include <exception>
@@ -88,6 +90,9 @@ void TForm1::Button2Click() {
       // written or opened and the settings are not stored.
       exporter::SaveTable(*table_, QFile::encodeName(name).toStdString(), options, &progress);
     }
+    // A relative name was written against the current directory, as now.
+    const QFileInfo written(name);
+    StatusBar1->showMessage(SavedText(written.absoluteFilePath(), written.size()));
     RequestOpen(name);
     StoreSettings();
     // Characters a Windows-1251 file could not hold are not lost silently.

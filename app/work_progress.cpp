@@ -6,10 +6,26 @@
 #include <QLocale>
 #include <QProgressDialog>
 
+#include <algorithm>
+
 namespace app {
 
-WorkProgress::WorkProgress(QWidget* parent, Counting counting)
-    : parent_(parent), counting_(counting) {
+namespace {
+
+qint64& DefaultShowAfter() {
+  static qint64 ms = WorkProgress::kShowAfterMs;
+  return ms;
+}
+
+} // namespace
+
+void WorkProgress::SetDefaultShowAfter(qint64 ms) {
+  DefaultShowAfter() = ms;
+}
+
+WorkProgress::WorkProgress(QWidget* parent, Counting counting, qint64 show_after_ms)
+    : parent_(parent), counting_(counting),
+      show_after_ms_(show_after_ms < 0 ? DefaultShowAfter() : show_after_ms) {
   clock_.start();
 }
 
@@ -17,10 +33,16 @@ WorkProgress::~WorkProgress() {
   delete dialog_;
 }
 
+void WorkProgress::JobStarted(std::int32_t files, std::int64_t bytes) {
+  job_files_ = files;
+  job_bytes_ = bytes;
+}
+
 void WorkProgress::FileStarted(const std::string& path, std::int64_t size) {
   file_name_ = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
   file_size_ = size;
   file_start_total_ = total_;
+  ++files_started_;
   if (dialog_)
     UpdateDialog();
 }
@@ -31,6 +53,11 @@ void WorkProgress::BytesDone(std::int64_t total) {
     Pump();
 }
 
+void WorkProgress::PartsDone(std::int64_t done, std::int64_t total) {
+  parts_done_ = done;
+  parts_total_ = total;
+}
+
 bool WorkProgress::CancelRequested() {
   return cancelled_;
 }
@@ -38,7 +65,7 @@ bool WorkProgress::CancelRequested() {
 void WorkProgress::Pump() {
   last_pump_total_ = total_;
   if (!dialog_) {
-    if (clock_.elapsed() < kShowAfterMs)
+    if (clock_.elapsed() < show_after_ms_)
       return;
     dialog_ = new QProgressDialog(parent_);
     dialog_->setObjectName(QStringLiteral("WorkProgress"));
@@ -58,20 +85,36 @@ void WorkProgress::Pump() {
     cancelled_ = true;
 }
 
-void WorkProgress::UpdateDialog() {
-  const std::int64_t done = total_ - file_start_total_;
-  const QString counted =
-      counting_ == kRead ? QStringLiteral("Прочитано байт: ") : QStringLiteral("Записано байт: ");
-  dialog_->setLabelText(
-      QStringLiteral("%1\n%2%3").arg(file_name_, counted, QLocale().toString(qlonglong(done))));
-  if (file_size_ > 0) {
-    // The bar counts KiB so that large files fit an int.
-    dialog_->setMaximum(static_cast<int>(file_size_ / 1024 + 1));
-    dialog_->setValue(static_cast<int>(std::min(done, file_size_) / 1024));
-  } else {
-    dialog_->setMaximum(0); // busy indicator
+// The bar counts KiB so that large jobs fit an int; no total: a busy bar.
+void WorkProgress::SetBar(std::int64_t done, std::int64_t total) {
+  if (total <= 0) {
+    dialog_->setMaximum(total == 0 ? 1 : 0);
     dialog_->setValue(0);
+    return;
   }
+  const std::int64_t scale = total > INT32_MAX / 2 ? 1024 : 1;
+  dialog_->setMaximum(static_cast<int>(total / scale + (scale > 1 ? 1 : 0)));
+  dialog_->setValue(static_cast<int>(std::clamp<std::int64_t>(done, 0, total) / scale));
+}
+
+void WorkProgress::UpdateDialog() {
+  const QLocale locale;
+  if (counting_ == kWritten) {
+    dialog_->setLabelText(QStringLiteral("%1\nЗаписано байт: %2")
+                              .arg(file_name_, locale.toString(qlonglong(total_))));
+    SetBar(parts_done_, parts_total_);
+    return;
+  }
+  if (job_files_ < 0) { // the job was not told: this file alone
+    dialog_->setLabelText(
+        QStringLiteral("%1\nПрочитано байт: %2")
+            .arg(file_name_, locale.toString(qlonglong(total_ - file_start_total_))));
+    SetBar(total_ - file_start_total_, file_size_);
+    return;
+  }
+  const std::int32_t k = std::min(std::max(files_started_, 1), std::max(job_files_, 1));
+  dialog_->setLabelText(QStringLiteral("файл %1 из %2\n%3").arg(k).arg(job_files_).arg(file_name_));
+  SetBar(total_, job_bytes_);
 }
 
 } // namespace app

@@ -39,6 +39,7 @@ public:
   bool IsTicked(int) const override { return true; }
   void Select(int index) override { selected_ = index; }
   std::string SelectedFullPath() const override { return dir_ + "/" + names_[selected_]; }
+  std::string FullPathOf(int index) const override { return dir_ + "/" + names_[index]; }
 
   long long TotalBytes() const {
     long long total = 0;

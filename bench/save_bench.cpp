@@ -33,6 +33,7 @@ public:
   bool IsTicked(int) const override { return true; }
   void Select(int index) override { selected_ = index; }
   std::string SelectedFullPath() const override { return paths_.at(selected_); }
+  std::string FullPathOf(int index) const override { return paths_.at(index); }
 
 private:
   std::vector<std::string> paths_;

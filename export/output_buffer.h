@@ -41,6 +41,13 @@ public:
       pending_.wait(); // the buffers must outlive the write; its error is moot now
   }
 
+  // How far the lines have come in the caller's own parts (saving: rows),
+  // told to the progress with every block handed over.
+  void SetPartsDone(std::int64_t done, std::int64_t total) {
+    parts_done_ = done;
+    parts_total_ = total;
+  }
+
   std::size_t Room() const { return static_cast<std::size_t>(end_ - pos_); }
   char*& Pos() { return pos_; }
 
@@ -120,6 +127,8 @@ private:
     end_ = filling_.get() + kBufferSize;
     if (progress_ != nullptr) {
       progress_->BytesDone(handed_);
+      if (parts_total_ >= 0)
+        progress_->PartsDone(last ? parts_total_ : parts_done_, parts_total_);
       if (progress_->CancelRequested())
         throw platform::Cancelled();
     }
@@ -138,6 +147,8 @@ private:
   char* end_;
   std::future<void> pending_;
   std::int64_t handed_ = 0;
+  std::int64_t parts_done_ = 0;
+  std::int64_t parts_total_ = -1;
 };
 
 // Runs `write_lines` over a buffer bound to `place` and completes the output:

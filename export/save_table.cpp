@@ -62,6 +62,7 @@ void WriteRows(const merge::ResultTable& table, char delimiter, const CellEncode
   // A UTF-8 table's cells that need preparing go cell by cell.
   const bool plain = encoder.IsPlain() && utf8_cells == nullptr;
   for (std::int32_t row = 0; row < row_count; ++row) {
+    out.SetPartsDone(row, row_count);
     if (plain) {
       // A plain line straight from the stored row, far faster than cell by cell;
       // a line longer than the buffer's room goes cell by cell.

@@ -7,6 +7,7 @@
 #include "merge/table_encoding.h"
 #include "platform/codepage.h"
 #include "platform/errors.h"
+#include "platform/file.h"
 
 #include <algorithm>
 #include <optional>
@@ -116,6 +117,27 @@ std::optional<char> DelimiterFor(const ResultTable& table, const CollectOptions&
   return delimiter;
 }
 
+// Tells the progress how many ticked files will be read and their bytes in
+// all, before any is read. Files that will be skipped (gone, not regular)
+// count for nothing.
+void AnnounceJob(const CandidateList& candidates, platform::Progress* progress) {
+  if (progress == nullptr)
+    return;
+  std::int32_t files = 0;
+  std::int64_t bytes = 0;
+  const int count = candidates.Count();
+  for (int i = 0; i < count; ++i) {
+    if (!candidates.IsTicked(i))
+      continue;
+    const std::int64_t size = platform::CandidateSize(candidates.FullPathOf(i));
+    if (size < 0)
+      continue;
+    ++files;
+    bytes += size;
+  }
+  progress->JobStarted(files, bytes);
+}
+
 // The options of "Собрать повторно" and "Добавить": no line is dropped.
 CollectOptions KeepingEveryLine(CollectOptions options) {
   options.skip_count = 0;
@@ -160,6 +182,7 @@ void LoadFile(ResultTable& table, const std::string& path, std::int32_t start_ro
 void CollectFiles(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
                   const AfterItem& after_item, platform::Progress* progress) {
   BulkChange bulk(table);
+  AnnounceJob(candidates, progress);
   ReadProgress read_progress(progress);
   if (!options.side_by_side) {
     StackedDriver(table, candidates, options, 0, false, after_item, read_progress);
@@ -179,6 +202,7 @@ void CollectFiles(ResultTable& table, CandidateList& candidates, const CollectOp
 void N6Collect(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
                const AfterItem& after_item, platform::Progress* progress) {
   BulkChange bulk(table);
+  AnnounceJob(candidates, progress);
   ReadProgress read_progress(progress);
   table.ClearAll();
   StackedDriver(table, candidates, KeepingEveryLine(options), 0, true, after_item, read_progress);
@@ -187,6 +211,7 @@ void N6Collect(ResultTable& table, CandidateList& candidates, const CollectOptio
 void N7Collect(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
                const AfterItem& after_item, platform::Progress* progress) {
   BulkChange bulk(table);
+  AnnounceJob(candidates, progress);
   ReadProgress read_progress(progress);
   StackedDriver(table, candidates, KeepingEveryLine(options), table.RowCount(), true, after_item,
                 read_progress);

@@ -40,6 +40,9 @@ public:
   virtual void Select(int index) = 0;
   // The full file name of the file list's selection; empty when none.
   virtual std::string SelectedFullPath() const = 0;
+  // The full file name of entry `index` without selecting it, for telling
+  // the progress the size of the whole job beforehand; empty when unknown.
+  virtual std::string FullPathOf(int /*index*/) const { return {}; }
 };
 
 // Called after every item of the check list, ticked or not (the window sets

@@ -19,6 +19,13 @@ bool IsReadableCandidate(const std::string& path) {
   return S_ISREG(st.st_mode);
 }
 
+std::int64_t CandidateSize(const std::string& path) {
+  struct stat st {};
+  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+    return -1;
+  return static_cast<std::int64_t>(st.st_size);
+}
+
 bool TryLock(int fd, bool exclusive) {
   while (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
     if (errno == EINTR)

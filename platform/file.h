@@ -5,6 +5,7 @@
 #include "platform/errors.h"
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -13,6 +14,8 @@ namespace platform {
 // nothing, and anything that is not a regular file (a directory, a FIFO, a
 // device, a socket) is not read (and not reported either).
 bool IsReadableCandidate(const std::string& path);
+// The size of a file that passes that test, else -1.
+std::int64_t CandidateSize(const std::string& path);
 
 // Thrown by ReadOnlyFile when what the path names turned out, once opened,
 // not to be a regular file: it is then treated as not available.

@@ -17,6 +17,13 @@ public:
   virtual void BytesDone(std::int64_t total) = 0;
   // Asked now and then; true ends the work like an error would.
   virtual bool CancelRequested() = 0;
+
+  // Before a collect reads anything: the ticked files it will read and
+  // their bytes in all, so that one bar can run over the whole job.
+  virtual void JobStarted(std::int32_t /*files*/, std::int64_t /*bytes*/) {}
+  // Work whose bytes are not known beforehand (saving) tells how far it has
+  // come in other parts: `done` of `total` (rows).
+  virtual void PartsDone(std::int64_t /*done*/, std::int64_t /*total*/) {}
 };
 
 // Thrown when the user cancelled: it ends the work like an error, but the

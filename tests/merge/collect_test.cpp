@@ -285,6 +285,30 @@ TEST_F(Collect, ProgressHearsEachFileAndTheBytes) {
   EXPECT_EQ(progress.last_total, 6);
 }
 
+// Before reading anything, every driver tells the whole job: the ticked files
+// that will be read (a missing or unticked one counts for nothing) and their
+// bytes in all, so that one bar can run over the whole collect.
+TEST_F(Collect, ProgressHearsTheWholeJobFirst) {
+  dir.Write("a.csv", "1,2\n");
+  dir.Write("b.csv", "3\n");
+  dir.Write("c.csv", "4,5,6\n");
+  using Job = testing_support::RecordingProgress::Job;
+  const auto job_of = [&](auto driver, merge::CollectOptions options) {
+    FakeCandidates candidates(dir, {{"a.csv"}, {"missing.csv"}, {"b.csv", false}, {"c.csv"}});
+    testing_support::RecordingProgress progress;
+    driver(table, candidates, options, nullptr, &progress);
+    EXPECT_EQ(progress.files.size(), 2u);
+    return progress.jobs;
+  };
+  const std::vector<Job> expected = {{2, 4 + 6, 0}};
+  EXPECT_EQ(job_of(merge::CollectFiles, Stacked()), expected);
+  merge::CollectOptions side_by_side = Stacked();
+  side_by_side.side_by_side = true;
+  EXPECT_EQ(job_of(merge::CollectFiles, side_by_side), expected);
+  EXPECT_EQ(job_of(merge::N6Collect, Stacked()), expected);
+  EXPECT_EQ(job_of(merge::N7Collect, Stacked()), expected);
+}
+
 // A view attached to the table hears one reset for the whole collect.
 TEST_F(Collect, ViewHearsOneResetForTheWholeCollect) {
   struct CountingObserver : merge::TableObserver {

@@ -39,6 +39,9 @@ public:
   std::string SelectedFullPath() const override {
     return selected_ < 0 ? std::string() : items_.at(selected_).name;
   }
+  std::string FullPathOf(int index) const override {
+    return index < file_list_size_ ? items_.at(index).name : std::string();
+  }
 
   std::vector<int> selections;
 

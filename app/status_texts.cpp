@@ -1,0 +1,60 @@
+#include "app/status_texts.h"
+
+#include <QLocale>
+
+namespace app {
+
+namespace {
+
+const QLocale& Russian() {
+  static const QLocale locale(QLocale::Russian, QLocale::Russia);
+  return locale;
+}
+
+} // namespace
+
+QString CountText(std::int64_t n, const QString& one, const QString& few, const QString& many) {
+  const std::int64_t last_two = n % 100;
+  const std::int64_t last = n % 10;
+  const QString& noun = last == 1 && last_two != 11                                  ? one
+                        : last >= 2 && last <= 4 && (last_two < 12 || last_two > 14) ? few
+                                                                                     : many;
+  return Russian().toString(qlonglong(n)) + QLatin1Char(' ') + noun;
+}
+
+QString TableSizeText(std::int64_t rows, std::int64_t columns) {
+  return QStringLiteral("Таблица: %1 × %2")
+      .arg(CountText(rows, QStringLiteral("строка"), QStringLiteral("строки"),
+                     QStringLiteral("строк")),
+           CountText(columns, QStringLiteral("столбец"), QStringLiteral("столбца"),
+                     QStringLiteral("столбцов")));
+}
+
+QString DataSizeText(std::int64_t bytes) {
+  if (bytes < 1024)
+    return CountText(bytes, QStringLiteral("байт"), QStringLiteral("байта"),
+                     QStringLiteral("байт"));
+  static const char* const kUnits[] = {"КБ", "МБ", "ГБ", "ТБ"};
+  double value = static_cast<double>(bytes) / 1024;
+  int unit = 0;
+  while (value >= 1024 && unit < 3) {
+    value /= 1024;
+    ++unit;
+  }
+  return Russian().toString(value, 'f', 1) + QLatin1Char(' ') + QString::fromUtf8(kUnits[unit]);
+}
+
+QString SavedText(const QString& full_name, std::int64_t bytes) {
+  return QStringLiteral("Сохранено: %1 (%2)").arg(full_name, DataSizeText(bytes));
+}
+
+QString CancelledText(std::int32_t done, std::int32_t files, const QString& partial) {
+  QString text = QStringLiteral("Сбор отменён: в таблице только часть файлов");
+  if (files >= 0)
+    text += QStringLiteral(" — прочитано %1 из %2").arg(done).arg(files);
+  if (!partial.isEmpty())
+    text += QStringLiteral(", файл «%1» не до конца").arg(partial);
+  return text;
+}
+
+} // namespace app
