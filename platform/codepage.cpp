@@ -44,6 +44,8 @@ const ReverseTable& Reverse() {
   return table;
 }
 
+} // namespace
+
 void AppendUtf8(std::string& out, char32_t c) {
   if (c < 0x80) {
     out.push_back(static_cast<char>(c));
@@ -61,8 +63,6 @@ void AppendUtf8(std::string& out, char32_t c) {
     out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
   }
 }
-
-} // namespace
 
 char16_t Cp1251ToUnicode(unsigned char byte) {
   return byte < 0x80 ? char16_t(byte) : kHighBytes[byte - 0x80];

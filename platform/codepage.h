@@ -16,6 +16,8 @@ std::u16string Cp1251ToUtf16(std::string_view bytes);
 // A character without a byte in the code page becomes "?".
 std::string Utf16ToCp1251(std::u16string_view text);
 
+// Appends one code point's UTF-8 bytes.
+void AppendUtf8(std::string& out, char32_t c);
 std::string Cp1251ToUtf8(std::string_view bytes);
 void AppendCp1251AsUtf8(std::string& out, std::string_view bytes);
 
