@@ -265,3 +265,17 @@ TEST(StreamedMergeTest, ASourceChangedBetweenThePassesFailsAndWritesNothing) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(BatchOptionsTest, EncodingAndByteOrderMarkGoThroughTheTable) {
+  TempDir dir;
+  dir.Write("a.csv", "\xd0\xb0,1\n"); // "а" in UTF-8
+  ASSERT_EQ(Batch({"-o", dir.File("o.txt"), "--encoding", "utf-8", "--utf8", "--bom", dir.path()})
+                .status,
+            0);
+  EXPECT_EQ(ReadAll(dir.File("o.txt")), "\xef\xbb\xbf\xd0\xb0,1,\r\n,,\r\n");
+  EXPECT_EQ(Batch({"-o", dir.File("o.txt"), "--encoding", "koi8", dir.path()}).status, 2);
+}
+
+} // namespace
