@@ -61,6 +61,15 @@ std::string DirectoryFromSetting(const std::string& value) {
   return names.front();
 }
 
+// ComboBox3's item text as stored; text that names no item means the first.
+merge::SourceEncoding SourceEncodingFromSetting(const std::u16string& item) {
+  if (item == u"UTF-8")
+    return merge::SourceEncoding::kUtf8;
+  if (item == u"Определять для каждого файла")
+    return merge::SourceEncoding::kDetect;
+  return merge::SourceEncoding::kCp1251;
+}
+
 // Takes every default from an init.ini as the window would at its start.
 void ApplySettingsFile(BatchOptions& options) {
   const auto text = settings::ReadSettingsFile(options.settings_file);
@@ -76,6 +85,8 @@ void ApplySettingsFile(BatchOptions& options) {
   options.save.delimiter = exporter::DelimiterFromText(IniCodePage(v.combo_box2));
   options.save.escape = v.check_box5;
   options.save.utf8 = v.check_box4;
+  options.save.bom = v.check_box11;
+  options.collect.source_encoding = SourceEncodingFromSetting(IniText(v.combo_box3));
   // The window starts in the stored directory and saves relative to it.
   options.directory = v.direct.empty() ? home : DirectoryFromSetting(v.direct);
   // Edit1's text as the window names the file: UTF-8.

@@ -271,11 +271,19 @@ namespace {
 TEST(BatchOptionsTest, EncodingAndByteOrderMarkGoThroughTheTable) {
   TempDir dir;
   dir.Write("a.csv", "\xd0\xb0,1\n"); // "а" in UTF-8
-  ASSERT_EQ(Batch({"-o", dir.File("o.txt"), "--encoding", "utf-8", "--utf8", "--bom", dir.path()})
-                .status,
-            0);
+  ASSERT_EQ(
+      Batch({"-o", dir.File("o.txt"), "--encoding", "utf-8", "--utf8", "--bom", dir.path()}).status,
+      0);
   EXPECT_EQ(ReadAll(dir.File("o.txt")), "\xef\xbb\xbf\xd0\xb0,1,\r\n,,\r\n");
   EXPECT_EQ(Batch({"-o", dir.File("o.txt"), "--encoding", "koi8", dir.path()}).status, 2);
+  // The same two options taken from the window's init.ini.
+  dir.Write("init.ini", "Edit1=s.txt\r\nEdit2=,\r\nEdit3=4\r\nCheckBox1=FALSE\r\n"
+                        "CheckBox2=TRUE\r\nCheckBox3=TRUE\r\nCheckBox4=TRUE\r\n"
+                        "CheckBox5=FALSE\r\nCheckBox6=FALSE\r\nComboBox1=x\r\n"
+                        "ComboBox2=,\r\nDirect=" +
+                            dir.path() + "\r\nComboBox3=UTF-8\r\nCheckBox11=TRUE\r\n");
+  ASSERT_EQ(Batch({"--settings", dir.File("init.ini"), "--stacked", dir.File("a.csv")}).status, 0);
+  EXPECT_EQ(ReadAll(dir.File("s.txt")), "\xef\xbb\xbf\xd0\xb0,1,\r\n,,\r\n");
 }
 
 } // namespace
