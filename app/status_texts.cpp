@@ -13,13 +13,17 @@ const QLocale& Russian() {
 
 } // namespace
 
+QString NumberText(std::int64_t n) {
+  return Russian().toString(qlonglong(n));
+}
+
 QString CountText(std::int64_t n, const QString& one, const QString& few, const QString& many) {
   const std::int64_t last_two = n % 100;
   const std::int64_t last = n % 10;
   const QString& noun = last == 1 && last_two != 11                                  ? one
                         : last >= 2 && last <= 4 && (last_two < 12 || last_two > 14) ? few
                                                                                      : many;
-  return Russian().toString(qlonglong(n)) + QLatin1Char(' ') + noun;
+  return NumberText(n) + QLatin1Char(' ') + noun;
 }
 
 QString TableSizeText(std::int64_t rows, std::int64_t columns) {
@@ -49,11 +53,12 @@ QString SavedText(const QString& full_name, std::int64_t bytes) {
 }
 
 QString CancelledText(std::int32_t done, std::int32_t files, const QString& partial) {
-  QString text = QStringLiteral("Сбор отменён: в таблице только часть файлов");
-  if (files >= 0)
-    text += QStringLiteral(" — прочитано %1 из %2").arg(done).arg(files);
+  // Short enough for the window's width; the status line elides the rest.
+  QString text = QStringLiteral("Сбор отменён: в таблице ");
+  text += files >= 0 ? QStringLiteral("%1 из %2 файлов").arg(done).arg(files)
+                     : QStringLiteral("часть файлов");
   if (!partial.isEmpty())
-    text += QStringLiteral(", файл «%1» не до конца").arg(partial);
+    text += QStringLiteral(" и начало «%1»").arg(partial);
   return text;
 }
 

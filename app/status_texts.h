@@ -8,6 +8,8 @@
 
 namespace app {
 
+// "6 354 514": digits grouped as Russian text groups them.
+QString NumberText(std::int64_t n);
 // "1 строка", "3 строки", "5 строк": the noun in the form a Russian number
 // asks for.
 QString CountText(std::int64_t n, const QString& one, const QString& few, const QString& many);

@@ -7,6 +7,7 @@
 #include "app/grid_view.h"
 #include "app/notice_box.h"
 #include "app/page_column.h"
+#include "app/status_line.h"
 #include "app/status_texts.h"
 #include "app/work_progress.h"
 #include "merge/table_commands.h"
@@ -142,9 +143,8 @@ void TForm1::BuildStrips() {
   connect(Button3, &QPushButton::clicked, this, &TForm1::Button3Click);
   layout->addWidget(Panel3);
 
-  StatusBar1 = new QStatusBar(this);
+  StatusBar1 = new StatusLine(this);
   StatusBar1->setObjectName(QStringLiteral("StatusBar1"));
-  StatusBar1->setSizeGripEnabled(false);
   layout->addWidget(StatusBar1);
 }
 
@@ -411,6 +411,7 @@ template <typename Driver> void TForm1::RunCollect(Driver driver) {
       const std::int32_t started = progress.FilesStarted();
       StatusBar1->showMessage(CancelledText(std::max(started - 1, 0), progress.JobFiles(),
                                             started > 0 ? progress.FileName() : QString()));
+      ShowButton1ForPage(); // the collect set "Сохранить" but the page stays
       throw;
     }
   }

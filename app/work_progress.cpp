@@ -1,9 +1,10 @@
 #include "app/work_progress.h"
 
+#include "app/status_texts.h"
+
 #include <QCoreApplication>
 #include <QFile>
 #include <QFileInfo>
-#include <QLocale>
 #include <QProgressDialog>
 
 #include <algorithm>
@@ -98,17 +99,15 @@ void WorkProgress::SetBar(std::int64_t done, std::int64_t total) {
 }
 
 void WorkProgress::UpdateDialog() {
-  const QLocale locale;
   if (counting_ == kWritten) {
-    dialog_->setLabelText(QStringLiteral("%1\nЗаписано байт: %2")
-                              .arg(file_name_, locale.toString(qlonglong(total_))));
+    dialog_->setLabelText(
+        QStringLiteral("%1\nЗаписано байт: %2").arg(file_name_, NumberText(total_)));
     SetBar(parts_done_, parts_total_);
     return;
   }
   if (job_files_ < 0) { // the job was not told: this file alone
-    dialog_->setLabelText(
-        QStringLiteral("%1\nПрочитано байт: %2")
-            .arg(file_name_, locale.toString(qlonglong(total_ - file_start_total_))));
+    dialog_->setLabelText(QStringLiteral("%1\nПрочитано байт: %2")
+                              .arg(file_name_, NumberText(total_ - file_start_total_)));
     SetBar(total_ - file_start_total_, file_size_);
     return;
   }

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QProgressBar>
 #include <QProgressDialog>
+#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
 #include <QtTest>
@@ -158,8 +159,8 @@ void StatusTest::CancelledCollectSaysItIsPartial() {
   QVERIFY(cancelled);
   QCOMPARE(errors.Texts(), QStringList()); // a cancel shows no error box
   QCOMPARE(form.StatusBar1->currentMessage(),
-           QStringLiteral("Сбор отменён: в таблице только часть файлов — прочитано 1 из 3, "
-                          "файл «b.csv» не до конца"));
+           QStringLiteral("Сбор отменён: в таблице 1 из 3 файлов и начало «b.csv»"));
+  QCOMPARE(form.Button1->text(), QStringLiteral("Собрать")); // still this page's button
   QCOMPARE(form.Table().GetCell(0, 0), std::string_view("first"));
 }
 
