@@ -140,6 +140,25 @@ const HighByteForms& Forms() {
   return forms;
 }
 
+// Copies ASCII a block at a time, up to the first block that holds a high
+// byte: the whole block is stored, the part before its first high byte
+// counts. The caller makes sure a whole block fits at `out`.
+inline void CopyAsciiBlocks(const Byte*& p, const Byte* end, char*& out) {
+  while (end - p >= kBlock) {
+    const auto bits = HighBits(p);
+    Copy16(out, p);
+    if (bits == 0) {
+      p += kBlock;
+      out += kBlock;
+      continue;
+    }
+    const int ascii = FirstHigh(bits);
+    p += ascii;
+    out += ascii;
+    return;
+  }
+}
+
 } // namespace
 
 Utf8Scan ScanUtf8(std::string_view bytes) {
@@ -172,22 +191,8 @@ char* Cp1251ToUtf8(std::string_view bytes, char* out) {
   const auto* p = reinterpret_cast<const Byte*>(bytes.data());
   const Byte* const end = p + bytes.size();
   while (p < end) {
-    // ASCII a block at a time; the whole block is stored, the part before
-    // its first high byte counts. Each input byte gives at least one output
-    // byte, so the block always fits.
-    while (end - p >= kBlock) {
-      const auto bits = HighBits(p);
-      Copy16(out, p);
-      if (bits == 0) {
-        p += kBlock;
-        out += kBlock;
-        continue;
-      }
-      const int ascii = FirstHigh(bits);
-      p += ascii;
-      out += ascii;
-      break;
-    }
+    // Each input byte gives at least one output byte: a block always fits.
+    CopyAsciiBlocks(p, end, out);
     // Then byte by byte up to the next ASCII byte that starts a block.
     while (p < end) {
       const Byte b = *p;
@@ -214,21 +219,8 @@ char* Utf8ToCp1251(std::string_view bytes, char* out, std::int64_t& replaced) {
   const auto* p = reinterpret_cast<const Byte*>(bytes.data());
   const Byte* const end = p + bytes.size();
   while (p < end) {
-    // ASCII a block at a time: the output never runs ahead of the input, so
-    // a whole block always fits.
-    while (end - p >= kBlock) {
-      const auto bits = HighBits(p);
-      Copy16(out, p);
-      if (bits == 0) {
-        p += kBlock;
-        out += kBlock;
-        continue;
-      }
-      const int ascii = FirstHigh(bits);
-      p += ascii;
-      out += ascii;
-      break;
-    }
+    // The output never runs ahead of the input: a block always fits.
+    CopyAsciiBlocks(p, end, out);
     while (p < end) {
       const Byte b = *p;
       if (b < 0x80) {
