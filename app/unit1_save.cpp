@@ -27,7 +27,6 @@
 
 #include <algorithm>
 #include <exception>
-#include <sys/stat.h>
 #include <vector>
 
 namespace app {
@@ -54,18 +53,6 @@ std::string ToIni(const QString& text) {
 }
 QString FromIni(const std::string& bytes) {
   return QString::fromStdU16String(platform::IniToText(bytes));
-}
-
-// A directory stored in init.ini as the file system's name: the first
-// reading of the value that names a directory, else the likeliest one.
-std::string DirectoryFromSetting(const std::string& value) {
-  const std::vector<std::string> names = platform::IniToFileNames(value);
-  for (const std::string& name : names) {
-    struct stat st {};
-    if (::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-      return name;
-  }
-  return names.front();
 }
 
 } // namespace
@@ -150,7 +137,7 @@ void TForm1::LoadSettings() {
   std::exception_ptr directory_error;
   try {
     if (!values.direct.empty())
-      FilePage1->SetShownDirectory(DirectoryFromSetting(values.direct));
+      FilePage1->SetShownDirectory(platform::IniToDirectory(values.direct));
   } catch (const platform::Error&) {
     directory_error = std::current_exception();
   }

@@ -12,7 +12,6 @@
 
 #include <functional>
 #include <map>
-#include <sys/stat.h>
 
 #ifndef KLEITAB_VERSION
 #define KLEITAB_VERSION "1.10"
@@ -49,18 +48,6 @@ std::string Resolve(const std::string& base, const std::string& name) {
   return platform::JoinPath(base, name);
 }
 
-// The stored directory as the window enters it: the first of the names the
-// value may mean that is a directory.
-std::string DirectoryFromSetting(const std::string& value) {
-  const std::vector<std::string> names = platform::IniToFileNames(value);
-  for (const std::string& name : names) {
-    struct stat st {};
-    if (::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
-      return name;
-  }
-  return names.front();
-}
-
 // ComboBox3's item text as stored; text that names no item means the first.
 merge::SourceEncoding SourceEncodingFromSetting(const std::u16string& item) {
   if (item == u"UTF-8")
@@ -88,7 +75,7 @@ void ApplySettingsFile(BatchOptions& options) {
   options.save.bom = v.check_box11;
   options.collect.source_encoding = SourceEncodingFromSetting(IniText(v.combo_box3));
   // The window starts in the stored directory and saves relative to it.
-  options.directory = v.direct.empty() ? home : DirectoryFromSetting(v.direct);
+  options.directory = v.direct.empty() ? home : platform::IniToDirectory(v.direct);
   // Edit1's text as the window names the file: UTF-8.
   options.output =
       Resolve(options.directory, QString::fromStdU16String(IniText(v.edit1)).toStdString());

@@ -2,6 +2,8 @@
 
 #include "platform/codepage.h"
 
+#include <sys/stat.h>
+
 namespace platform {
 
 namespace {
@@ -115,6 +117,16 @@ std::vector<std::string> IniToFileNames(std::string_view value) {
   if (names.front() != value)
     names.emplace_back(value);
   return names;
+}
+
+std::string IniToDirectory(std::string_view value) {
+  const std::vector<std::string> names = IniToFileNames(value);
+  for (const std::string& name : names) {
+    struct stat st {};
+    if (::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+      return name;
+  }
+  return names.front();
 }
 
 } // namespace platform

@@ -25,5 +25,8 @@ std::string FileNameToIni(std::string_view name);
 // text reads as (UTF-8 names on this system), then the value's own bytes
 // when they differ (a name that is no UTF-8, stored raw).
 std::vector<std::string> IniToFileNames(std::string_view value);
+// A stored directory as it is entered: the first of the names the value may
+// mean that is a directory, else the likeliest one.
+std::string IniToDirectory(std::string_view value);
 
 } // namespace platform

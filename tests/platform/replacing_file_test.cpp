@@ -9,11 +9,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <dirent.h>
 #include <fcntl.h>
-#include <fstream>
 #include <grp.h>
-#include <iterator>
 #include <signal.h>
 #include <string>
 #include <sys/file.h>
@@ -24,26 +21,9 @@
 
 namespace {
 
+using testing_support::NamesIn;
+using testing_support::ReadBytes;
 using testing_support::TempDir;
-
-std::vector<std::string> NamesIn(const std::string& dir) {
-  std::vector<std::string> names;
-  if (DIR* d = ::opendir(dir.c_str())) {
-    while (const dirent* entry = ::readdir(d)) {
-      const std::string name = entry->d_name;
-      if (name != "." && name != "..")
-        names.push_back(name);
-    }
-    ::closedir(d);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
-}
-
-std::string ReadBytes(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
 
 void Replace(const std::string& path, const std::string& bytes) {
   platform::ReplacingFile file(path);

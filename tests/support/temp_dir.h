@@ -3,6 +3,7 @@
 // removed with everything in it afterwards (also what a test made read-only),
 // and whole-file helpers.
 
+#include <algorithm>
 #include <cstdlib>
 #include <dirent.h>
 #include <fstream>
@@ -27,6 +28,7 @@ inline std::vector<std::string> NamesIn(const std::string& dir) {
     }
     ::closedir(d);
   }
+  std::sort(names.begin(), names.end());
   return names;
 }
 
