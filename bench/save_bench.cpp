@@ -1,10 +1,13 @@
-// Saving a large collected table, beside `cat` of the same source files into
-// one file. Generates "few large" source files (default 4 files, 1 GiB in
-// all), collects them stacked, then times: cat, a plain save, and a save with
-// escaping and UTF-8. Reports MB/s, the ratios to cat, and the peak memory
-// of each save above the memory held before it.
+// Saving a large collected table, beside a durable `cat` of the same source
+// files into one file (`cat sources > out && sync out`: a save is on disk
+// when it ends, so the yardstick must be too). Generates "few large" source
+// files (default 4 files, 1 GiB in all), collects them stacked, then times
+// round by round, the order rotated every round: cat + sync, a plain save,
+// and a save with escaping and UTF-8. Reports each round, the medians of the
+// same-round ratios to cat + sync, the peak memory of each save above the
+// memory held before it, and the load average before and after.
 //
-// Usage: save_bench [work_dir] [total_mib] [file_count]
+// Usage: save_bench [work_dir] [total_mib=1024] [file_count=4] [rounds=3]
 
 #include "export/save_table.h"
 #include "merge/collect.h"
@@ -84,6 +87,13 @@ long StatusKb(const char* key) {
   return -1;
 }
 
+std::string LoadAverage() {
+  std::ifstream in("/proc/loadavg");
+  std::string a, b, c;
+  in >> a >> b >> c;
+  return a + " " + b + " " + c;
+}
+
 // Resets the peak resident size so that VmHWM tells the peak of what follows.
 void ResetPeak() {
   std::ofstream("/proc/self/clear_refs") << "5";
@@ -94,8 +104,7 @@ struct Figure {
   double peak_above_mb;
 };
 
-Figure TimeSaveOnce(const merge::ResultTable& table, const std::string& out, bool escape,
-                    bool utf8) {
+Figure TimeSave(const merge::ResultTable& table, const std::string& out, bool escape, bool utf8) {
   std::filesystem::remove(out);
   ::sync();
   ResetPeak();
@@ -106,26 +115,19 @@ Figure TimeSaveOnce(const merge::ResultTable& table, const std::string& out, boo
   return {seconds, (StatusKb("VmHWM:") - before) / 1024.0};
 }
 
-// The better of two runs, as for cat: the first run of anything that fills
-// the page cache also pays for memory the machine never touched before.
-Figure TimeSave(const merge::ResultTable& table, const std::string& out, bool escape, bool utf8) {
-  const Figure first = TimeSaveOnce(table, out, escape, utf8);
-  const Figure second = TimeSaveOnce(table, out, escape, utf8);
-  return {std::min(first.seconds, second.seconds),
-          std::max(first.peak_above_mb, second.peak_above_mb)};
+double TimeCat(const std::string& command, const std::string& cat_out) {
+  std::filesystem::remove(cat_out);
+  ::sync();
+  const auto start = Clock::now();
+  if (std::system(command.c_str()) != 0)
+    std::exit(1);
+  return Seconds(start);
 }
 
-double TimeCat(const std::string& command, const std::string& cat_out) {
-  double best = 1e9;
-  for (int run = 0; run < 2; ++run) {
-    std::filesystem::remove(cat_out);
-    ::sync();
-    const auto start = Clock::now();
-    if (std::system(command.c_str()) != 0)
-      std::exit(1);
-    best = std::min(best, Seconds(start));
-  }
-  return best;
+double Median(std::vector<double> values) {
+  std::sort(values.begin(), values.end());
+  const std::size_t n = values.size();
+  return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 } // namespace
@@ -134,6 +136,7 @@ int main(int argc, char** argv) {
   const std::string dir = argc > 1 ? argv[1] : "/tmp/kleitab-save-bench";
   const std::size_t total_mib = argc > 2 ? std::strtoul(argv[2], nullptr, 10) : 1024;
   const int file_count = argc > 3 ? std::atoi(argv[3]) : 4;
+  const int rounds = argc > 4 ? std::atoi(argv[4]) : 3;
   std::filesystem::create_directories(dir);
 
   std::vector<std::string> sources;
@@ -155,17 +158,6 @@ int main(int argc, char** argv) {
   std::printf("collected %d x %d cells in %.2f s, table %.0f MB\n", table.ColCount(),
               table.RowCount(), Seconds(start), table.MemoryUsed() / 1e6);
 
-  // cat of the sources into one file, warm cache, as the yardstick.
-  std::string cat = "cat";
-  for (const auto& s : sources)
-    cat += " '" + s + "'";
-  const std::string cat_out = dir + "/cat.out";
-  cat += " > '" + cat_out + "'";
-  const double cat_seconds = TimeCat(cat, cat_out);
-  const double source_mb = std::filesystem::file_size(cat_out) / 1e6;
-  std::filesystem::remove(cat_out);
-  std::printf("cat:               %6.2f s  %7.0f MB/s\n", cat_seconds, source_mb / cat_seconds);
-
   // The table's own read speed: the floor under any save.
   start = Clock::now();
   std::size_t cell_bytes = 0;
@@ -174,15 +166,59 @@ int main(int argc, char** argv) {
                            [&](std::int32_t, std::string_view text) { cell_bytes += text.size(); });
   std::printf("walk of the table: %6.2f s  (%zu cell bytes)\n", Seconds(start), cell_bytes);
 
+  // cat of the sources into one file, flushed to disk, as the yardstick.
+  const std::string cat_out = dir + "/cat.out";
+  std::string cat = "cat";
+  for (const auto& s : sources)
+    cat += " '" + s + "'";
+  cat += " > '" + cat_out + "' && sync '" + cat_out + "'";
   const std::string out = dir + "/saved.csv";
-  const Figure plain = TimeSave(table, out, false, false);
-  const double plain_mb = std::filesystem::file_size(out) / 1e6;
-  std::printf("save plain:        %6.2f s  %7.0f MB/s  %.2fx cat  peak +%.0f MB\n", plain.seconds,
-              plain_mb / plain.seconds, plain.seconds / cat_seconds, plain.peak_above_mb);
-  const Figure full = TimeSave(table, out, true, true);
-  const double full_mb = std::filesystem::file_size(out) / 1e6;
-  std::printf("save escape+UTF-8: %6.2f s  %7.0f MB/s  %.2fx cat  peak +%.0f MB\n", full.seconds,
-              full_mb / full.seconds, full.seconds / cat_seconds, full.peak_above_mb);
-  std::filesystem::remove(out);
+
+  std::printf("load average before: %s\n", LoadAverage().c_str());
+  std::vector<double> cat_s, plain_s, full_s, plain_r, full_r;
+  double plain_peak = 0, full_peak = 0, cat_mb = 0, plain_mb = 0, full_mb = 0;
+  for (int round = 0; round < rounds; ++round) {
+    double t_cat = 0;
+    Figure plain{}, full{};
+    for (int k = 0; k < 3; ++k) {
+      switch ((k + round) % 3) {
+      case 0:
+        t_cat = TimeCat(cat, cat_out);
+        cat_mb = std::filesystem::file_size(cat_out) / 1e6;
+        std::filesystem::remove(cat_out);
+        break;
+      case 1:
+        plain = TimeSave(table, out, false, false);
+        plain_mb = std::filesystem::file_size(out) / 1e6;
+        std::filesystem::remove(out);
+        break;
+      default:
+        full = TimeSave(table, out, true, true);
+        full_mb = std::filesystem::file_size(out) / 1e6;
+        std::filesystem::remove(out);
+        break;
+      }
+    }
+    cat_s.push_back(t_cat);
+    plain_s.push_back(plain.seconds);
+    full_s.push_back(full.seconds);
+    plain_r.push_back(plain.seconds / t_cat);
+    full_r.push_back(full.seconds / t_cat);
+    plain_peak = std::max(plain_peak, plain.peak_above_mb);
+    full_peak = std::max(full_peak, full.peak_above_mb);
+    std::printf("round %d: cat+sync %.2f s, plain %.2f s (%.2fx), escape+UTF-8 %.2f s (%.2fx); "
+                "load %s\n",
+                round + 1, t_cat, plain.seconds, plain_r.back(), full.seconds, full_r.back(),
+                LoadAverage().c_str());
+  }
+  std::printf("load average after: %s\n", LoadAverage().c_str());
+  const double c = Median(cat_s), p = Median(plain_s), f = Median(full_s);
+  std::printf("cat+sync:          %6.2f s  %7.0f MB/s  (median of %d)\n", c, cat_mb / c, rounds);
+  std::printf("save plain:        %6.2f s  %7.0f MB/s  %.2fx cat+sync (median of same-round "
+              "ratios)  peak +%.0f MB\n",
+              p, plain_mb / p, Median(plain_r), plain_peak);
+  std::printf("save escape+UTF-8: %6.2f s  %7.0f MB/s  %.2fx cat+sync (median of same-round "
+              "ratios)  peak +%.0f MB\n",
+              f, full_mb / f, Median(full_r), full_peak);
   return 0;
 }
