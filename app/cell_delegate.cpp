@@ -1,8 +1,25 @@
 #include "app/cell_delegate.h"
 
+#include "app/grid_model.h"
+
 #include <QLineEdit>
 
+#include <limits>
+
 namespace app {
+
+namespace {
+
+// The editor's property that says it holds its cell's whole text; an editor
+// opened on a cell too long to load starts empty and stores only what the
+// user types.
+constexpr char kHoldsCell[] = "kleitabHoldsCell";
+
+} // namespace
+
+bool CellDelegate::TooLongToEdit(const QModelIndex& index) {
+  return index.data(GridModel::kCellBytesRole).toULongLong() > kInlineEditLimit;
+}
 
 CellDelegate::CellDelegate(QObject* parent) : QStyledItemDelegate(parent) {}
 
@@ -11,6 +28,8 @@ QWidget* CellDelegate::createEditor(QWidget* parent, const QStyleOptionViewItem&
   auto* editor = new QLineEdit(parent);
   editor->setObjectName(QStringLiteral("InplaceEditor"));
   editor->setFrame(false);
+  // A line edit cuts its text at 32,767 characters unless told otherwise.
+  editor->setMaxLength(std::numeric_limits<int>::max());
   QPersistentModelIndex where(index);
   auto* model = const_cast<QAbstractItemModel*>(index.model());
   // Each keystroke, cut or paste goes to the table straight away.
@@ -27,6 +46,13 @@ void CellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) cons
   auto* line = qobject_cast<QLineEdit*>(editor);
   if (line == nullptr)
     return;
+  if (TooLongToEdit(index)) {
+    line->clear();
+    line->setModified(false);
+    line->setProperty(kHoldsCell, false);
+    return;
+  }
+  line->setProperty(kHoldsCell, true);
   const QString text = index.data(Qt::EditRole).toString();
   // Setting the same text again would move the caret while the user types.
   if (line->text() != text)
@@ -35,8 +61,14 @@ void CellDelegate::setEditorData(QWidget* editor, const QModelIndex& index) cons
 
 void CellDelegate::setModelData(QWidget* editor, QAbstractItemModel* model,
                                 const QModelIndex& index) const {
-  if (auto* line = qobject_cast<QLineEdit*>(editor))
-    model->setData(index, line->text(), Qt::EditRole);
+  auto* line = qobject_cast<QLineEdit*>(editor);
+  if (line == nullptr)
+    return;
+  // An editor that never held its cell's text stores nothing the user did
+  // not type.
+  if (!line->property(kHoldsCell).toBool() && !line->isModified())
+    return;
+  model->setData(index, line->text(), Qt::EditRole);
 }
 
 void CellDelegate::destroyEditor(QWidget* editor, const QModelIndex& index) const {

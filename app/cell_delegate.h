@@ -2,7 +2,8 @@
 // The grid's in-place editor: a line edit whose every change is stored in the
 // table at once (there is no confirm step and no undo, so Escape keeps what
 // was typed), and which shows a new text that a command stores in its cell
-// while it is open.
+// while it is open. A cell too long to edit in place is never loaded into it:
+// the editor then starts empty and stores only what is typed.
 
 #include <QPersistentModelIndex>
 #include <QPointer>
@@ -10,12 +11,21 @@
 
 #include <QLineEdit>
 
+#include <cstddef>
+
 namespace app {
 
 class CellDelegate : public QStyledItemDelegate {
   Q_OBJECT
 public:
+  // Cells of more bytes are not opened in place: laying out and copying such
+  // a text on every keystroke would freeze the window.
+  static constexpr std::size_t kInlineEditLimit = std::size_t{1} << 20;
+
   explicit CellDelegate(QObject* parent = nullptr);
+
+  // The cell holds more than kInlineEditLimit bytes.
+  static bool TooLongToEdit(const QModelIndex& index);
 
   QWidget* createEditor(QWidget* parent, const QStyleOptionViewItem& option,
                         const QModelIndex& index) const override;

@@ -1,6 +1,7 @@
 #include "app/grid_model.h"
 
 #include "platform/codepage.h"
+#include "platform/utf8.h"
 
 #include <algorithm>
 
@@ -28,9 +29,10 @@ int GridModel::columnCount(const QModelIndex& parent) const {
   return parent.isValid() ? 0 : cols_;
 }
 
-QString GridModel::CellText(int col, int row) const {
-  const std::string_view bytes = table_.GetCell(col, row);
-  if (table_.Encoding() == merge::TextEncoding::kUtf8) {
+namespace {
+
+QString BytesToText(std::string_view bytes, merge::TextEncoding encoding) {
+  if (encoding == merge::TextEncoding::kUtf8) {
     // Bytes that are not UTF-8 show as replacement characters.
     return QString::fromUtf8(bytes.data(), static_cast<qsizetype>(bytes.size()));
   }
@@ -41,12 +43,40 @@ QString GridModel::CellText(int col, int row) const {
   return text;
 }
 
+} // namespace
+
+QString GridModel::CellText(int col, int row) const {
+  return BytesToText(table_.GetCell(col, row), table_.Encoding());
+}
+
+QString GridModel::ShownText(int col, int row) const {
+  std::string_view bytes = table_.GetCell(col, row);
+  if (bytes.size() <= kShownBytesLimit)
+    return BytesToText(bytes, table_.Encoding());
+  std::size_t cut = kShownBytesLimit;
+  if (table_.Encoding() == merge::TextEncoding::kUtf8) {
+    // Not inside a character: back to the byte that starts one.
+    while (cut > 0 && (static_cast<unsigned char>(bytes[cut]) & 0xC0) == 0x80)
+      --cut;
+  }
+  return BytesToText(bytes.substr(0, cut), table_.Encoding()) + QChar(0x2026);
+}
+
 QVariant GridModel::data(const QModelIndex& index, int role) const {
   if (!checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
     return {};
-  if (role != Qt::DisplayRole && role != Qt::EditRole)
+  const int col = TableCol(index.column());
+  const int row = TableRow(index.row());
+  switch (role) {
+  case Qt::DisplayRole:
+    return ShownText(col, row);
+  case Qt::EditRole:
+    return CellText(col, row);
+  case kCellBytesRole:
+    return QVariant::fromValue<qulonglong>(table_.GetCell(col, row).size());
+  default:
     return {};
-  return CellText(TableCol(index.column()), TableRow(index.row()));
+  }
 }
 
 bool GridModel::setData(const QModelIndex& index, const QVariant& value, int role) {
@@ -56,16 +86,18 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
   const int col = TableCol(index.column());
   const int row = TableRow(index.row());
   const bool utf8 = table_.Encoding() == merge::TextEncoding::kUtf8;
-  // A cell whose bytes are not UTF-8 shows replacement characters; taking
-  // back the text it shows unchanged must not replace its bytes.
-  if (utf8 && value.toString() == CellText(col, row))
-    return true;
   // In a UTF-8 table any character can be typed; in a Windows-1251 table a
   // character without a byte becomes "?".
   const std::string bytes = utf8 ? value.toString().toStdString()
                                  : platform::Utf16ToCp1251(value.toString().toStdU16String());
-  if (table_.GetCell(col, row) != bytes)
-    table_.SetCell(col, row, bytes); // the table tells us back through CellChanged
+  const std::string_view old_bytes = table_.GetCell(col, row);
+  if (old_bytes == bytes)
+    return true;
+  // A cell whose bytes are not UTF-8 shows replacement characters; taking
+  // back the text it shows unchanged must not replace its bytes.
+  if (utf8 && !platform::IsValidUtf8(old_bytes) && value.toString() == CellText(col, row))
+    return true;
+  table_.SetCell(col, row, bytes); // the table tells us back through CellChanged
   return true;
 }
 
@@ -77,11 +109,11 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
   if (orientation == Qt::Horizontal) {
     if (fixed_rows_ < 1 || section >= cols_)
       return QString();
-    return CellText(TableCol(section), 0);
+    return ShownText(TableCol(section), 0);
   }
   if (fixed_cols_ < 1 || section >= rows_)
     return QString();
-  return CellText(0, TableRow(section));
+  return ShownText(0, TableRow(section));
 }
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
@@ -93,7 +125,7 @@ Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
 QString GridModel::CornerText() const {
   if (fixed_rows_ < 1 || fixed_cols_ < 1)
     return QString();
-  return CellText(0, 0);
+  return ShownText(0, 0);
 }
 
 void GridModel::Sync(bool repaint_all) {

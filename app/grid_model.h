@@ -12,11 +12,22 @@
 #include <QAbstractTableModel>
 #include <QString>
 
+#include <cstddef>
+
 namespace app {
 
 class GridModel : public QAbstractTableModel, private merge::TableObserver {
   Q_OBJECT
 public:
+  // data() of this role: the cell's length in bytes (qulonglong), so that an
+  // editor can refuse a cell without copying it.
+  static constexpr int kCellBytesRole = Qt::UserRole + 1;
+  // What is shown of a cell (its display text, a header, the corner) is cut
+  // after this many bytes and ends in "…": laying out a text of millions of
+  // characters would freeze the window and take gigabytes. Editing and
+  // saving always use the whole text.
+  static constexpr std::size_t kShownBytesLimit = 4096;
+
   explicit GridModel(merge::ResultTable& table, QObject* parent = nullptr);
   ~GridModel() override;
 
@@ -37,7 +48,8 @@ public:
   // Table coordinates of a model index's row and column.
   int TableRow(int model_row) const { return model_row + fixed_rows_; }
   int TableCol(int model_col) const { return model_col + fixed_cols_; }
-  // The text of cell (0, 0) while both a fixed row and a fixed column exist.
+  // What is shown of cell (0, 0) while both a fixed row and a fixed column
+  // exist.
   QString CornerText() const;
 
 signals:
@@ -55,7 +67,11 @@ private:
   void ColumnMoved(std::int32_t from, std::int32_t to) override;
   void TableReset() override;
 
+  // The cell's whole text.
   QString CellText(int col, int row) const;
+  // What is shown of it: at most kShownBytesLimit bytes, cut where a
+  // character starts, then "…".
+  QString ShownText(int col, int row) const;
   // Announces the difference between the extents the model shows and the
   // table's; `repaint_all` also says that any cell may have changed.
   void Sync(bool repaint_all);

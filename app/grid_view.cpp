@@ -3,6 +3,7 @@
 #include "app/cell_delegate.h"
 #include "app/error_box.h"
 #include "app/grid_model.h"
+#include "app/notice_box.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -171,6 +172,17 @@ void GridView::FinishDrop() {
 }
 
 bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  const bool would_open = index.isValid() && state() != EditingState &&
+                          (trigger == AllEditTriggers || (editTriggers() & trigger) != 0);
+  if (would_open && trigger != AnyKeyPressed && CellDelegate::TooLongToEdit(index)) {
+    // A typed key still replaces such a cell: that needs none of its text.
+    const qulonglong bytes = index.data(GridModel::kCellBytesRole).toULongLong();
+    ShowNotice(QStringLiteral("Ячейка слишком длинная, чтобы править её в таблице (%1 байт). "
+                              "Её текст сохраняется как есть; введённый символ заменит его "
+                              "целиком.")
+                   .arg(bytes));
+    return false;
+  }
   const bool opened = QTableView::edit(index, trigger, event);
   if (opened && trigger == EditKeyPressed) {
     // F2: caret at the end, nothing selected.
@@ -186,9 +198,17 @@ void GridView::keyPressEvent(QKeyEvent* event) {
   // Backspace opens the editor like a typed character: the whole text is
   // selected, so the key empties it.
   if (event->key() == Qt::Key_Backspace && event->modifiers() == Qt::NoModifier &&
-      state() != EditingState && currentIndex().isValid() &&
-      edit(currentIndex(), AnyKeyPressed, event))
-    return;
+      state() != EditingState && currentIndex().isValid()) {
+    const QModelIndex index = currentIndex();
+    // A cell too long to load opens an empty editor, where the key has
+    // nothing to delete: it is emptied here as any other cell would be.
+    const bool too_long = CellDelegate::TooLongToEdit(index);
+    if (edit(index, AnyKeyPressed, event)) {
+      if (too_long)
+        Guard([&] { model()->setData(index, QString(), Qt::EditRole); });
+      return;
+    }
+  }
   QTableView::keyPressEvent(event);
 }
 

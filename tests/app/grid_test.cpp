@@ -6,7 +6,9 @@
 #include "app/cell_delegate.h"
 #include "app/grid_model.h"
 #include "app/grid_view.h"
+#include "app/notice_box.h"
 #include "app/unit1.h"
+#include "export/save_table.h"
 
 #include <QAbstractItemModelTester>
 #include <QHeaderView>
@@ -42,6 +44,9 @@ private slots:
   void EditorEscapeKeepsText();
   void EditorF2AndEmptying();
   void EditorShowsCommandChanges();
+  void EditorKeepsALongCellWhole();
+  void EditorRefusesAHugeCell();
+  void HugeCellsShowTheirStartOnly();
   void RowDragMovesData();
   void ColumnDragMovesData();
   void RowDragWithTheMouse();
@@ -225,6 +230,137 @@ void GridTest::EditorShowsCommandChanges() {
   if (QLineEdit* still_open = grid->Delegate()->OpenEditor())
     QCOMPARE(still_open->text(), QString());
   QCOMPARE(Cell(table, 1, 1), "");
+}
+
+namespace {
+
+// 100,000 bytes that use every byte the code page maps, Cyrillic included.
+std::string LongCellBytes() {
+  std::string bytes;
+  for (int i = 0; bytes.size() < 100000; ++i)
+    bytes.push_back(static_cast<char>(i % 7 == 0 ? 'a' + i % 26 : 0xC0 + i % 64));
+  return bytes;
+}
+
+} // namespace
+
+// The editor holds a cell of any length up to its limit: opening and closing
+// it keeps every byte, and typing one character keeps all the others.
+void GridTest::EditorKeepsALongCellWhole() {
+  for (const merge::TextEncoding encoding :
+       {merge::TextEncoding::kCp1251, merge::TextEncoding::kUtf8}) {
+    Scratch scratch;
+    app::TForm1& form = TablePage(scratch);
+    merge::ResultTable& table = form.Table();
+    table.SetEncoding(encoding);
+    std::string bytes = LongCellBytes();
+    if (encoding == merge::TextEncoding::kUtf8)
+      bytes = QString::fromLatin1(QByteArray::fromStdString(bytes)).toStdString();
+    table.SetCell(1, 1, bytes);
+    app::GridView* grid = form.StringGrid1;
+    QTest::keyClick(grid, Qt::Key_F2);
+    QLineEdit* editor = grid->Delegate()->OpenEditor();
+    QVERIFY(editor != nullptr);
+    QTest::keyClick(editor, Qt::Key_Return);
+    QTRY_VERIFY(grid->Delegate()->OpenEditor() == nullptr);
+    QVERIFY(table.GetCell(1, 1) == bytes);
+
+    QTest::keyClick(grid, Qt::Key_F2);
+    editor = grid->Delegate()->OpenEditor();
+    QVERIFY(editor != nullptr);
+    QTest::keyClick(editor, Qt::Key_Z);
+    QVERIFY(table.GetCell(1, 1) == bytes + "z");
+    QTest::keyClick(editor, Qt::Key_Home);
+    QTest::keyClick(editor, Qt::Key_Delete);
+    QTest::keyClick(editor, Qt::Key_Escape);
+    QTRY_VERIFY(grid->Delegate()->OpenEditor() == nullptr);
+    QVERIFY(table.GetCell(1, 1) == bytes.substr(1) + "z");
+  }
+}
+
+// A cell too long to edit in place is not copied into an editor: F2 says so
+// and changes nothing, while a typed key still replaces it as it replaces any
+// cell.
+void GridTest::EditorRefusesAHugeCell() {
+  Scratch scratch;
+  app::TForm1& form = TablePage(scratch);
+  merge::ResultTable& table = form.Table();
+  const std::string huge(app::CellDelegate::kInlineEditLimit + 1, 'h');
+  table.SetCell(1, 1, huge);
+  QStringList notices;
+  const app::NoticeShower previous =
+      app::SetNoticeShower([&](const QString&, const QString& text) { notices << text; });
+  app::GridView* grid = form.StringGrid1;
+  QTest::keyClick(grid, Qt::Key_F2);
+  QVERIFY(grid->Delegate()->OpenEditor() == nullptr);
+  QCOMPARE(notices.size(), 1);
+  QVERIFY(notices[0].contains(QString::number(huge.size())));
+  QVERIFY(table.GetCell(1, 1) == huge);
+  // A typed key opens the editor empty and replaces the whole text.
+  QTest::keyClick(grid, Qt::Key_X);
+  QLineEdit* editor = grid->Delegate()->OpenEditor();
+  QVERIFY(editor != nullptr);
+  QCOMPARE(editor->text(), QStringLiteral("x"));
+  QCOMPARE(Cell(table, 1, 1), QStringLiteral("x"));
+  QTest::keyClick(editor, Qt::Key_Return);
+  QTRY_VERIFY(grid->Delegate()->OpenEditor() == nullptr);
+  QCOMPARE(Cell(table, 1, 1), QStringLiteral("x"));
+  // Backspace empties it like any other cell.
+  table.SetCell(1, 1, huge);
+  QTest::keyClick(grid, Qt::Key_Backspace);
+  QVERIFY(grid->Delegate()->OpenEditor() != nullptr);
+  QCOMPARE(Cell(table, 1, 1), QString());
+  QCOMPARE(notices.size(), 1);
+  app::SetNoticeShower(previous);
+}
+
+// A cell of megabytes shows its first bytes and "…" in the grid, the headers
+// and the corner; its edit text and the saved file keep every byte.
+void GridTest::HugeCellsShowTheirStartOnly() {
+  const QChar ellipsis(0x2026);
+  const std::size_t limit = app::GridModel::kShownBytesLimit;
+  for (const merge::TextEncoding encoding :
+       {merge::TextEncoding::kCp1251, merge::TextEncoding::kUtf8}) {
+    Scratch scratch;
+    app::TForm1& form = scratch.Form();
+    merge::ResultTable& table = form.Table();
+    table.SetEncoding(encoding);
+    // In UTF-8 the cut falls inside a two-byte character.
+    std::string huge = encoding == merge::TextEncoding::kUtf8 ? "a" : "";
+    while (huge.size() < (std::size_t{8} << 20))
+      huge += encoding == merge::TextEncoding::kUtf8 ? "\xD0\x96" : "\xC6";
+    Fill(table, 3, 3);
+    for (const auto& [col, row] : {std::pair{0, 0}, {1, 0}, {0, 1}, {1, 1}})
+      table.SetCell(col, row, huge);
+    app::GridModel* model = form.StringGrid1->Model();
+    for (const QString& shown :
+         {model->index(0, 0).data().toString(), model->headerData(0, Qt::Horizontal).toString(),
+          model->headerData(0, Qt::Vertical).toString(), form.StringGrid1->CornerText()}) {
+      QVERIFY(shown.size() <= static_cast<qsizetype>(limit) + 1);
+      QVERIFY(shown.size() >= static_cast<qsizetype>(limit) / 2);
+      QCOMPARE(shown.back(), ellipsis);
+      QVERIFY(!shown.contains(QChar(0xFFFD)));
+    }
+    QCOMPARE(model->index(1, 1).data().toString(), QStringLiteral("2:2"));
+    const QString whole = model->index(0, 0).data(Qt::EditRole).toString();
+    QVERIFY(whole.toUtf8().size() >= static_cast<qsizetype>(huge.size()));
+    QVERIFY(!whole.contains(ellipsis));
+    QCOMPARE(model->index(0, 0).data(app::GridModel::kCellBytesRole).toULongLong(), huge.size());
+
+    const std::string saved = scratch.Path("huge.csv").toStdString();
+    exporter::SaveOptions options;
+    options.utf8 = encoding == merge::TextEncoding::kUtf8;
+    exporter::SaveTable(table, saved, options);
+    QFile file(QString::fromStdString(saved));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const std::string line = file.readLine().toStdString();
+    QVERIFY(line == huge + "," + huge + ",2:0,\r\n");
+  }
+  // Exactly at the limit nothing is cut.
+  merge::ResultTable table;
+  app::GridModel model(table);
+  table.SetCell(1, 1, std::string(limit, 'q'));
+  QCOMPARE(model.index(0, 0).data().toString(), QString(static_cast<qsizetype>(limit), u'q'));
 }
 
 void GridTest::RowDragMovesData() {
