@@ -5,6 +5,7 @@
 # same-round ratio to plain (buffered write + fdatasync), with the load
 # average before and after. Usage:
 #   bench/run_write.sh [build directory] [rounds=7] [MiB=512] [directory for the file]
+# MODES="plain direct queue16" limits the modes (write_bench lists them all).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=${1:-build}
@@ -14,7 +15,7 @@ DIR=${4:-bench/data}
 cmake --build "$BUILD" --target write_bench >/dev/null
 mkdir -p "$DIR"
 FILE="$DIR/write_bench.out"
-MODES=(plain direct range thread all fill)
+MODES=(${MODES:-plain direct all direct16 queue16 queue64 fill})
 echo "machine: $(nproc) cores, $(uname -r); $MIB MiB a run; load before: $(cut -d' ' -f1-3 /proc/loadavg)"
 results=$(mktemp)
 for round in $(seq "$ROUNDS"); do

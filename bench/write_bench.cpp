@@ -9,6 +9,10 @@
 //            one fills (double buffering)
 //   all      direct + thread, as the writer had it (range only where
 //            O_DIRECT is refused)
+//   direct16 direct, 16 MiB buffers
+//   queue16  direct, one long-lived writer thread fed 16 MiB buffers, 3 of
+//            them: up to 2 written or waiting while the third fills
+//   queue64  the same with 64 MiB buffers, 2 of them
 //   fill     filling only, no file: the producer's share
 // Prints the wall time from open to the end of fdatasync. One mode per
 // process; bench/run_write.sh interleaves them.
@@ -16,18 +20,23 @@
 // Usage: write_bench FILE MODE [MiB=512]
 
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <fcntl.h>
 #include <future>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
-constexpr std::size_t kBuffer = std::size_t{4} << 20;
+std::size_t kBuffer = std::size_t{4} << 20; // set once from the mode
 constexpr std::size_t kAlign = 4096;
 
 struct Free {
@@ -87,13 +96,22 @@ void WriteAll(int fd, const unsigned char* data, std::size_t size) {
 
 int main(int argc, char** argv) {
   if (argc < 3) {
-    std::fprintf(stderr, "usage: write_bench FILE plain|direct|range|thread|all|fill [MiB]\n");
+    std::fprintf(
+        stderr,
+        "usage: write_bench FILE plain|direct|range|thread|all|direct16|queue16|queue64|fill "
+        "[MiB]\n");
     return 2;
   }
   const std::string path = argv[1];
   const std::string mode = argv[2];
-  const std::size_t buffers = (argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 512) / 4;
-  const bool direct = mode == "direct" || mode == "all";
+  const bool queued = mode == "queue16" || mode == "queue64";
+  if (mode == "direct16" || mode == "queue16")
+    kBuffer = std::size_t{16} << 20;
+  if (mode == "queue64")
+    kBuffer = std::size_t{64} << 20;
+  const std::size_t buffers =
+      (argc > 3 ? std::strtoull(argv[3], nullptr, 10) : 512) / (kBuffer >> 20);
+  const bool direct = mode == "direct" || mode == "all" || mode == "direct16" || queued;
   const bool range = mode == "range";
   const bool threaded = mode == "thread" || mode == "all";
   const bool fill_only = mode == "fill";
@@ -115,7 +133,56 @@ int main(int argc, char** argv) {
   }
   std::future<void> pending;
   off_t written = 0;
-  for (std::size_t i = 0; i < buffers; ++i) {
+  if (queued) {
+    // One writer thread for the whole file; free buffers go back to the filler.
+    const std::size_t count = mode == "queue16" ? 3 : 2;
+    std::vector<Buffer> owned;
+    std::deque<unsigned char*> free_buffers, full_buffers;
+    for (std::size_t k = 0; k < count; ++k) {
+      owned.push_back(Aligned());
+      free_buffers.push_back(owned.back().get());
+    }
+    std::mutex mutex;
+    std::condition_variable changed;
+    bool done = false;
+    std::thread writer([&] {
+      for (;;) {
+        unsigned char* data = nullptr;
+        {
+          std::unique_lock<std::mutex> lock(mutex);
+          changed.wait(lock, [&] { return done || !full_buffers.empty(); });
+          if (full_buffers.empty())
+            return;
+          data = full_buffers.front();
+          full_buffers.pop_front();
+        }
+        WriteAll(fd, data, kBuffer);
+        std::lock_guard<std::mutex> lock(mutex);
+        free_buffers.push_back(data);
+        changed.notify_all();
+      }
+    });
+    for (std::size_t i = 0; i < buffers; ++i) {
+      unsigned char* data = nullptr;
+      {
+        std::unique_lock<std::mutex> lock(mutex);
+        changed.wait(lock, [&] { return !free_buffers.empty(); });
+        data = free_buffers.front();
+        free_buffers.pop_front();
+      }
+      source.Fill(data, i);
+      std::lock_guard<std::mutex> lock(mutex);
+      full_buffers.push_back(data);
+      changed.notify_all();
+    }
+    {
+      std::lock_guard<std::mutex> lock(mutex);
+      done = true;
+      changed.notify_all();
+    }
+    writer.join();
+  }
+  for (std::size_t i = 0; i < buffers && !queued; ++i) {
     source.Fill(filling.get(), i);
     if (fill_only)
       continue;

@@ -1,7 +1,7 @@
 #pragma once
-// The output side of saving: two large aligned buffers, one filled while the
-// other is written, so that building the text and the kernel's copy into the
-// file overlap. Tells the progress how far it got and asks it whether to go on.
+// The output side of saving: one large aligned buffer, filled and then
+// written out in whole blocks. Tells the progress how far it got and asks it
+// whether to go on.
 
 #include "export/cell_encoder.h"
 #include "export/output_place.h"
@@ -13,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <functional>
-#include <future>
 #include <memory>
 #include <new>
 #include <string>
@@ -34,12 +33,7 @@ public:
 
   OutputBuffer(BlockWriter write, platform::Progress* progress)
       : write_(std::move(write)), progress_(progress), filling_(AlignedBuffer()),
-        writing_(AlignedBuffer()), pos_(filling_.get()), end_(pos_ + kBufferSize) {}
-
-  ~OutputBuffer() {
-    if (pending_.valid())
-      pending_.wait(); // the buffers must outlive the write; its error is moot now
-  }
+        pos_(filling_.get()), end_(pos_ + kBufferSize) {}
 
   // How far the lines have come in the caller's own parts (saving: rows),
   // told to the progress with every block handed over.
@@ -88,14 +82,11 @@ public:
     }
   }
 
-  // Hands the filled buffer to the writer and goes on with the other one.
+  // Writes the buffer's whole blocks and goes on filling after the rest.
   void Flush() { HandOver(false); }
 
-  // Writes what is left and waits until all of it is in the file.
-  void Finish() {
-    HandOver(true);
-    WaitForWrite();
-  }
+  // Writes what is left.
+  void Finish() { HandOver(true); }
 
 private:
   struct FreeDeleter {
@@ -111,17 +102,15 @@ private:
   }
 
   // The writer gets whole blocks (so that they can go past the page cache);
-  // the bytes of a last, partial block move to the front of the next buffer,
-  // except at the end, where everything goes.
+  // the bytes of a last, partial block move to the buffer's front, except at
+  // the end, where everything goes.
   void HandOver(bool last) {
-    WaitForWrite();
-    std::swap(filling_, writing_);
-    const auto size = static_cast<std::size_t>(pos_ - writing_.get());
+    const auto size = static_cast<std::size_t>(pos_ - filling_.get());
     const std::size_t whole = last ? size : size - size % ReplacingFile::kDirectAlignment;
     const std::size_t carried = size - whole;
-    std::memcpy(filling_.get(), writing_.get() + whole, carried);
     if (whole > 0)
-      pending_ = std::async(std::launch::async, [this, whole] { write_(writing_.get(), whole); });
+      write_(filling_.get(), whole);
+    std::memmove(filling_.get(), filling_.get() + whole, carried);
     handed_ += static_cast<std::int64_t>(whole);
     pos_ = filling_.get() + carried;
     end_ = filling_.get() + kBufferSize;
@@ -134,18 +123,11 @@ private:
     }
   }
 
-  void WaitForWrite() {
-    if (pending_.valid())
-      pending_.get(); // rethrows the writer's failure
-  }
-
   BlockWriter write_;
   platform::Progress* progress_;
   Buffer filling_;
-  Buffer writing_;
   char* pos_;
   char* end_;
-  std::future<void> pending_;
   std::int64_t handed_ = 0;
   std::int64_t parts_done_ = 0;
   std::int64_t parts_total_ = -1;

@@ -265,7 +265,6 @@ void ReplacingFile::Discard() {
 }
 
 void ReplacingFile::Write(const char* data, std::size_t size) {
-  const off_t start = written_;
   while (size > 0) {
     if (direct_ && (reinterpret_cast<std::uintptr_t>(data) % kDirectAlignment != 0 ||
                     size % kDirectAlignment != 0))
@@ -286,10 +285,6 @@ void ReplacingFile::Write(const char* data, std::size_t size) {
     size -= static_cast<std::size_t>(n);
     written_ += n;
   }
-  // Starts putting cached bytes on disk now, so that the flush before the
-  // rename has little left to wait for.
-  if (!direct_)
-    ::sync_file_range(temp_fd_, start, written_ - start, SYNC_FILE_RANGE_WRITE);
 }
 
 void ReplacingFile::Commit() {
