@@ -1,10 +1,11 @@
 #pragma once
-// The output side of saving: one large aligned buffer, filled and then
-// written out in whole blocks. Tells the progress how far it got and asks it
-// whether to go on.
+// The output side of saving: large aligned buffers, each filled and then
+// written out in whole blocks on the writer thread while the next one fills.
+// Tells the progress how far it got and asks it whether to go on.
 
 #include "export/cell_encoder.h"
 #include "export/output_place.h"
+#include "export/write_behind.h"
 #include "platform/progress.h"
 #include "platform/replacing_file.h"
 
@@ -26,14 +27,14 @@ using platform::ReplacingFile;
 
 class OutputBuffer {
 public:
-  static constexpr std::size_t kBufferSize = std::size_t{4} << 20;
+  static constexpr std::size_t kBufferSize = WriteBehind::kBufferSize;
 
   // Hands whole blocks to the file; throws ReplaceFailure or platform errors.
-  using BlockWriter = std::function<void(const char* data, std::size_t size)>;
+  using BlockWriter = WriteBehind::BlockWriter;
 
   OutputBuffer(BlockWriter write, platform::Progress* progress)
-      : write_(std::move(write)), progress_(progress), filling_(AlignedBuffer()),
-        pos_(filling_.get()), end_(pos_ + kBufferSize) {}
+      : writer_(std::move(write), ReplacingFile::kDirectAlignment), progress_(progress),
+        filling_(writer_.Acquire()), pos_(filling_), end_(pos_ + kBufferSize) {}
 
   // How far the lines have come in the caller's own parts (saving: rows),
   // told to the progress with every block handed over.
@@ -82,38 +83,35 @@ public:
     }
   }
 
-  // Writes the buffer's whole blocks and goes on filling after the rest.
+  // Hands the buffer's whole blocks to the writer and goes on filling the
+  // next buffer after the rest.
   void Flush() { HandOver(false); }
 
-  // Writes what is left.
-  void Finish() { HandOver(true); }
-
-private:
-  struct FreeDeleter {
-    void operator()(char* p) const { std::free(p); }
-  };
-  using Buffer = std::unique_ptr<char[], FreeDeleter>;
-
-  static Buffer AlignedBuffer() {
-    void* p = std::aligned_alloc(ReplacingFile::kDirectAlignment, kBufferSize);
-    if (p == nullptr)
-      throw std::bad_alloc();
-    return Buffer(static_cast<char*>(p));
+  // Writes what is left and waits until all of it is in the file.
+  void Finish() {
+    HandOver(true);
+    writer_.Drain();
   }
 
+private:
   // The writer gets whole blocks (so that they can go past the page cache);
-  // the bytes of a last, partial block move to the buffer's front, except at
-  // the end, where everything goes.
+  // the bytes of a last, partial block move to the front of the next buffer,
+  // except at the end, where everything goes.
   void HandOver(bool last) {
-    const auto size = static_cast<std::size_t>(pos_ - filling_.get());
+    const auto size = static_cast<std::size_t>(pos_ - filling_);
     const std::size_t whole = last ? size : size - size % ReplacingFile::kDirectAlignment;
     const std::size_t carried = size - whole;
-    if (whole > 0)
-      write_(filling_.get(), whole);
-    std::memmove(filling_.get(), filling_.get() + whole, carried);
+    char* const filled = filling_;
+    if (last) {
+      filling_ = pos_ = end_ = nullptr;
+    } else {
+      filling_ = writer_.Acquire();
+      std::memcpy(filling_, filled + whole, carried);
+      pos_ = filling_ + carried;
+      end_ = filling_ + kBufferSize;
+    }
+    writer_.Submit(filled, whole);
     handed_ += static_cast<std::int64_t>(whole);
-    pos_ = filling_.get() + carried;
-    end_ = filling_.get() + kBufferSize;
     if (progress_ != nullptr) {
       progress_->BytesDone(handed_);
       if (parts_total_ >= 0)
@@ -123,9 +121,9 @@ private:
     }
   }
 
-  BlockWriter write_;
+  WriteBehind writer_;
   platform::Progress* progress_;
-  Buffer filling_;
+  char* filling_; // one of the writer's buffers
   char* pos_;
   char* end_;
   std::int64_t handed_ = 0;
