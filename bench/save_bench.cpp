@@ -8,6 +8,7 @@
 // memory held before it, and the load average before and after.
 //
 // Usage: save_bench [work_dir] [total_mib=1024] [file_count=4] [rounds=3]
+// (rounds 0: only generate the sources)
 
 #include "export/save_table.h"
 #include "merge/collect.h"
@@ -147,6 +148,8 @@ int main(int argc, char** argv) {
       Generate(path, bytes, 17 + i);
     sources.push_back(path);
   }
+  if (rounds <= 0) // only the sources
+    return 0;
 
   merge::ResultTable table;
   FileList list(sources);
