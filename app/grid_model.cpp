@@ -1,5 +1,6 @@
 #include "app/grid_model.h"
 
+#include "app/error_box.h"
 #include "platform/codepage.h"
 #include "platform/utf8.h"
 
@@ -83,8 +84,15 @@ bool GridModel::setData(const QModelIndex& index, const QVariant& value, int rol
   if (role != Qt::EditRole ||
       !checkIndex(index, CheckIndexOption::IndexIsValid | CheckIndexOption::ParentIsInvalid))
     return false;
-  const int col = TableCol(index.column());
-  const int row = TableRow(index.row());
+  bool stored = false;
+  // Called from the editor's signals, where no error may escape: one that
+  // ends the edit (no memory for the text) is shown, and the cell keeps its
+  // old text.
+  Guard([&] { stored = StoreEdit(TableCol(index.column()), TableRow(index.row()), value); });
+  return stored;
+}
+
+bool GridModel::StoreEdit(int col, int row, const QVariant& value) {
   const bool utf8 = table_.Encoding() == merge::TextEncoding::kUtf8;
   // In a UTF-8 table any character can be typed; in a Windows-1251 table a
   // character without a byte becomes "?".

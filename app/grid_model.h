@@ -69,6 +69,8 @@ private:
 
   // The cell's whole text.
   QString CellText(int col, int row) const;
+  // Stores an edited text into table cell (col, row).
+  bool StoreEdit(int col, int row, const QVariant& value);
   // What is shown of it: at most kShownBytesLimit bytes, cut where a
   // character starts, then "…".
   QString ShownText(int col, int row) const;

@@ -45,6 +45,8 @@ unsigned char* CellArena::NextBlock() {
       spare_ = std::async(std::launch::async, [] { return MapTouchedBlock(kBlockSize); });
     } catch (const std::system_error&) {
       // No thread to be had: the next block is mapped when needed.
+    } catch (const std::bad_alloc&) {
+      // Nor the memory to start one: the block just kept is still good.
     }
   }
   return block;

@@ -30,6 +30,9 @@ void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
   std::vector<std::vector<Cell>> outside(static_cast<std::size_t>(end - first));
   std::vector<char> has_outside(static_cast<std::size_t>(end - first), 0);
   std::vector<Segment*> dropped;
+  // At most one chain of each row is dropped while reading, one more while
+  // writing.
+  dropped.reserve(2 * static_cast<std::size_t>(end - first));
   std::size_t next_removed = 0;
   for (std::int32_t r = first; r < end; ++r) {
     const bool removed = next_removed < rows.size() && rows[next_removed] == r;
@@ -55,11 +58,16 @@ void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
     dropped.push_back(head);
   }
 
+  // Every new row is made, and every slot it goes to exists, before the
+  // first row is replaced: running out of memory halfway changes nothing.
+  std::vector<Segment*> fresh(static_cast<std::size_t>(end - first), nullptr);
   for (std::int32_t w = first; w < end; ++w) {
     const auto idx = static_cast<std::size_t>(w - first);
     Part* part = idx < kept.size() ? &kept[idx] : nullptr;
     if (!has_outside[idx] && (!part || !part->split)) {
-      rows_.Set(w, part ? part->whole : nullptr);
+      fresh[idx] = part ? part->whole : nullptr;
+      if (fresh[idx] != nullptr)
+        rows_.Slot(w, true);
       continue;
     }
     std::vector<Cell> cells;
@@ -72,8 +80,12 @@ void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
       }
     }
     cells.insert(cells.end(), outside[idx].begin(), outside[idx].end());
-    rows_.Set(w, EncodeCells(cells));
+    fresh[idx] = EncodeCells(cells);
+    if (fresh[idx] != nullptr)
+      rows_.Slot(w, true);
   }
+  for (std::int32_t w = first; w < end; ++w)
+    rows_.Set(w, fresh[static_cast<std::size_t>(w - first)]);
   for (Segment* s : dropped)
     garbage_ += ChainBytes(s);
   MaybeCompact();

@@ -272,6 +272,8 @@ void ResultTable::ClearRow(std::int32_t row) {
 }
 
 void ResultTable::ClearAll() {
+  // Taken before anything changes: clearing never fails halfway.
+  auto fresh_shared = std::make_unique<SharedIndex>();
   InvalidateCursor();
   ++bulk_depth_;
   const std::int32_t old_rows = row_count_;
@@ -287,7 +289,7 @@ void ResultTable::ClearAll() {
     rows_.Clear();
     arena_->Release();
     retired_arenas_.clear();
-    shared_ = std::make_unique<SharedIndex>();
+    shared_ = std::move(fresh_shared);
     garbage_ = 0;
     tail_segment_ = nullptr;
   }
@@ -309,6 +311,8 @@ void ResultTable::MoveRow(std::int32_t from, std::int32_t to) {
     return;
   InvalidateCursor();
   Segment* moved = rows_.Get(from);
+  // Any slot a row can land in exists before the first row shifts.
+  rows_.PrepareMove(from, to);
   if (from < to) {
     for (std::int32_t i = from; i < to; ++i)
       rows_.Set(i, rows_.Get(i + 1));
@@ -331,10 +335,20 @@ void ResultTable::MoveColumn(std::int32_t from, std::int32_t to) {
   InvalidateCursor();
   const std::int32_t lo = std::min(from, to);
   const std::int32_t hi = std::max(from, to);
+  const auto reaches = [lo, hi](const Segment* last) {
+    return last && EndOf(last) > lo && BaseOf(FirstOf(last)) <= hi;
+  };
+  // Every rewritten row is encoded before the first one is replaced, so
+  // that running out of memory halfway leaves every row as it was.
+  std::size_t reaching = 0;
+  for (std::int64_t r = 0; r < rows_.StoredEnd(); ++r)
+    reaching += reaches(rows_.Get(static_cast<std::int32_t>(r))) ? 1 : 0;
+  std::vector<std::pair<std::int32_t, Segment*>> rewritten;
+  rewritten.reserve(reaching);
   for (std::int64_t r = 0; r < rows_.StoredEnd(); ++r) {
     const auto row = static_cast<std::int32_t>(r);
     Segment* last = rows_.Get(row);
-    if (!last || EndOf(last) <= lo || BaseOf(FirstOf(last)) > hi)
+    if (!reaches(last))
       continue;
     std::vector<Cell> cells = DecodeChain(last);
     bool touched = false;
@@ -351,7 +365,11 @@ void ResultTable::MoveColumn(std::int32_t from, std::int32_t to) {
       continue;
     std::sort(cells.begin(), cells.end(),
               [](const Cell& a, const Cell& b) { return a.col < b.col; });
-    ReplaceRow(row, cells);
+    rewritten.emplace_back(row, EncodeCells(cells));
+  }
+  for (const auto& [row, fresh] : rewritten) {
+    garbage_ += ChainBytes(rows_.Get(row));
+    rows_.Set(row, fresh); // the row held cells: its slot exists
   }
   MaybeCompact();
   if (observer_ && bulk_depth_ == 0)

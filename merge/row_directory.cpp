@@ -2,6 +2,8 @@
 
 #include "merge/mapped_memory.h"
 
+#include <algorithm>
+
 namespace merge {
 
 namespace {
@@ -24,12 +26,33 @@ Segment** RowDirectory::Slot(std::int32_t row, bool create) {
   if (!pages_[page]) {
     if (!create)
       return nullptr;
-    // Aligned to its size, so that the page can be one huge page.
-    pages_[page].reset(static_cast<Segment**>(MapMemory(kPageBytes, kPageBytes)));
+    MapPage(page);
   }
   if (create && row >= stored_end_)
     stored_end_ = std::int64_t{row} + 1;
   return &pages_[page][row & (kRowsPerPage - 1)];
+}
+
+void RowDirectory::MapPage(std::size_t page) {
+  if (page >= pages_.size())
+    pages_.resize(page + 1);
+  // Aligned to its size, so that the page can be one huge page.
+  pages_[page].reset(static_cast<Segment**>(MapMemory(kPageBytes, kPageBytes)));
+}
+
+void RowDirectory::PrepareMove(std::int32_t from, std::int32_t to) {
+  const std::int64_t first = std::min(from, to) >> kPageBits;
+  const std::int64_t last = std::max(from, to) >> kPageBits;
+  // Shifting by one row brings rows only from a neighbouring page; the moved
+  // row itself lands on the page of `to`.
+  std::vector<std::size_t> wanted;
+  for (std::int64_t page = first; page <= last; ++page) {
+    const bool lands = page == (to >> kPageBits) && Get(from) != nullptr;
+    if (!Mapped(page) && (lands || Mapped(page - 1) || Mapped(page + 1)))
+      wanted.push_back(static_cast<std::size_t>(page));
+  }
+  for (const std::size_t page : wanted)
+    MapPage(page);
 }
 
 void RowDirectory::Clear() {

@@ -32,6 +32,10 @@ public:
   }
   // The row's slot; null when its page is not mapped and `create` is false.
   Segment** Slot(std::int32_t row, bool create);
+  // Maps, before the row `from` is moved to `to` and the rows between shift
+  // by one, every page such a move can write a row into, so that the move
+  // itself never allocates.
+  void PrepareMove(std::int32_t from, std::int32_t to);
 
   // One past the highest row ever given a slot: no row at or beyond it
   // holds anything.
@@ -41,6 +45,12 @@ public:
   std::size_t MemoryUsed() const;
 
 private:
+  bool Mapped(std::int64_t page) const {
+    return page >= 0 && static_cast<std::size_t>(page) < pages_.size() &&
+           pages_[static_cast<std::size_t>(page)];
+  }
+  void MapPage(std::size_t page);
+
   struct PageDeleter {
     void operator()(Segment** page) const;
   };
