@@ -302,12 +302,21 @@ void ResultTable::ClearAll() {
 
 // --- Moving ------------------------------------------------------------------------
 
-void ResultTable::MoveRow(std::int32_t from, std::int32_t to) {
+namespace {
+
+// A negative index is out of bounds; moving to the same place changes nothing.
+bool IsMove(std::int32_t from, std::int32_t to) {
   if (from < 0)
     ThrowListIndex(from);
   if (to < 0)
     ThrowListIndex(to);
-  if (from == to)
+  return from != to;
+}
+
+} // namespace
+
+void ResultTable::MoveRow(std::int32_t from, std::int32_t to) {
+  if (!IsMove(from, to))
     return;
   InvalidateCursor();
   Segment* moved = rows_.Get(from);
@@ -326,11 +335,7 @@ void ResultTable::MoveRow(std::int32_t from, std::int32_t to) {
 }
 
 void ResultTable::MoveColumn(std::int32_t from, std::int32_t to) {
-  if (from < 0)
-    ThrowListIndex(from);
-  if (to < 0)
-    ThrowListIndex(to);
-  if (from == to)
+  if (!IsMove(from, to))
     return;
   InvalidateCursor();
   const std::int32_t lo = std::min(from, to);
