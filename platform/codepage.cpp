@@ -88,16 +88,21 @@ std::u16string Cp1251ToUtf16(std::string_view bytes) {
   return out;
 }
 
+char32_t CodePointAt(std::u16string_view text, std::size_t& i) {
+  const char32_t c = text[i];
+  if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+      text[i + 1] < 0xE000) {
+    ++i;
+    return 0x10000 + ((c - 0xD800) << 10) + (text[i] - 0xDC00);
+  }
+  return c;
+}
+
 std::string Utf16ToCp1251(std::u16string_view text) {
   std::string out;
   out.reserve(text.size());
   for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    }
+    const char32_t c = CodePointAt(text, i);
     const int b = UnicodeToCp1251(c);
     out.push_back(b < 0 ? '?' : static_cast<char>(b));
   }

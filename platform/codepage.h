@@ -15,6 +15,9 @@ int UnicodeToCp1251(char32_t c);
 std::u16string Cp1251ToUtf16(std::string_view bytes);
 // A character without a byte in the code page becomes "?".
 std::string Utf16ToCp1251(std::u16string_view text);
+// The code point at text[i]: a surrogate pair is joined and i left on its
+// second half; a lone surrogate comes back as it is.
+char32_t CodePointAt(std::u16string_view text, std::size_t& i);
 
 // Appends one code point's UTF-8 bytes.
 void AppendUtf8(std::string& out, char32_t c);

@@ -55,14 +55,9 @@ bool ToUtf16(std::string_view bytes, std::u16string& out) {
 std::string ToUtf8(std::u16string_view text) {
   std::string out;
   for (std::size_t i = 0; i < text.size(); ++i) {
-    char32_t c = text[i];
-    if (c >= 0xD800 && c < 0xDC00 && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
-        text[i + 1] < 0xE000) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00);
-      ++i;
-    } else if (c >= 0xD800 && c < 0xE000) {
+    char32_t c = CodePointAt(text, i);
+    if (c >= 0xD800 && c < 0xE000)
       c = 0xFFFD; // a lone surrogate has no UTF-8
-    }
     AppendUtf8(out, c);
   }
   return out;
