@@ -28,6 +28,15 @@ struct CollectOptions {
   // Where invalid UTF-8 files and characters that became "?" are told;
   // none when nobody asks.
   EncodingReport* encoding_report = nullptr;
+  // Options beyond the plain reading, all off by default.
+  bool quotes = false;        // CheckBox7: fields in quotes may hold delimiters and line breaks
+  bool header = false;        // CheckBox8: each file's first used record is its header
+  bool match_headers = false; // CheckBox9: stacked with a header, columns matched by name
+};
+
+// What a collect has to tell besides the table.
+struct CollectSummary {
+  int files_with_open_quote = 0; // files whose last record ran to the end inside a quote
 };
 
 // The check list and the file list of the first page, as the drivers see them.
@@ -49,16 +58,28 @@ public:
 // Button1's caption there).
 using AfterItem = std::function<void()>;
 
-// Button1's Collect action: stacked or side by side as the options say.
-void CollectFiles(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
-                  const AfterItem& after_item, platform::Progress* progress = nullptr);
+// Button1's Collect action: stacked or side by side as the options say. With
+// `header`, stacked: the first file's header is placed, the other files'
+// headers are not; side by side: each file's header stays in row 0 of its
+// columns; either way the name cell of a header row is "Имя файла". With
+// `match_headers` too (stacked only) the columns are the union of the header
+// names in the order first seen, each file's fields under their names
+// (compared without surrounding spaces, a repeated name by its occurrence),
+// fields beyond a header in unnamed columns after the union, and the name
+// cells in one column after all of them; the header row holds the union.
+CollectSummary CollectFiles(ResultTable& table, CandidateList& candidates,
+                            const CollectOptions& options, const AfterItem& after_item,
+                            platform::Progress* progress = nullptr);
 // "Собрать повторно": ClearAll, then every ticked file stacked from row 0, no
-// line dropped, whatever the direction and skip count say.
-void N6Collect(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
-               const AfterItem& after_item, platform::Progress* progress = nullptr);
+// line dropped, whatever the direction, skip count and header say (quotes
+// still apply).
+CollectSummary N6Collect(ResultTable& table, CandidateList& candidates,
+                         const CollectOptions& options, const AfterItem& after_item,
+                         platform::Progress* progress = nullptr);
 // "Добавить": every ticked file stacked below RowCount, no line dropped.
-void N7Collect(ResultTable& table, CandidateList& candidates, const CollectOptions& options,
-               const AfterItem& after_item, platform::Progress* progress = nullptr);
+CollectSummary N7Collect(ResultTable& table, CandidateList& candidates,
+                         const CollectOptions& options, const AfterItem& after_item,
+                         platform::Progress* progress = nullptr);
 
 // The text of Edit3 as a skip count; never fails.
 std::int32_t ParseSkipCount(const std::string& text);

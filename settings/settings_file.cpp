@@ -128,6 +128,10 @@ SettingsValues SettingsText::Values() const {
   if (const std::string encoding = Value(kSourceEncodingKey); !encoding.empty())
     values.combo_box3 = encoding;
   values.check_box11 = IniTextToBool(Value(kBomKey));
+  values.quotes = IniTextToBool(Value(kQuotesKey));
+  values.header = IniTextToBool(Value(kHeaderKey));
+  values.match_headers = IniTextToBool(Value(kMatchHeadersKey));
+  values.quote_output = IniTextToBool(Value(kQuoteOutputKey));
   return values;
 }
 

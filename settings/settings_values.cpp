@@ -1,5 +1,7 @@
 #include "settings/settings_values.h"
 
+#include <utility>
+
 namespace settings {
 
 std::string BoolToIniText(bool ticked) {
@@ -34,6 +36,14 @@ std::string FormatSettings(const SettingsValues& values) {
     line(kSourceEncodingKey, values.combo_box3);
   if (values.check_box11)
     line(kBomKey, BoolToIniText(true));
+  const std::pair<const char*, bool> options[] = {{kQuotesKey, values.quotes},
+                                                  {kHeaderKey, values.header},
+                                                  {kMatchHeadersKey, values.match_headers},
+                                                  {kQuoteOutputKey, values.quote_output}};
+  for (const auto& [name, ticked] : options) {
+    if (ticked)
+      line(name, BoolToIniText(true));
+  }
   return out;
 }
 

@@ -34,7 +34,19 @@ struct SettingsValues {
   // lines alone.
   std::string combo_box3 = kSourceEncodingDefault; // "Кодировка файлов": the item's text
   bool check_box11 = false;                        // "BOM" beside "Использовать UTF8"
+  // Options beyond the twelve lines, all off at start; each is written only
+  // when ticked, so that a file with them all off is the twelve lines alone.
+  bool quotes = false; // CheckBox7 "Учитывать кавычки"
+  bool header = false; // CheckBox8 "Первая строка — заголовок"
+  bool match_headers = false; // CheckBox9 "Сопоставлять столбцы по заголовкам"
+  bool quote_output = false; // CheckBox10 "Кавычки при сохранении"
 };
+
+// The init.ini names of the options beyond the twelve lines.
+inline constexpr const char* kQuotesKey = "CheckBox7";
+inline constexpr const char* kHeaderKey = "CheckBox8";
+inline constexpr const char* kMatchHeadersKey = "CheckBox9";
+inline constexpr const char* kQuoteOutputKey = "CheckBox10";
 
 // "TRUE" when ticked, else "FALSE".
 std::string BoolToIniText(bool ticked);
@@ -47,6 +59,8 @@ inline constexpr const char* kBomKey = "CheckBox11";
 
 // The twelve lines in their fixed order, each followed by CR LF, then a line
 // for each further option that is not at its start value.
+// The twelve lines in their fixed order, each followed by CR LF, then a
+// line for each further option that is ticked.
 std::string FormatSettings(const SettingsValues& values);
 
 // The file in the start directory: "<dir>/init.ini" ("/init.ini" at the root).

@@ -1,0 +1,77 @@
+#pragma once
+// Cuts the bytes of one source file into records of fields, honouring quotes:
+// a field that begins with '"' runs to the next '"' that is not doubled, and
+// the delimiter, CR, LF and byte 26 inside it belong to the field, so one
+// record may span lines. Outside quotes the line rules of the plain reader
+// hold: LF (or CR LF) ends a record, every CR is removed, byte 26 ends the
+// data. A '"' that does not begin a field is an ordinary byte, and a quote
+// still open at the end of the file runs to the end of the file.
+//
+// This is a reader of its own, not a branch in LineReader: the plain path
+// stays as fast as it was.
+
+#include "platform/file.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
+
+namespace merge {
+
+class QuotedRecordReader {
+public:
+  // Opens the file for reading, sharing it with readers only; throws
+  // platform::FileError (32 when another process holds it for writing).
+  QuotedRecordReader(const std::string& path, std::optional<char> delimiter,
+                     std::size_t block_size = kDefaultBlockSize);
+
+  // Fills `fields` (cleared first) with the next record's fields, without
+  // their quotes, a doubled quote as one. The fields follow the splitting
+  // rules of a plain line: a record without bytes gives no field, and a
+  // delimiter at the record's end is not followed by an empty field. The
+  // views stay valid until the next call. A read failure throws
+  // platform::FileError.
+  void NextRecord(std::vector<std::string_view>& fields);
+  // True at the end of the file or at a byte 26 outside quotes.
+  bool AtDataEnd();
+  // True once a record ran to the end of the file inside an open quote.
+  bool QuoteLeftOpen() const { return quote_left_open_; }
+
+  std::int64_t BytesRead() const { return bytes_read_; }
+  long long SizeHint() const { return file_.SizeHint(); }
+
+  static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
+
+private:
+  // Reads more bytes after the current record's rest, which moves to the
+  // buffer's start (the buffer grows when the record fills it); *shift says
+  // how far it moved. False when no more data can come.
+  bool Fill(std::size_t* shift);
+  // The first byte at or after `from` that ends an unquoted run: the
+  // delimiter, LF, CR or byte 26; end_ when none.
+  std::size_t FindSpecial(std::size_t from) const;
+
+  platform::ReadOnlyFile file_;
+  char delimiter_;     // LF when there is none: LF is tested first anyway
+  bool has_delimiter_; // false: a record is one field
+  std::unique_ptr<char[]> buffer_;
+  std::size_t capacity_; // the buffer holds capacity_ + kPadding bytes
+  std::size_t pos_ = 0;  // the current record's first byte
+  std::size_t end_ = 0;  // end of the data held
+  bool data_ended_ = false;
+  bool quote_left_open_ = false;
+  std::int64_t bytes_read_ = 0;
+  // Fields of the record being read as (offset from the record's start, size),
+  // so that they survive the record moving inside the buffer.
+  std::vector<std::pair<std::size_t, std::size_t>> spans_;
+
+  // Vector scans may look this far past the data.
+  static constexpr std::size_t kPadding = 16;
+};
+
+} // namespace merge

@@ -1,0 +1,137 @@
+#include "merge/quoted_reader.h"
+
+#include "merge/read_quoted_source_file.h"
+#include "tests/platform/temp_dir.h"
+
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace {
+
+using testing_support::TempDir;
+using Records = std::vector<std::vector<std::string>>;
+
+struct Read {
+  Records records;
+  bool quote_left_open = false;
+};
+
+Read ReadAll(const std::string& path, std::optional<char> delimiter, std::size_t block_size) {
+  merge::QuotedRecordReader reader(path, delimiter, block_size);
+  Read out;
+  std::vector<std::string_view> fields;
+  do {
+    reader.NextRecord(fields);
+    out.records.emplace_back(fields.begin(), fields.end());
+  } while (!reader.AtDataEnd());
+  out.quote_left_open = reader.QuoteLeftOpen();
+  return out;
+}
+
+struct RecordCase {
+  const char* name;
+  std::string bytes;
+  Records records;
+  bool quote_left_open = false;
+  std::optional<char> delimiter = ',';
+};
+
+void PrintTo(const RecordCase& c, std::ostream* os) {
+  *os << c.name;
+}
+
+class QuotedRecords : public ::testing::TestWithParam<RecordCase> {};
+
+TEST_P(QuotedRecords, GiveTheseFields) {
+  const RecordCase& c = GetParam();
+  TempDir dir;
+  const std::string path = dir.Write("f.csv", c.bytes);
+  // Small blocks too, so that quotes, doubled quotes and CR LF pairs
+  // straddle blocks and records outgrow them.
+  for (std::size_t block : {std::size_t{16}, std::size_t{17}, std::size_t{19},
+                            merge::QuotedRecordReader::kDefaultBlockSize}) {
+    const Read read = ReadAll(path, c.delimiter, block);
+    EXPECT_EQ(read.records, c.records) << "block " << block;
+    EXPECT_EQ(read.quote_left_open, c.quote_left_open) << "block " << block;
+  }
+}
+
+const std::string kZ(1, '\x1a');
+
+INSTANTIATE_TEST_SUITE_P(
+    SpreadsheetExports, QuotedRecords,
+    ::testing::Values(
+        RecordCase{"DelimiterInQuotes",
+                   "id,name,sum\r\n1,\"Smith, John\",5\r\n2,\"Doe, Jane\",7\r\n",
+                   {{"id", "name", "sum"}, {"1", "Smith, John", "5"}, {"2", "Doe, Jane", "7"}}},
+        RecordCase{"LineBreaksInQuotes",
+                   "1,\"first line\r\nsecond line\",x\r\n2,\"a\nb\",y\r\n",
+                   {{"1", "first line\r\nsecond line", "x"}, {"2", "a\nb", "y"}}},
+        RecordCase{"DoubledQuotes",
+                   "\"He said \"\"yes\"\"\",\"\"\"\",\"\"\"\"\"\"\r\n",
+                   {{"He said \"yes\"", "\"", "\"\""}}},
+        RecordCase{"EmptyQuotedFields", "\"\",\"\",a,\"\"\r\n", {{"", "", "a", ""}}},
+        RecordCase{"TrailingDelimiterGivesNoField", "a,\"b\",\r\n", {{"a", "b"}}},
+        RecordCase{"LongQuotedFieldOverBlocks",
+                   "\"" + std::string(40, 'x') + "\"\"" + std::string(40, ',') + "\",z\n",
+                   {{std::string(40, 'x') + "\"" + std::string(40, ','), "z"}}},
+        RecordCase{"EmptyFile", "", {{}}},
+        RecordCase{"EmptyLinesStayEmptyRecords", "a\r\n\r\n\"\"\r\n", {{"a"}, {}, {""}}}));
+
+INSTANTIATE_TEST_SUITE_P(
+    MalformedKept, QuotedRecords,
+    ::testing::Values(RecordCase{"QuoteInsideFieldIsOrdinary", "ab\"c,d\"\r\n", {{"ab\"c", "d\""}}},
+                      RecordCase{"TextAfterClosingQuoteKept", "\"ab\"cd,e\n", {{"abcd", "e"}}},
+                      RecordCase{
+                          "QuoteAfterClosingQuoteIsOrdinary", "\"a\"b\"c,d\n", {{"ab\"c", "d"}}},
+                      RecordCase{"UnterminatedRunsToEnd",
+                                 "1,2\r\n3,\"open,\r\n4,5\r\n",
+                                 {{"1", "2"}, {"3", "open,\r\n4,5\r\n"}},
+                                 true},
+                      RecordCase{"QuoteAsLastByte", "a,\"", {{"a", ""}}, true},
+                      RecordCase{"ClosingQuoteAsLastByte", "a,\"b\"", {{"a", "b"}}}));
+
+INSTANTIATE_TEST_SUITE_P(
+    LineRulesOutsideQuotesOnly, QuotedRecords,
+    ::testing::Values(
+        RecordCase{"CrOutsideRemovedInsideKept", "a\rb,\"c\rd\"\r\n", {{"ab", "c\rd"}}},
+        RecordCase{"CrBeforeOpeningQuote", "\r\"a,b\"\n", {{"a,b"}}},
+        RecordCase{"OnlyCrsGiveAnEmptyRecord", "\r\r\nx", {{}, {"x"}}},
+        RecordCase{"CtrlZInsideQuotesKept", "\"a" + kZ + "b\",c\n", {{"a" + kZ + "b", "c"}}},
+        RecordCase{"CtrlZOutsideEndsData", "a,b" + kZ + "c\nd\n", {{"a", "b"}}},
+        RecordCase{"CtrlZAtRecordStart", "a\n" + kZ + "b\n", {{"a"}}},
+        RecordCase{"CtrlZFirstByte", kZ + "a\n", {{}}},
+        RecordCase{"NoDelimiterQuotesStillSpanLines",
+                   "\"a,b\nc\"\nd,e\n",
+                   {{"a,b\nc"}, {"d,e"}},
+                   false,
+                   std::nullopt},
+        RecordCase{"QuoteAsDelimiterSplits", "a\"b\"\"c\n", {{"a", "b", "", "c"}}, false, '"'},
+        RecordCase{"TabDelimiter", "\"a\tb\"\tc\n", {{"a\tb", "c"}}, false, '\t'},
+        RecordCase{"SpaceDelimiter", "\"a b\" c\n", {{"a b", "c"}}, false, ' '}));
+
+TEST(ReadQuotedSourceFile, SkipCountCountsRecordsNotLines) {
+  TempDir dir;
+  const std::string path =
+      dir.Write("f.csv", "\"long\r\nheader\",b\r\nskipped,too\r\n1,\"2\r\n3\"\r\n4,5\r\n");
+  Records placed;
+  const bool open = merge::ReadQuotedSourceFile(
+      path, 2, ',', [&](const auto& fields) { placed.emplace_back(fields.begin(), fields.end()); });
+  EXPECT_FALSE(open);
+  EXPECT_EQ(placed, (Records{{"1", "2\r\n3"}, {"4", "5"}}));
+}
+
+TEST(ReadQuotedSourceFile, ReportsAQuoteLeftOpenAndSkipsMissingFiles) {
+  TempDir dir;
+  const std::string path = dir.Write("f.csv", "a,\"b\n");
+  int records = 0;
+  EXPECT_TRUE(merge::ReadQuotedSourceFile(path, 0, ',', [&](const auto&) { ++records; }));
+  EXPECT_EQ(records, 1);
+  EXPECT_FALSE(
+      merge::ReadQuotedSourceFile(dir.File("none.csv"), 0, ',', [&](const auto&) { ++records; }));
+  EXPECT_EQ(records, 1);
+}
+
+} // namespace

@@ -1,0 +1,45 @@
+// The options beyond the twelve lines: quotes, header, matching by header,
+// quotes when saving.
+#include "settings/settings_file.h"
+#include "settings/settings_values.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+TEST(FurtherOptionsTest, OffByDefaultAndThenNotWrittenAtAll) {
+  settings::SettingsValues values;
+  EXPECT_FALSE(values.quotes || values.header || values.match_headers || values.quote_output);
+  const std::string text = settings::FormatSettings(values);
+  EXPECT_EQ(text.rfind("direct=", std::string::npos),
+            text.size() - std::string("direct=\r\n").size());
+}
+
+TEST(FurtherOptionsTest, TickedOnesFollowTheTwelveLinesAndReadBack) {
+  settings::SettingsValues values;
+  values.direct = "/d";
+  values.quotes = true;
+  values.match_headers = true;
+  const std::string text = settings::FormatSettings(values);
+  EXPECT_EQ(text.substr(text.find("direct=")), "direct=/d\r\nCheckBox7=TRUE\r\nCheckBox9=TRUE\r\n");
+  const settings::SettingsValues read = settings::SettingsText(text).Values();
+  EXPECT_TRUE(read.quotes);
+  EXPECT_FALSE(read.header);
+  EXPECT_TRUE(read.match_headers);
+  EXPECT_FALSE(read.quote_output);
+}
+
+TEST(FurtherOptionsTest, AFileOfTheTwelveLinesLeavesThemOff) {
+  settings::SettingsValues values;
+  values.quotes = values.header = values.match_headers = values.quote_output = true;
+  std::string text = settings::FormatSettings(values);
+  const settings::SettingsValues all = settings::SettingsText(text).Values();
+  EXPECT_TRUE(all.quotes && all.header && all.match_headers && all.quote_output);
+  text.erase(text.find("CheckBox7="));
+  const settings::SettingsValues twelve = settings::SettingsText(text).Values();
+  EXPECT_FALSE(twelve.quotes || twelve.header || twelve.match_headers || twelve.quote_output);
+}
+
+} // namespace
