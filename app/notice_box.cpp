@@ -32,4 +32,10 @@ void ShowNotice(const QString& text) {
   box.exec();
 }
 
+QString OpenQuoteNotice(int files) {
+  return QStringLiteral("Кавычка не закрыта до конца файла (файлов: %1): текст после неё "
+                        "помещён в одну ячейку.")
+      .arg(files);
+}
+
 } // namespace app

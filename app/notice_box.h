@@ -16,4 +16,8 @@ NoticeShower SetNoticeShower(NoticeShower shower);
 
 void ShowNotice(const QString& text);
 
+// The warning after a collect in which `files` source files ended inside an
+// open quote.
+QString OpenQuoteNotice(int files);
+
 } // namespace app

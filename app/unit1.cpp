@@ -221,6 +221,26 @@ void TForm1::BuildSettingsPage() {
   rows.AddLayoutRow(16, 3, delimiter_row);
   rows.AddRow(16, 11, {CheckBox6});
   rows.AddRow(32, 7, {Edit3});
+  CheckBox7 = Named(TickBox(QStringLiteral("Учитывать кавычки"), false, page), "CheckBox7", 289);
+  CheckBox8 =
+      Named(TickBox(QStringLiteral("Первая строка — заголовок"), false, page), "CheckBox8", 289);
+  CheckBox9 = Named(TickBox(QStringLiteral("Сопоставлять столбцы по заголовкам"), false, page),
+                    "CheckBox9", 289);
+  rows.AddRow(16, 11, {CheckBox7});
+  rows.AddRow(16, 7, {CheckBox8});
+  rows.AddRow(32, 7, {CheckBox9});
+  connect(CheckBox8, &QCheckBox::toggled, this, &TForm1::UpdateMatchHeadersEnabled);
+  connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::UpdateMatchHeadersEnabled);
+  UpdateMatchHeadersEnabled();
+}
+
+void TForm1::UpdateMatchHeadersEnabled() {
+  CheckBox9->setEnabled(CheckBox8->isChecked() && ComboBox1->currentIndex() != 1);
+}
+
+void TForm1::UpdateEscapeEnabled() {
+  CheckBox5->setEnabled(!CheckBox10->isChecked());
+  Label11->setEnabled(!CheckBox10->isChecked());
 }
 
 void TForm1::BuildTablePage() {
@@ -283,6 +303,9 @@ void TForm1::BuildSavePage() {
                                             "\nзаменяем его на #<код символа>"),
                              page),
                   "Label11", 284);
+  CheckBox10 =
+      Named(TickBox(QStringLiteral("Кавычки при сохранении"), false, page), "CheckBox10", 289);
+  connect(CheckBox10, &QCheckBox::toggled, this, &TForm1::UpdateEscapeEnabled);
   connect(Button2, &QPushButton::clicked, this, &TForm1::Button2Click);
   connect(Button4, &QPushButton::clicked, this, &TForm1::Button4Click);
 
@@ -315,6 +338,7 @@ void TForm1::BuildSavePage() {
   delimiter_block->addWidget(ComboBox2, 1, 0, Qt::AlignLeft | Qt::AlignTop);
   delimiter_block->addWidget(CheckBox5, 0, 1);
   delimiter_block->addWidget(Label11, 1, 1, Qt::AlignLeft | Qt::AlignTop);
+  delimiter_block->addWidget(CheckBox10, 2, 1, Qt::AlignLeft | Qt::AlignTop);
   auto* delimiter_row = new QHBoxLayout;
   delimiter_row->addLayout(delimiter_block);
   delimiter_row->addStretch(1);
@@ -393,6 +417,9 @@ merge::CollectOptions TForm1::ReadCollectOptions() const {
       merge::SourceEncoding::kCp1251, merge::SourceEncoding::kUtf8, merge::SourceEncoding::kDetect};
   const int item = ComboBox3->currentIndex();
   options.source_encoding = item >= 0 && item < 3 ? encodings[item] : encodings[0];
+  options.quotes = CheckBox7->isChecked();
+  options.header = CheckBox8->isChecked();
+  options.match_headers = options.header && !options.side_by_side && CheckBox9->isChecked();
   return options;
 }
 
@@ -400,11 +427,12 @@ template <typename Driver> void TForm1::RunCollect(Driver driver) {
   merge::CollectOptions options = ReadCollectOptions();
   merge::EncodingReport report;
   options.encoding_report = &report;
+  merge::CollectSummary summary;
   {
     WorkProgress progress(this);
     try {
       merge::BulkChange bulk(*table_);
-      driver(
+      summary = driver(
           *table_, *FilePage1, options, [this] { Button1->setText(kCaptionSave); }, &progress);
     } catch (const platform::Cancelled&) {
       // What was read stays in the table: say that it is only part of the job.
@@ -419,6 +447,8 @@ template <typename Driver> void TForm1::RunCollect(Driver driver) {
   // Told once the work is done and the grid shows its result.
   if (!report.Empty())
     ShowNotice(CollectEncodingNotice(report));
+  if (summary.files_with_open_quote > 0)
+    ShowNotice(OpenQuoteNotice(summary.files_with_open_quote));
 }
 
 void TForm1::Button1Click() {

@@ -81,6 +81,9 @@ public:
   QLabel* Label9 = nullptr;
   QLabel* Label12 = nullptr;      // "Кодировка файлов"
   QComboBox* ComboBox3 = nullptr; // what the source files are taken to be
+  QCheckBox* CheckBox7 = nullptr; // "Учитывать кавычки"
+  QCheckBox* CheckBox8 = nullptr; // "Первая строка — заголовок"
+  QCheckBox* CheckBox9 = nullptr; // "Сопоставлять столбцы по заголовкам"
 
   // "Искомая таблица".
   GridView* StringGrid1 = nullptr;
@@ -102,6 +105,7 @@ public:
   QLabel* Label2 = nullptr;
   QLabel* Label10 = nullptr;
   QLabel* Label11 = nullptr;
+  QCheckBox* CheckBox10 = nullptr; // "Кавычки при сохранении"
 
   // "О программе".
   QLabel* Label8 = nullptr;
@@ -137,6 +141,10 @@ private:
   void BuildSavePage();
   void BuildAboutPage();
   void BindPageShortcuts();
+  // Matching by header names only for stacked files with a header; quoting
+  // on saving takes the place of the "#" escape.
+  void UpdateMatchHeadersEnabled();
+  void UpdateEscapeEnabled();
   void StepPage(int step);
   void UserPageChanged(int index);
 

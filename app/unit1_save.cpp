@@ -119,6 +119,10 @@ void TForm1::StoreSettings() {
   values.direct = platform::FileNameToIni(FilePage1->ShownDirectory());
   values.combo_box3 = ToIni(ComboBox3->currentText());
   values.check_box11 = CheckBox11->isChecked();
+  values.quotes = CheckBox7->isChecked();
+  values.header = CheckBox8->isChecked();
+  values.match_headers = CheckBox9->isChecked();
+  values.quote_output = CheckBox10->isChecked();
   settings::StoreSettingsFile(SettingsFilePath(), values);
 }
 
@@ -156,6 +160,10 @@ void TForm1::LoadSettings() {
   ComboBox3->setCurrentIndex(
       std::max(0, ComboBox3->findText(FromIni(values.combo_box3), Qt::MatchExactly)));
   CheckBox11->setChecked(values.check_box11);
+  CheckBox7->setChecked(values.quotes);
+  CheckBox8->setChecked(values.header);
+  CheckBox9->setChecked(values.match_headers);
+  CheckBox10->setChecked(values.quote_output);
   if (directory_error)
     std::rethrow_exception(directory_error);
 }

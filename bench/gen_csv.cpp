@@ -1,8 +1,13 @@
 // Writes the benchmark's CSV files, the same bytes on every run:
-//   gen_csv <directory> <file count> <bytes per file> [seed]
+//   gen_csv <directory> <file count> <bytes per file> [seed] [--quoted] [--drift]
 // Ten fields a line of about 60 bytes, a header line first; files with an
 // odd number end their lines in CR LF, the others in LF; some fields are
 // Cyrillic words in Windows-1251.
+// --quoted: the name field as a spreadsheet writes it, in quotes, holding a
+// comma, now and then a doubled quote or a line break.
+// --drift: the columns drift from file to file: in every third file (1, 4,
+// ...) code and name are swapped, in the next ones (2, 5, ...) a column
+// "note" is added at the end.
 
 #include <cstdint>
 #include <cstdio>
@@ -47,7 +52,31 @@ void AppendNumber(std::string& out, std::uint64_t v) {
   out.append(buf, static_cast<std::size_t>(n));
 }
 
-void AppendLine(std::string& out, Random& rnd, std::uint64_t id, const char* eol) {
+struct Shape {
+  bool quoted = false;
+  bool swapped = false; // code and name change places
+  bool note = false;    // an eleventh column
+};
+
+void AppendName(std::string& out, Random& rnd, bool quoted) {
+  if (!quoted) {
+    out += kWords[rnd.Below(8)];
+    return;
+  }
+  out += '"';
+  out += kWords[rnd.Below(8)];
+  out += ", ";
+  out += kWords[rnd.Below(8)];
+  const unsigned extra = rnd.Below(16);
+  if (extra == 0)
+    out += " \"\"jr\"\"";
+  else if (extra == 1)
+    out += "\r\nsecond line";
+  out += '"';
+}
+
+void AppendLine(std::string& out, Random& rnd, std::uint64_t id, const char* eol,
+                const Shape& shape) {
   char buf[64];
   AppendNumber(out, 1000000 + id);
   out += ',';
@@ -57,9 +86,15 @@ void AppendLine(std::string& out, Random& rnd, std::uint64_t id, const char* eol
   out += ',';
   n = std::snprintf(buf, sizeof buf, "%c%c-%04u", 'A' + rnd.Below(26), 'A' + rnd.Below(26),
                     rnd.Below(10000));
-  out.append(buf, static_cast<std::size_t>(n));
-  out += ',';
-  out += kWords[rnd.Below(8)];
+  if (shape.swapped) {
+    AppendName(out, rnd, shape.quoted);
+    out += ',';
+    out.append(buf, static_cast<std::size_t>(n));
+  } else {
+    out.append(buf, static_cast<std::size_t>(n));
+    out += ',';
+    AppendName(out, rnd, shape.quoted);
+  }
   out += ',';
   AppendNumber(out, rnd.Below(1000));
   out += ',';
@@ -73,6 +108,8 @@ void AppendLine(std::string& out, Random& rnd, std::uint64_t id, const char* eol
   out += kStatus[rnd.Below(4)];
   out += ',';
   AppendNumber(out, rnd.Below(1000000));
+  if (shape.note)
+    out += ",n";
   out += eol;
 }
 
@@ -80,8 +117,16 @@ void AppendLine(std::string& out, Random& rnd, std::uint64_t id, const char* eol
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(stderr, "usage: %s <directory> <file count> <bytes per file> [seed]\n", argv[0]);
+    std::fprintf(
+        stderr, "usage: %s <directory> <file count> <bytes per file> [seed] [--quoted] [--drift]\n",
+        argv[0]);
     return 2;
+  }
+  bool quoted = false;
+  bool drift = false;
+  for (int i = 5; i < argc; ++i) {
+    quoted = quoted || std::string(argv[i]) == "--quoted";
+    drift = drift || std::string(argv[i]) == "--drift";
   }
   const std::string dir = argv[1];
   const long files = std::atol(argv[2]);
@@ -101,11 +146,18 @@ int main(int argc, char** argv) {
       return 1;
     }
     const char* eol = f % 2 == 1 ? "\r\n" : "\n";
-    chunk = "id,date,code,name,qty,price,region,flag,status,ref";
+    Shape shape;
+    shape.quoted = quoted;
+    shape.swapped = drift && f % 3 == 1;
+    shape.note = drift && f % 3 == 2;
+    chunk = shape.swapped ? "id,date,name,code" : "id,date,code,name";
+    chunk += ",qty,price,region,flag,status,ref";
+    if (shape.note)
+      chunk += ",note";
     chunk += eol;
     long long written = 0;
     while (written + static_cast<long long>(chunk.size()) < bytes_per_file) {
-      AppendLine(chunk, rnd, id++, eol);
+      AppendLine(chunk, rnd, id++, eol, shape);
       if (chunk.size() >= (1u << 20)) {
         written += static_cast<long long>(std::fwrite(chunk.data(), 1, chunk.size(), out));
         chunk.clear();
