@@ -70,6 +70,7 @@ void TForm1::Button2Click() {
     options.bom = CheckBox11->isChecked();
     exporter::SaveReport report;
     options.report = &report;
+    options.quote = CheckBox10->isChecked();
     const QString name = Edit1->text();
     {
       WorkProgress progress(this, WorkProgress::kWritten);

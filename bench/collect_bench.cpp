@@ -2,8 +2,10 @@
 // window's Collect does, and prints the input rate and the peak memory.
 //   collect_bench <directory> stacked|side|read [--full-path|--no-tag]
 //                 [--encoding 1251|utf-8|auto] [--warm]
+//                 [--quotes] [--header] [--match]
 // "read" reads and splits every file without placing anything: the reader's
-// share of a collect.
+// share of a collect. --quotes reads quoted fields, --header takes each
+// file's first line as its header, --match matches columns by header names.
 // One measurement per process, so that the peak memory is this collect's:
 // `seconds` is the first collect of a fresh process (what a user who starts
 // the program and collects waits for). --warm then clears the table and
@@ -11,6 +13,7 @@
 // before (`warm_seconds`); the peak stays the first collect's.
 
 #include "merge/collect.h"
+#include "merge/read_quoted_source_file.h"
 #include "merge/read_source_file.h"
 #include "merge/result_table.h"
 
@@ -74,13 +77,16 @@ int main(int argc, char** argv) {
   options.side_by_side = std::strcmp(argv[2], "side") == 0;
   options.add_file_name = true;
   options.name_only = true;
-  if (argc > 3 && std::strcmp(argv[3], "--full-path") == 0)
-    options.name_only = false;
-  if (argc > 3 && std::strcmp(argv[3], "--no-tag") == 0)
-    options.add_file_name = false;
   bool warm = false;
-  for (int i = 3; i < argc; ++i)
-    warm = warm || std::strcmp(argv[i], "--warm") == 0;
+  for (int i = 3; i < argc; ++i) {
+    const std::string flag = argv[i];
+    options.name_only = options.name_only && flag != "--full-path";
+    options.add_file_name = options.add_file_name && flag != "--no-tag";
+    options.quotes = options.quotes || flag == "--quotes";
+    options.header = options.header || flag == "--header";
+    options.match_headers = options.match_headers || flag == "--match";
+    warm = warm || flag == "--warm";
+  }
   // "Кодировка файлов": 1251 (the default), utf-8, or auto (per file).
   for (int i = 3; i + 1 < argc; ++i) {
     if (std::strcmp(argv[i], "--encoding") != 0)
@@ -98,8 +104,11 @@ int main(int argc, char** argv) {
     long long fields = 0;
     for (int i = 0; i < candidates.Count(); ++i) {
       candidates.Select(i);
-      merge::ReadSourceFile(candidates.SelectedFullPath(), 0, ',',
-                            [&](const std::vector<std::string_view>& f) { fields += f.size(); });
+      const auto count = [&](const std::vector<std::string_view>& f) { fields += f.size(); };
+      if (options.quotes)
+        merge::ReadQuotedSourceFile(candidates.SelectedFullPath(), 0, ',', count);
+      else
+        merge::ReadSourceFile(candidates.SelectedFullPath(), 0, ',', count);
     }
     std::printf("fields=%lld ", fields);
   } else {

@@ -27,6 +27,10 @@ struct SaveOptions {
   // Where the characters that a Windows-1251 file has no byte for are told;
   // none when nobody asks.
   SaveReport* report = nullptr;
+  // CheckBox10: a cell holding the delimiter, '"', CR, LF or byte 26 is
+  // written in quotes, its quotes doubled; the "#" escape is then not used.
+  // With '"' as the delimiter nothing is quoted.
+  bool quote = false;
 };
 
 // What a save of a UTF-8 table into a Windows-1251 file had to change.
@@ -38,8 +42,9 @@ struct SaveReport {
 
 // Writes rows 0..RowCount-1 of `table`, each as its cells 0..ColCount-1,
 // every cell followed by the delimiter byte and every line, the last one
-// included, by CR LF; no header, no byte-order mark, no quoting. With
-// `escape` each cell goes through EscapeCell first; with `utf8` the cell
+// included, by CR LF; no header, no byte-order mark, no quoting unless
+// asked. With `escape` each cell goes through EscapeCell first (with `quote`
+// QuoteCell instead); with `utf8` the cell
 // texts (not the delimiters or line ends) are then converted from
 // Windows-1251 to UTF-8.
 //
