@@ -16,9 +16,9 @@ constexpr char kQuote = '"';
 } // namespace
 
 QuotedRecordReader::QuotedRecordReader(const std::string& path, std::optional<char> delimiter,
-                                       std::size_t block_size)
-    : file_(path), delimiter_(delimiter.value_or('\n')), has_delimiter_(delimiter.has_value()),
-      capacity_(std::max<std::size_t>(block_size, 16)) {
+                                       std::size_t block_size, ReadProgress* progress)
+    : file_(path), progress_(progress), delimiter_(delimiter.value_or('\n')),
+      has_delimiter_(delimiter.has_value()), capacity_(std::max<std::size_t>(block_size, 16)) {
   buffer_.reset(new char[capacity_ + kPadding]);
   std::memset(buffer_.get() + capacity_, 0, kPadding);
 }
@@ -41,13 +41,15 @@ bool QuotedRecordReader::Fill(std::size_t* shift) {
     buffer_ = std::move(bigger);
     capacity_ = grown;
   }
-  const std::size_t n = file_.Read(buffer_.get() + end_, capacity_ - end_);
+  const std::size_t n = file_.Read(buffer_.get() + end_, std::min(capacity_ - end_, kMaxReadSize));
   if (n == 0) {
     data_ended_ = true;
     return false;
   }
   bytes_read_ += static_cast<std::int64_t>(n);
   end_ += n;
+  if (progress_ != nullptr)
+    progress_->Advance(bytes_read_);
   return true;
 }
 

@@ -10,6 +10,7 @@
 // This is a reader of its own, not a branch in LineReader: the plain path
 // stays as fast as it was.
 
+#include "merge/read_progress.h"
 #include "platform/file.h"
 
 #include <cstddef>
@@ -26,9 +27,11 @@ namespace merge {
 class QuotedRecordReader {
 public:
   // Opens the file for reading, sharing it with readers only; throws
-  // platform::FileError (32 when another process holds it for writing).
+  // platform::FileError (32 when another process holds it for writing) and
+  // platform::NotRegularFile. `progress`, when given, hears of every read,
+  // also inside a long record.
   QuotedRecordReader(const std::string& path, std::optional<char> delimiter,
-                     std::size_t block_size = kDefaultBlockSize);
+                     std::size_t block_size = kDefaultBlockSize, ReadProgress* progress = nullptr);
 
   // Fills `fields` (cleared first) with the next record's fields, without
   // their quotes, a doubled quote as one. The fields follow the splitting
@@ -46,6 +49,9 @@ public:
   long long SizeHint() const { return file_.SizeHint(); }
 
   static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;
+  // The most one read asks for, so that progress and cancel are heard every
+  // few MiB even while the buffer holds a gigabyte record.
+  static constexpr std::size_t kMaxReadSize = std::size_t{4} << 20;
 
 private:
   // Reads more bytes after the current record's rest, which moves to the
@@ -57,6 +63,7 @@ private:
   std::size_t FindSpecial(std::size_t from) const;
 
   platform::ReadOnlyFile file_;
+  ReadProgress* progress_;
   char delimiter_;     // LF when there is none: LF is tested first anyway
   bool has_delimiter_; // false: a record is one field
   std::unique_ptr<char[]> buffer_;

@@ -4,6 +4,7 @@
 #include "merge/quoted_reader.h"
 #include "merge/read_source_file.h"
 #include "merge/split_line.h"
+#include "platform/file.h"
 
 #include <string_view>
 
@@ -33,15 +34,19 @@ std::optional<std::vector<std::string>> ReadHeader(const std::string& path, std:
                                                    std::optional<char> delimiter, bool quotes) {
   if (!IsSourceFileAvailable(path))
     return std::nullopt;
-  if (quotes) {
-    QuotedRecordReader reader(path, delimiter);
-    return FirstUsed(reader, skip_count,
-                     [&](std::vector<std::string_view>& fields) { reader.NextRecord(fields); });
+  try {
+    if (quotes) {
+      QuotedRecordReader reader(path, delimiter);
+      return FirstUsed(reader, skip_count,
+                       [&](std::vector<std::string_view>& fields) { reader.NextRecord(fields); });
+    }
+    LineReader reader(path);
+    return FirstUsed(reader, skip_count, [&](std::vector<std::string_view>& fields) {
+      SplitLine(reader.NextLine(), delimiter, fields);
+    });
+  } catch (const platform::NotRegularFile&) {
+    return std::nullopt; // what is no regular file once opened is not available
   }
-  LineReader reader(path);
-  return FirstUsed(reader, skip_count, [&](std::vector<std::string_view>& fields) {
-    SplitLine(reader.NextLine(), delimiter, fields);
-  });
 }
 
 } // namespace merge

@@ -22,7 +22,14 @@ template <typename PlaceRecord>
 bool ReadAvailableQuotedSourceFile(const std::string& path, std::int32_t skip_count,
                                    std::optional<char> delimiter, PlaceRecord&& place_record,
                                    ReadProgress* progress = nullptr) {
-  QuotedRecordReader reader(path, delimiter);
+  // What is no regular file once opened is not available either.
+  std::optional<QuotedRecordReader> opened;
+  try {
+    opened.emplace(path, delimiter, QuotedRecordReader::kDefaultBlockSize, progress);
+  } catch (const platform::NotRegularFile&) {
+    return false;
+  }
+  QuotedRecordReader& reader = *opened;
   if (progress != nullptr)
     progress->FileStarted(path, reader.SizeHint());
   std::vector<std::string_view> fields;
