@@ -74,6 +74,10 @@ void ApplySettingsFile(BatchOptions& options) {
   options.save.utf8 = v.check_box4;
   options.save.bom = v.check_box11;
   options.collect.source_encoding = SourceEncodingFromSetting(IniText(v.combo_box3));
+  options.collect.quotes = v.quotes;
+  options.collect.header = v.header;
+  options.collect.match_headers = v.match_headers;
+  options.save.quote = v.quote_output;
   // The window starts in the stored directory and saves relative to it.
   options.directory = v.direct.empty() ? home : platform::IniToDirectory(v.direct);
   // Edit1's text as the window names the file: UTF-8.
@@ -186,6 +190,18 @@ BatchOptions ParseArguments(const std::vector<std::string>& args) {
     } else if (arg == "--utf8") {
       flag();
       options.save.utf8 = true;
+    } else if (arg == "--quotes") {
+      flag();
+      options.collect.quotes = true;
+    } else if (arg == "--quote-output") {
+      flag();
+      options.save.quote = true;
+    } else if (arg == "--header") {
+      flag();
+      options.collect.header = true;
+    } else if (arg == "--match-headers") {
+      flag();
+      options.collect.match_headers = true;
     } else if (arg == "-q" || arg == "--quiet") {
       flag();
       options.quiet = true;
@@ -210,6 +226,11 @@ BatchOptions ParseArguments(const std::vector<std::string>& args) {
     options.files = positional;
     options.directory.clear();
   }
+  // The streamed merge reads plain lines only: quotes and headers go
+  // through the table, as in the window.
+  if (options.collect.quotes || options.collect.header)
+    options.in_memory = true;
+  options.collect.match_headers = options.collect.match_headers && options.collect.header;
   return options;
 }
 
@@ -247,6 +268,10 @@ std::string HelpText() {
          "      --encoding 1251|utf-8|auto\n"
          "                            кодировка файлов: Windows-1251 (по умолчанию), UTF-8,\n"
          "                            определять для каждого файла\n"
+         "      --quotes              учитывать кавычки при чтении\n"
+         "      --quote-output        кавычки при сохранении (вместо #<код>)\n"
+         "      --header              первая строка — заголовок\n"
+         "      --match-headers       сопоставлять столбцы по заголовкам (по вертикали)\n"
          "      --settings ФАЙЛ       взять настройки из init.ini (параметры важнее);\n"
          "                            без него init.ini не читается и не пишется\n"
          "      --in-memory           собирать по вертикали через таблицу в памяти\n"

@@ -149,6 +149,18 @@ TEST(BatchOptionsTest, GivenFilesInTheOrderGivenAndTheOutputLeftOutOfADirectory)
   EXPECT_EQ(ReadAll(dir.File("o.csv")), ",,\r\n,,\r\n");
 }
 
+TEST(BatchOptionsTest, QuotesHeaderAndMatchingAsInTheWindow) {
+  TempDir dir;
+  const std::string a = dir.Write("a.csv", "id,name\r\n1,\"Smith, John\"\r\n");
+  const std::string b = dir.Write("b.csv", "name,id\r\n\"Doe,\r\nJane\",2\r\n");
+  ASSERT_EQ(Batch({"-o", dir.File("o.csv"), "--quotes", "--header", "--match-headers",
+                   "--quote-output", "--stacked", a, b})
+                .status,
+            0);
+  EXPECT_EQ(ReadAll(dir.File("o.csv")),
+            "id,name,\r\n1,\"Smith, John\",\r\n2,\"Doe,\r\nJane\",\r\n");
+}
+
 TEST(BatchOptionsTest, SettingsFileGivesTheDefaultsAndFlagsWin) {
   TempDir dir;
   dir.Write("a.csv", "1;2\n");
