@@ -226,10 +226,6 @@ BatchOptions ParseArguments(const std::vector<std::string>& args) {
     options.files = positional;
     options.directory.clear();
   }
-  // The streamed merge reads plain lines only: quotes and headers go
-  // through the table, as in the window.
-  if (options.collect.quotes || options.collect.header)
-    options.in_memory = true;
   options.collect.match_headers = options.collect.match_headers && options.collect.header;
   return options;
 }

@@ -131,11 +131,14 @@ private:
   int selected_ = -1;
 };
 
-// Stacked merges of Windows-1251 sources are streamed; the table's other
-// encodings and the byte-order mark go through the table.
+// Stacked merges of Windows-1251 plain lines are streamed; the table's other
+// encodings, the byte-order mark, quoted records, header rows and quoting on
+// save go through the table, as in the window.
 bool Streamed(const BatchOptions& options) {
-  return !options.collect.side_by_side && !options.in_memory &&
-         options.collect.source_encoding == merge::SourceEncoding::kCp1251 && !options.save.bom;
+  const merge::CollectOptions& collect = options.collect;
+  return !collect.side_by_side && !options.in_memory &&
+         collect.source_encoding == merge::SourceEncoding::kCp1251 && !options.save.bom &&
+         !collect.quotes && !collect.header && !options.save.quote;
 }
 
 void Merge(const BatchOptions& options, const std::vector<std::string>& sources,

@@ -16,26 +16,10 @@
 #include <QtTest>
 
 using app_test::ErrorRecorder;
+using app_test::NoticeRecorder;
 using app_test::Scratch;
 
 namespace {
-
-// Records the warnings instead of showing them.
-class NoticeRecorder {
-public:
-  NoticeRecorder() {
-    previous_ =
-        app::SetNoticeShower([this](const QString&, const QString& text) { texts.append(text); });
-  }
-  ~NoticeRecorder() { app::SetNoticeShower(previous_); }
-  NoticeRecorder(const NoticeRecorder&) = delete;
-  NoticeRecorder& operator=(const NoticeRecorder&) = delete;
-
-  QStringList texts;
-
-private:
-  app::NoticeShower previous_;
-};
 
 // The folder of the issue, with only the given files.
 void WriteSamples(const Scratch& scratch, bool with_broken) {

@@ -16,22 +16,10 @@
 #include <QtTest>
 
 using app_test::ErrorRecorder;
+using app_test::NoticeRecorder;
 using app_test::Scratch;
 
 namespace {
-
-class NoticeRecorder {
-public:
-  NoticeRecorder() {
-    previous_ =
-        app::SetNoticeShower([this](const QString&, const QString& text) { texts.append(text); });
-  }
-  ~NoticeRecorder() { app::SetNoticeShower(previous_); }
-  QStringList texts;
-
-private:
-  app::NoticeShower previous_;
-};
 
 class NoOpening {
 public:

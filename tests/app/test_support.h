@@ -1,9 +1,11 @@
 #pragma once
 // Helpers of the window's tests: a scratch directory that is the current
-// directory while a window is built, and a recorder in place of the error box.
+// directory while a window is built, and recorders in place of the error box
+// and the warning box.
 
 #include "app/error_box.h"
 #include "app/file_page.h"
+#include "app/notice_box.h"
 #include "app/unit1.h"
 
 #include <QDir>
@@ -41,6 +43,23 @@ public:
 
 private:
   app::ErrorBoxShower previous_;
+};
+
+// Records the warnings instead of showing them.
+class NoticeRecorder {
+public:
+  NoticeRecorder() {
+    previous_ =
+        app::SetNoticeShower([this](const QString&, const QString& text) { texts.append(text); });
+  }
+  ~NoticeRecorder() { app::SetNoticeShower(previous_); }
+  NoticeRecorder(const NoticeRecorder&) = delete;
+  NoticeRecorder& operator=(const NoticeRecorder&) = delete;
+
+  QStringList texts;
+
+private:
+  app::NoticeShower previous_;
 };
 
 // A scratch directory holding files; a window made by Form() starts there.

@@ -161,6 +161,16 @@ TEST(BatchOptionsTest, QuotesHeaderAndMatchingAsInTheWindow) {
             "id,name,\r\n1,\"Smith, John\",\r\n2,\"Doe,\r\nJane\",\r\n");
 }
 
+// Quoting on save alone reads plain lines, yet must not take the streamed
+// path, which knows no quoting.
+TEST(BatchOptionsTest, QuoteOutputAloneQuotesTheCellsThatNeedIt) {
+  TempDir dir;
+  const std::string a = dir.Write("a.csv", "1;x,y;say \"hi\"\r\n");
+  ASSERT_EQ(Batch({"-o", dir.File("o.csv"), "-d", ";", "--quote-output", "--stacked", a}).status,
+            0);
+  EXPECT_EQ(ReadAll(dir.File("o.csv")), "1,\"x,y\",\"say \"\"hi\"\"\",,\r\n,,,,\r\n");
+}
+
 TEST(BatchOptionsTest, SettingsFileGivesTheDefaultsAndFlagsWin) {
   TempDir dir;
   dir.Write("a.csv", "1;2\n");

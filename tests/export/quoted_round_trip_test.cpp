@@ -2,7 +2,7 @@
 #include "export/save_table.h"
 #include "merge/collect.h"
 #include "merge/result_table.h"
-#include "temp_dir.h"
+#include "tests/merge/collect_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -12,21 +12,11 @@
 
 namespace {
 
+using testing_support::Cells;
+using testing_support::FakeCandidates;
+using testing_support::Grid;
 using testing_support::ReadBytes;
 using testing_support::TempDir;
-using Grid = std::vector<std::vector<std::string>>;
-
-class OneFile : public merge::CandidateList {
-public:
-  explicit OneFile(std::string path) : path_(std::move(path)) {}
-  int Count() const override { return 1; }
-  bool IsTicked(int) const override { return true; }
-  void Select(int) override {}
-  std::string SelectedFullPath() const override { return path_; }
-
-private:
-  std::string path_;
-};
 
 // Cells made mostly of the bytes that matter to quoting.
 Grid RandomCells(std::mt19937& random) {
@@ -40,14 +30,6 @@ Grid RandomCells(std::mt19937& random) {
       for (int i = 0; i < size; ++i)
         cell.push_back(kAlphabet[random() % kAlphabet.size()]);
     }
-  return grid;
-}
-
-Grid CellsOf(const merge::ResultTable& table, int rows, int cols) {
-  Grid grid(rows, std::vector<std::string>(cols));
-  for (int r = 0; r < rows; ++r)
-    for (int c = 0; c < cols; ++c)
-      grid[r][c] = std::string(table.GetCell(c, r));
   return grid;
 }
 
@@ -73,13 +55,13 @@ TEST(QuotedRoundTripTest, RandomCellsComeBackForEveryDelimiter) {
       exporter::SaveTable(saved, path, save);
 
       merge::ResultTable read;
-      OneFile file(path);
+      FakeCandidates file({path});
       merge::CollectOptions collect;
       collect.delimiter_text = std::string(1, delimiter);
       collect.add_file_name = false;
       collect.quotes = true;
       EXPECT_EQ(merge::CollectFiles(read, file, collect, nullptr).files_with_open_quote, 0);
-      ASSERT_EQ(CellsOf(read, rows + 1, cols + 1),
+      ASSERT_EQ(Cells(read, cols + 1, rows + 1),
                 [&] {
                   Grid expected = cells;
                   for (auto& row : expected)

@@ -1,7 +1,7 @@
 #include "merge/quoted_reader.h"
 
 #include "merge/read_quoted_source_file.h"
-#include "tests/platform/temp_dir.h"
+#include "tests/support/temp_dir.h"
 
 #include <gtest/gtest.h>
 #include <optional>
