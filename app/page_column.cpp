@@ -1,6 +1,7 @@
 #include "app/page_column.h"
 
 #include <QFontMetrics>
+#include <QGridLayout>
 #include <QWidget>
 
 #include <algorithm>
@@ -19,6 +20,18 @@ PageColumn::PageColumn(QWidget* page, int left, int top)
   column_->setContentsMargins(left, Scaled(top), left, Scaled(top));
   column_->setSpacing(0);
   column_->addStretch(1);
+}
+
+QGridLayout* PageColumn::AddTwoColumnRow(int indent, int gap, int left_width) {
+  auto* grid = new QGridLayout;
+  grid->setHorizontalSpacing(Scaled(16));
+  grid->setVerticalSpacing(Scaled(3));
+  grid->setColumnMinimumWidth(0, left_width);
+  auto* row = new QHBoxLayout;
+  row->addLayout(grid);
+  row->addStretch(1);
+  AddLayoutRow(indent, gap, row);
+  return grid;
 }
 
 int PageColumn::Scaled(int pixels) const {

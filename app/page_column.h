@@ -29,6 +29,10 @@ public:
   QHBoxLayout* AddRow(int indent, int gap, std::initializer_list<QWidget*> widgets);
   // The same for a row that is a layout of its own (a grid of two columns).
   void AddLayoutRow(int indent, int gap, QLayout* layout);
+  // A row that is a grid of two columns of captions over their widgets, the
+  // left column at least `left_width` pixels wide, the rest of the row empty.
+  // The caller fills the grid.
+  QGridLayout* AddTwoColumnRow(int indent, int gap, int left_width);
 
   // A designed pixel distance grown in proportion to the font's line height
   // (never shrunk below the design).

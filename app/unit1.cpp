@@ -207,18 +207,11 @@ void TForm1::BuildSettingsPage() {
   rows.AddRow(16, 15, {ComboBox1});
   // The delimiter on the left; beside it, how the bytes of the source files
   // are read.
-  auto* delimiter_block = new QGridLayout;
-  delimiter_block->setHorizontalSpacing(rows.Scaled(16));
-  delimiter_block->setVerticalSpacing(rows.Scaled(3));
-  delimiter_block->setColumnMinimumWidth(0, 152);
+  QGridLayout* delimiter_block = rows.AddTwoColumnRow(16, 3, 152);
   delimiter_block->addWidget(Label9, 0, 0);
   delimiter_block->addWidget(Edit2, 1, 0, Qt::AlignLeft | Qt::AlignTop);
   delimiter_block->addWidget(Label12, 0, 1);
   delimiter_block->addWidget(ComboBox3, 1, 1, Qt::AlignLeft | Qt::AlignTop);
-  auto* delimiter_row = new QHBoxLayout;
-  delimiter_row->addLayout(delimiter_block);
-  delimiter_row->addStretch(1);
-  rows.AddLayoutRow(16, 3, delimiter_row);
   rows.AddRow(16, 11, {CheckBox6});
   rows.AddRow(32, 7, {Edit3});
   CheckBox7 = Named(TickBox(QStringLiteral("Учитывать кавычки"), false, page), "CheckBox7", 289);
@@ -330,19 +323,12 @@ void TForm1::BuildSavePage() {
   utf8_row_->addWidget(CheckBox11);
   // The writing delimiter on the left, the escaping and its explanation on
   // the right.
-  auto* delimiter_block = new QGridLayout;
-  delimiter_block->setHorizontalSpacing(rows.Scaled(16));
-  delimiter_block->setVerticalSpacing(rows.Scaled(3));
-  delimiter_block->setColumnMinimumWidth(0, 152);
+  QGridLayout* delimiter_block = rows.AddTwoColumnRow(8, 4, 152);
   delimiter_block->addWidget(Label10, 0, 0);
   delimiter_block->addWidget(ComboBox2, 1, 0, Qt::AlignLeft | Qt::AlignTop);
   delimiter_block->addWidget(CheckBox5, 0, 1);
   delimiter_block->addWidget(Label11, 1, 1, Qt::AlignLeft | Qt::AlignTop);
   delimiter_block->addWidget(CheckBox10, 2, 1, Qt::AlignLeft | Qt::AlignTop);
-  auto* delimiter_row = new QHBoxLayout;
-  delimiter_row->addLayout(delimiter_block);
-  delimiter_row->addStretch(1);
-  rows.AddLayoutRow(8, 4, delimiter_row);
 }
 
 void TForm1::BuildAboutPage() {
