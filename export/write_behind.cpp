@@ -1,6 +1,7 @@
 #include "export/write_behind.h"
 
 #include <new>
+#include <system_error>
 
 namespace exporter {
 
@@ -12,7 +13,12 @@ WriteBehind::WriteBehind(BlockWriter write, std::size_t alignment) : write_(std:
     buffers_.emplace_back(static_cast<char*>(p));
     free_.push_back(buffers_.back().get());
   }
-  thread_ = std::thread([this] { Run(); });
+  try {
+    thread_ = std::thread([this] { Run(); });
+  } catch (const std::system_error&) {
+    // No thread to be had (no memory left for its stack): every buffer is
+    // written when it is submitted, and the save still goes through.
+  }
 }
 
 WriteBehind::~WriteBehind() {
@@ -22,7 +28,8 @@ WriteBehind::~WriteBehind() {
     queued_.clear();
   }
   changed_.notify_all();
-  thread_.join();
+  if (thread_.joinable())
+    thread_.join();
 }
 
 void WriteBehind::Run() {
@@ -74,9 +81,23 @@ void WriteBehind::Submit(char* buffer, std::size_t size) {
       ThrowIfFailed();
       return;
     }
+    if (!thread_.joinable()) {
+      WriteNow(buffer, size);
+      return;
+    }
     queued_.push_back({buffer, size});
   }
   changed_.notify_all();
+}
+
+void WriteBehind::WriteNow(char* buffer, std::size_t size) {
+  try {
+    write_(buffer, size);
+  } catch (...) {
+    failure_ = std::current_exception();
+  }
+  free_.push_back(buffer);
+  ThrowIfFailed();
 }
 
 void WriteBehind::Drain() {

@@ -53,6 +53,8 @@ private:
 
   void Run();
   void ThrowIfFailed(); // with the mutex held
+  // Writes on the caller's thread when no writer thread could be started.
+  void WriteNow(char* buffer, std::size_t size); // with the mutex held
 
   BlockWriter write_;
   std::vector<std::unique_ptr<char[], FreeDeleter>> buffers_;
@@ -63,7 +65,8 @@ private:
   bool writing_ = false; // a buffer is out of the queue and being written
   bool stop_ = false;
   std::exception_ptr failure_;
-  std::thread thread_; // last: starts once everything above exists
+  std::thread thread_; // last: starts once everything above exists; none when
+                       // the system would not start one
 };
 
 } // namespace exporter

@@ -202,9 +202,11 @@ FileResult PlaceFile(ResultTable& table, const std::string& path, std::int32_t s
             name = &caption;
         }
         StepRow(row);
-        extents.TakeRow(row);
         const std::int32_t n = FieldCount(fields.size());
         PlaceRow(table, row, start_column, fields, n, *name, with_empty_name);
+        // Only a row that was placed counts: a placement that found no
+        // memory leaves the extents where the rows before it put them.
+        extents.TakeRow(row);
         extents.TakeFields(start_column, n);
         if (name->added) {
           result.name_column = start_column + n;
@@ -312,8 +314,8 @@ CollectSummary CollectMatchingHeaders(ResultTable& table, CandidateList& candida
       const auto place_row = [&](const std::vector<std::string_view>& fields, std::int32_t n,
                                  const NameCell& name) {
         StepRow(row);
-        extents.TakeRow(row);
         PlaceRow(table, row, 0, fields, n, name, with_empty_name);
+        extents.TakeRow(row); // once placed, as above
         if (name.added) {
           if (name.text)
             note_name(row, n, *name.text);

@@ -291,6 +291,7 @@ void ResultTable::ClearAll() {
     retired_arenas_.clear();
     shared_ = std::move(fresh_shared);
     garbage_ = 0;
+    compact_again_at_ = 0;
     tail_segment_ = nullptr;
   }
   SetRowCount(2);
@@ -382,7 +383,7 @@ void ResultTable::MoveColumn(std::int32_t from, std::int32_t to) {
 }
 
 void ResultTable::MaybeCompact() {
-  if (garbage_ < compact_above_ || garbage_ < arena_->Used() / 2)
+  if (garbage_ < compact_above_ || garbage_ < arena_->Used() / 2 || garbage_ < compact_again_at_)
     return;
   // Copy every live row into a fresh arena, one segment a row, and let the
   // old blocks go. Views handed out earlier die here.
@@ -399,19 +400,29 @@ void ResultTable::MaybeCompact() {
   std::swap(arena_, fresh); // `fresh` now holds the old blocks until the end
   tail_segment_ = nullptr;
   InvalidateCursor();
+  bool copied_any = false;
   try {
     for (std::int64_t r = 0; r < rows_.StoredEnd(); ++r) {
       const auto row = static_cast<std::int32_t>(r);
-      if (Segment* head = rows_.Get(row))
+      if (Segment* head = rows_.Get(row)) {
         rows_.Set(row, EncodeCells(DecodeChain(head)));
+        copied_any = true;
+      }
     }
   } catch (const std::bad_alloc&) {
     tail_segment_ = nullptr;
-    retired_arenas_.push_back(std::move(fresh)); // capacity reserved: no throw
+    if (copied_any)
+      retired_arenas_.push_back(std::move(fresh)); // capacity reserved: no throw
+    else
+      std::swap(arena_, fresh); // nothing moved: the old arena and its room go on serving
+    // Not tried again on every change while memory is short: only once as
+    // much garbage again has gathered.
+    compact_again_at_ = garbage_ + compact_above_;
     return;
   }
   retired_arenas_.clear(); // every row now lives in the new arena
   garbage_ = 0;
+  compact_again_at_ = 0;
 }
 
 std::size_t ResultTable::MemoryUsed() const {

@@ -151,6 +151,8 @@ private:
   std::vector<std::unique_ptr<CellArena>> retired_arenas_;
   std::size_t garbage_ = 0;
   std::size_t compact_above_ = std::size_t{64} << 20; // arena bytes no row refers to any more
+  // After a compaction ran out of memory, the garbage the next one waits for.
+  std::size_t compact_again_at_ = 0;
   // The segment written last and its end: a row built left to right grows
   // it in place while nothing else was allocated since.
   Segment* tail_segment_ = nullptr;
