@@ -19,12 +19,16 @@ namespace exporter {
 namespace {
 
 // One row, cell by cell. kPlain: the cells are copied as they stand (no
-// escape, no UTF-8); kQuote: a cell that needs it is quoted first. Both
-// decided once per save rather than once per cell.
+// escape, no UTF-8); kQuote: a cell that needs it is quoted first, and the
+// delimiter stands between cells rather than after each, so that a CSV
+// reader finds exactly the table's columns. Both decided once per save
+// rather than once per cell.
 template <bool kPlain, bool kQuote = false>
 void WriteRowByCells(const merge::ResultTable& table, std::int32_t row, std::int32_t col_count,
                      char delimiter, const CellEncoder& encoder, OutputBuffer& out,
                      Utf8TableCells* utf8_cells = nullptr) {
+  // The delimiters written so far in this row: before the cell of column c
+  // stand c of them (and after it one more unless kQuote).
   std::int32_t next_col = 0;
   std::string quoted;
   table.ForEachCellInRow(row, 0, col_count, [&](std::int32_t col, std::string_view text) {
@@ -35,7 +39,7 @@ void WriteRowByCells(const merge::ResultTable& table, std::int32_t row, std::int
       text = quoted;
     }
     const auto empty_cells = static_cast<std::size_t>(col - next_col);
-    next_col = col + 1;
+    next_col = kQuote ? col : col + 1;
     const std::size_t max_size = kPlain ? text.size() : text.size() * CellEncoder::kMaxBytesPerByte;
     if (empty_cells + max_size < out.Room()) {
       // The common case: everything fits, written in place.
@@ -50,15 +54,18 @@ void WriteRowByCells(const merge::ResultTable& table, std::int32_t row, std::int
       } else {
         pos = encoder.Encode(text, pos);
       }
-      *pos++ = delimiter;
+      if (!kQuote)
+        *pos++ = delimiter;
       out.Pos() = pos;
       return;
     }
     out.PutRepeated(delimiter, empty_cells);
     out.PutCell(text, encoder);
-    out.Put(delimiter);
+    if (!kQuote)
+      out.Put(delimiter);
   });
-  out.PutRepeated(delimiter, static_cast<std::size_t>(col_count - next_col));
+  const std::int32_t delimiters = kQuote ? std::max(col_count - 1, 0) : col_count;
+  out.PutRepeated(delimiter, static_cast<std::size_t>(delimiters - next_col));
   out.PutLineEnd();
 }
 

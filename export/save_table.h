@@ -43,10 +43,11 @@ struct SaveReport {
 // Writes rows 0..RowCount-1 of `table`, each as its cells 0..ColCount-1,
 // every cell followed by the delimiter byte and every line, the last one
 // included, by CR LF; no header, no byte-order mark, no quoting unless
-// asked. With `escape` each cell goes through EscapeCell first (with `quote`
-// QuoteCell instead); with `utf8` the cell
-// texts (not the delimiters or line ends) are then converted from
-// Windows-1251 to UTF-8.
+// asked. With `escape` each cell goes through EscapeCell first; with `quote`
+// QuoteCell instead, and the delimiter stands only between cells (a CSV
+// reader then sees exactly ColCount fields). With `utf8` the cell texts (not
+// the delimiters or line ends) are then converted from Windows-1251 to
+// UTF-8.
 //
 // A UTF-8 table (merge::TextEncoding) is written as it is into a UTF-8 file
 // (the delimiter byte and its "#" code as for a Windows-1251 table, a

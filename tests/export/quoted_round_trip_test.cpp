@@ -87,7 +87,7 @@ TEST(QuotedRoundTripTest, QuotingTakesThePlaceOfTheEscape) {
   options.escape = true;
   exporter::SaveTable(table, dir.File("q.csv"), options);
   EXPECT_EQ(ReadBytes(dir.File("q.csv")),
-            "\"Smith, John\",\"say \"\"hi\"\"\r\nbye\",\r\nplain,tab\there,\r\n");
+            "\"Smith, John\",\"say \"\"hi\"\"\r\nbye\"\r\nplain,tab\there\r\n");
   // A quote as the delimiter: nothing to protect with quotes, the escape stays.
   options.delimiter = '"';
   exporter::SaveTable(table, dir.File("d.csv"), options);
