@@ -111,10 +111,7 @@ void PlaceRow(ResultTable& table, std::int32_t row, std::int32_t start_column,
 std::optional<char> DelimiterFor(const ResultTable& table, const CollectOptions& options,
                                  std::string& long_delimiter) {
   const std::optional<char> delimiter = ReadingDelimiter(options.delimiter_text);
-  long_delimiter.clear();
-  if (delimiter && table.Encoding() == TextEncoding::kUtf8 &&
-      static_cast<unsigned char>(*delimiter) >= 0x80)
-    long_delimiter = platform::Cp1251ToUtf8(std::string_view(&*delimiter, 1));
+  long_delimiter = LongDelimiter(delimiter, table.Encoding());
   return delimiter;
 }
 
@@ -140,27 +137,34 @@ void AnnounceJob(const CandidateList& candidates, platform::Progress* progress) 
 }
 
 // Reads an available file with the reader the options choose, once per
-// file; returns whether a quote was left open at its end.
-// Quoted records are not converted between encodings: they keep the
-// file's bytes.
+// file; returns whether a quote was left open at its end. `known` is the
+// file's encoding when it was found already.
 template <typename PlaceRecord>
 bool ReadRecords(ResultTable& table, const std::string& path, std::int32_t skip_count,
-                 const CollectOptions& options, PlaceRecord&& place, ReadProgress* progress) {
+                 const CollectOptions& options, PlaceRecord&& place, ReadProgress* progress,
+                 std::optional<TextEncoding> known = std::nullopt) {
   FixTableEncoding(table, options.source_encoding);
   const TextEncoding file_encoding =
-      SourceFileEncoding(path, options.source_encoding, table.Encoding());
+      known ? *known : SourceFileEncoding(path, options.source_encoding, table.Encoding());
   std::string long_delimiter;
   const std::optional<char> delimiter = DelimiterFor(table, options, long_delimiter);
-  if (options.quotes)
-    return ReadAvailableQuotedSourceFile(path, skip_count, delimiter, place, progress);
   std::optional<LineDecoder> decoder;
   if (LineDecoder::Needed(file_encoding, table.Encoding()))
     decoder.emplace(file_encoding, table.Encoding());
-  ReadAvailableSourceFile(path, skip_count, delimiter, place, progress,
-                          decoder ? &*decoder : nullptr, long_delimiter);
+  bool quote_left_open = false;
+  if (options.quotes) {
+    // Quotes are found in the file's own bytes, so the delimiter is sought
+    // in the file's encoding; the fields are converted after.
+    quote_left_open = ReadAvailableQuotedSourceFile(path, skip_count, delimiter, place, progress,
+                                                    decoder ? &*decoder : nullptr,
+                                                    LongDelimiter(delimiter, file_encoding));
+  } else {
+    ReadAvailableSourceFile(path, skip_count, delimiter, place, progress,
+                            decoder ? &*decoder : nullptr, long_delimiter);
+  }
   if (decoder && options.encoding_report != nullptr)
     decoder->Report(path, *options.encoding_report);
-  return false;
+  return quote_left_open;
 }
 
 struct FileResult {
@@ -273,12 +277,21 @@ CollectSummary CollectMatchingHeaders(ResultTable& table, CandidateList& candida
   const int count = candidates.Count();
   HeaderUnion header_union;
   std::vector<std::vector<std::int32_t>> columns(static_cast<std::size_t>(count));
+  // Each file's encoding, found once for both passes.
+  std::vector<TextEncoding> encodings(static_cast<std::size_t>(count), TextEncoding::kCp1251);
   for (int i = 0; i < count; ++i) {
     candidates.Select(i);
-    if (!candidates.IsTicked(i))
+    const std::string path = candidates.SelectedFullPath();
+    if (!candidates.IsTicked(i) || !IsSourceFileAvailable(path))
       continue;
-    const std::optional<std::vector<std::string>> names =
-        ReadHeader(candidates.SelectedFullPath(), options.skip_count, delimiter, options.quotes);
+    // The names are compared, and the header row written, in the table's
+    // encoding.
+    FixTableEncoding(table, options.source_encoding);
+    const TextEncoding file_encoding =
+        SourceFileEncoding(path, options.source_encoding, table.Encoding());
+    encodings[static_cast<std::size_t>(i)] = file_encoding;
+    const std::optional<std::vector<std::string>> names = ReadHeader(
+        path, options.skip_count, delimiter, options.quotes, file_encoding, table.Encoding());
     if (names)
       columns[static_cast<std::size_t>(i)] =
           header_union.Add(std::vector<std::string_view>(names->begin(), names->end()));
@@ -363,7 +376,7 @@ CollectSummary CollectMatchingHeaders(ResultTable& table, CandidateList& candida
                 }
                 place_row(row_fields, used, tag);
               },
-              &progress)
+              &progress, encodings[static_cast<std::size_t>(i)])
               ? 1
               : 0;
       extents.WriteBack();

@@ -1,5 +1,7 @@
 #include "merge/quoted_reader.h"
 
+#include "platform/utf8.h"
+
 #include <algorithm>
 #include <cstring>
 #ifdef __SSE2__
@@ -16,9 +18,15 @@ constexpr char kQuote = '"';
 } // namespace
 
 QuotedRecordReader::QuotedRecordReader(const std::string& path, std::optional<char> delimiter,
-                                       std::size_t block_size, ReadProgress* progress)
+                                       std::size_t block_size, ReadProgress* progress,
+                                       std::string_view long_delimiter, bool drop_utf8_bom)
     : file_(path), progress_(progress), delimiter_(delimiter.value_or('\n')),
-      has_delimiter_(delimiter.has_value()), capacity_(std::max<std::size_t>(block_size, 16)) {
+      has_delimiter_(delimiter.has_value()), bom_pending_(drop_utf8_bom),
+      capacity_(std::max<std::size_t>(block_size, 16)) {
+  if (has_delimiter_ && long_delimiter.size() > 1) {
+    long_delimiter_ = std::string(long_delimiter);
+    delimiter_ = long_delimiter_.front();
+  }
   buffer_.reset(new char[capacity_ + kPadding]);
   std::memset(buffer_.get() + capacity_, 0, kPadding);
 }
@@ -82,7 +90,18 @@ std::size_t QuotedRecordReader::FindSpecial(std::size_t from) const {
 #endif
 }
 
+void QuotedRecordReader::DropUtf8Bom() {
+  bom_pending_ = false;
+  std::size_t shift = 0;
+  while (end_ - pos_ < platform::kUtf8Bom.size() && Fill(&shift)) {
+  }
+  if (platform::StartsWithUtf8Bom(std::string_view(buffer_.get() + pos_, end_ - pos_)))
+    pos_ += platform::kUtf8Bom.size();
+}
+
 void QuotedRecordReader::NextRecord(std::vector<std::string_view>& fields) {
+  if (bom_pending_)
+    DropUtf8Bom();
   enum class State { kFieldStart, kPlain, kQuoted };
   State state = State::kFieldStart;
   // Each field is unquoted in place: its text is written from its first byte
@@ -148,6 +167,18 @@ void QuotedRecordReader::NextRecord(std::vector<std::string_view>& fields) {
         end_ = r; // nothing after it is ever looked at
         data_ended_ = true;
         break;
+      }
+      if (c == delimiter_ && !long_delimiter_.empty()) {
+        // Only the whole character splits; its first byte alone is text.
+        if (end_ - r < long_delimiter_.size() && fill())
+          continue;
+        if (end_ - r < long_delimiter_.size() ||
+            std::memcmp(b + r, long_delimiter_.data(), long_delimiter_.size()) != 0) {
+          take(r + 1);
+          open = true;
+          continue;
+        }
+        r += long_delimiter_.size() - 1;
       }
       ++r;
       if (c == '\r')

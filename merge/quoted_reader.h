@@ -29,9 +29,13 @@ public:
   // Opens the file for reading, sharing it with readers only; throws
   // platform::FileError (32 when another process holds it for writing) and
   // platform::NotRegularFile. `progress`, when given, hears of every read,
-  // also inside a long record.
+  // also inside a long record. A non-empty `long_delimiter` (a UTF-8
+  // character of several bytes, in a UTF-8 file) splits in place of
+  // `delimiter`. With `drop_utf8_bom` a UTF-8 byte-order mark at the file's
+  // start is no part of the first field.
   QuotedRecordReader(const std::string& path, std::optional<char> delimiter,
-                     std::size_t block_size = kDefaultBlockSize, ReadProgress* progress = nullptr);
+                     std::size_t block_size = kDefaultBlockSize, ReadProgress* progress = nullptr,
+                     std::string_view long_delimiter = {}, bool drop_utf8_bom = false);
 
   // Fills `fields` (cleared first) with the next record's fields, without
   // their quotes, a doubled quote as one. The fields follow the splitting
@@ -59,13 +63,17 @@ private:
   // how far it moved. False when no more data can come.
   bool Fill(std::size_t* shift);
   // The first byte at or after `from` that ends an unquoted run: the
-  // delimiter, LF, CR or byte 26; end_ when none.
+  // delimiter (a long one's first byte), LF, CR or byte 26; end_ when none.
   std::size_t FindSpecial(std::size_t from) const;
+  // Before the first record: steps over a byte-order mark.
+  void DropUtf8Bom();
 
   platform::ReadOnlyFile file_;
   ReadProgress* progress_;
-  char delimiter_;     // LF when there is none: LF is tested first anyway
-  bool has_delimiter_; // false: a record is one field
+  char delimiter_;             // LF when there is none: LF is tested first anyway
+  bool has_delimiter_;         // false: a record is one field
+  std::string long_delimiter_; // empty, or the bytes of a delimiter starting with delimiter_
+  bool bom_pending_;
   std::unique_ptr<char[]> buffer_;
   std::size_t capacity_; // the buffer holds capacity_ + kPadding bytes
   std::size_t pos_ = 0;  // the current record's first byte

@@ -3,6 +3,7 @@
 #include "merge/line_reader.h"
 #include "merge/quoted_reader.h"
 #include "merge/read_source_file.h"
+#include "merge/source_decoder.h"
 #include "merge/split_line.h"
 #include "platform/file.h"
 
@@ -31,18 +32,37 @@ std::optional<std::vector<std::string>> FirstUsed(Reader& reader, std::int32_t s
 } // namespace
 
 std::optional<std::vector<std::string>> ReadHeader(const std::string& path, std::int32_t skip_count,
-                                                   std::optional<char> delimiter, bool quotes) {
+                                                   std::optional<char> delimiter, bool quotes,
+                                                   TextEncoding file_encoding,
+                                                   TextEncoding table_encoding) {
   if (!IsSourceFileAvailable(path))
     return std::nullopt;
+  std::optional<LineDecoder> decoder;
+  if (LineDecoder::Needed(file_encoding, table_encoding))
+    decoder.emplace(file_encoding, table_encoding);
   try {
     if (quotes) {
-      QuotedRecordReader reader(path, delimiter);
-      return FirstUsed(reader, skip_count,
-                       [&](std::vector<std::string_view>& fields) { reader.NextRecord(fields); });
+      QuotedRecordReader reader(path, delimiter, QuotedRecordReader::kDefaultBlockSize, nullptr,
+                                LongDelimiter(delimiter, file_encoding),
+                                file_encoding == TextEncoding::kUtf8);
+      return FirstUsed(reader, skip_count, [&](std::vector<std::string_view>& fields) {
+        reader.NextRecord(fields);
+        if (decoder)
+          decoder->DecodeFields(fields);
+      });
     }
     LineReader reader(path);
+    const std::string long_delimiter = LongDelimiter(delimiter, table_encoding);
+    bool first_line = true;
     return FirstUsed(reader, skip_count, [&](std::vector<std::string_view>& fields) {
-      SplitLine(reader.NextLine(), delimiter, fields);
+      std::string_view line = reader.NextLine();
+      if (decoder)
+        line = decoder->Decode(line, first_line);
+      first_line = false;
+      if (long_delimiter.empty())
+        SplitLine(line, delimiter, fields);
+      else
+        SplitLineAt(line, long_delimiter, fields);
     });
   } catch (const platform::NotRegularFile&) {
     return std::nullopt; // what is no regular file once opened is not available

@@ -3,6 +3,8 @@
 // the file's rows are placed, so that the columns of every file are known
 // first.
 
+#include "merge/text_encoding.h"
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -11,9 +13,13 @@
 namespace merge {
 
 // The fields of the first record after `skip_count` dropped ones, read with
-// quotes or as plain lines; nothing when the file is not available or all of
-// its records are dropped. Throws platform::FileError as reading does.
+// quotes or as plain lines from a file in `file_encoding` and brought into
+// `table_encoding` as its rows will be (a byte-order mark dropped); nothing
+// when the file is not available or all of its records are dropped. Throws
+// platform::FileError as reading does.
 std::optional<std::vector<std::string>> ReadHeader(const std::string& path, std::int32_t skip_count,
-                                                   std::optional<char> delimiter, bool quotes);
+                                                   std::optional<char> delimiter, bool quotes,
+                                                   TextEncoding file_encoding,
+                                                   TextEncoding table_encoding);
 
 } // namespace merge

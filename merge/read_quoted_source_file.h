@@ -5,6 +5,7 @@
 #include "merge/quoted_reader.h"
 #include "merge/read_progress.h"
 #include "merge/read_source_file.h"
+#include "merge/source_decoder.h"
 
 #include <cstdint>
 #include <optional>
@@ -18,14 +19,20 @@ namespace merge {
 // used record of an available file, in file order; the first `skip_count`
 // records are dropped. Returns true when the last record ran to the end of
 // the file inside an open quote. Throws as ReadAvailableSourceFile does.
+// The records are cut in the file's own bytes (`long_delimiter`: the
+// delimiter's bytes there when it takes several); a `decoder` then brings
+// each record's fields into the table's encoding, and a UTF-8 file loses its
+// byte-order mark.
 template <typename PlaceRecord>
 bool ReadAvailableQuotedSourceFile(const std::string& path, std::int32_t skip_count,
                                    std::optional<char> delimiter, PlaceRecord&& place_record,
-                                   ReadProgress* progress = nullptr) {
+                                   ReadProgress* progress = nullptr, LineDecoder* decoder = nullptr,
+                                   std::string_view long_delimiter = {}) {
   // What is no regular file once opened is not available either.
   std::optional<QuotedRecordReader> opened;
   try {
-    opened.emplace(path, delimiter, QuotedRecordReader::kDefaultBlockSize, progress);
+    opened.emplace(path, delimiter, QuotedRecordReader::kDefaultBlockSize, progress, long_delimiter,
+                   decoder != nullptr && decoder->FileEncoding() == TextEncoding::kUtf8);
   } catch (const platform::NotRegularFile&) {
     return false;
   }
@@ -38,8 +45,11 @@ bool ReadAvailableQuotedSourceFile(const std::string& path, std::int32_t skip_co
     reader.NextRecord(fields);
     if (record_number < INT32_MAX)
       ++record_number;
-    if (skip_count <= 0 || record_number > skip_count)
+    if (skip_count <= 0 || record_number > skip_count) {
+      if (decoder != nullptr)
+        decoder->DecodeFields(fields);
       place_record(static_cast<const std::vector<std::string_view>&>(fields));
+    }
     if (progress != nullptr)
       progress->Advance(reader.BytesRead());
   } while (!reader.AtDataEnd());

@@ -62,6 +62,14 @@ TextEncoding SourceFileEncoding(const std::string& path, SourceEncoding option,
   }
 }
 
+std::string LongDelimiter(std::optional<char> delimiter, TextEncoding encoding) {
+  if (!delimiter || encoding != TextEncoding::kUtf8 ||
+      static_cast<unsigned char>(*delimiter) < 0x80)
+    return {};
+  char bytes[platform::MaxCp1251AsUtf8(1)];
+  return std::string(bytes, platform::Cp1251ToUtf8(std::string_view(&*delimiter, 1), bytes));
+}
+
 std::string_view LineDecoder::Decode(std::string_view line, bool first_line) {
   if (file_ == TextEncoding::kUtf8) {
     if (first_line && platform::StartsWithUtf8Bom(line))
@@ -80,6 +88,38 @@ std::string_view LineDecoder::Decode(std::string_view line, bool first_line) {
     return line;
   char* const out = Room(platform::MaxCp1251AsUtf8(line.size()));
   return std::string_view(out, static_cast<std::size_t>(platform::Cp1251ToUtf8(line, out) - out));
+}
+
+void LineDecoder::DecodeFields(std::vector<std::string_view>& fields) {
+  std::size_t room = 0;
+  if (file_ == TextEncoding::kUtf8) {
+    // Fields end at ASCII bytes (a delimiter, a quote), so each is checked on
+    // its own as a line is.
+    for (const std::string_view field : fields) {
+      if (!invalid_ && !platform::IsValidUtf8(field))
+        invalid_ = true;
+      room += field.size();
+    }
+    if (table_ == TextEncoding::kUtf8)
+      return;
+    char* out = Room(room + 1); // never null, even for empty fields
+    for (std::string_view& field : fields) {
+      char* const end = platform::Utf8ToCp1251(field, out, replaced_);
+      field = std::string_view(out, static_cast<std::size_t>(end - out));
+      out = end;
+    }
+    return;
+  }
+  if (table_ == TextEncoding::kCp1251)
+    return;
+  for (const std::string_view field : fields)
+    room += platform::MaxCp1251AsUtf8(field.size());
+  char* out = Room(room + 1);
+  for (std::string_view& field : fields) {
+    char* const end = platform::Cp1251ToUtf8(field, out);
+    field = std::string_view(out, static_cast<std::size_t>(end - out));
+    out = end;
+  }
 }
 
 char* LineDecoder::Room(std::size_t size) {

@@ -10,8 +10,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace merge {
 
@@ -22,6 +24,10 @@ namespace merge {
 // `table` (so that it needs no conversion). Throws platform::FileError when
 // the file cannot be opened or read.
 TextEncoding SourceFileEncoding(const std::string& path, SourceEncoding option, TextEncoding table);
+
+// The delimiter's bytes in `encoding` when it takes several there (a
+// Windows-1251 byte above 127 written in UTF-8); empty when it is one byte.
+std::string LongDelimiter(std::optional<char> delimiter, TextEncoding encoding);
 
 class LineDecoder {
 public:
@@ -36,6 +42,11 @@ public:
   // where a byte-order mark is dropped. The view stays valid until the next
   // call (and while `line` does).
   std::string_view Decode(std::string_view line, bool first_line);
+  // The fields of one quoted record, each brought into the table's encoding
+  // in place; a byte-order mark is the reader's to drop. The views stay valid
+  // until the next call (and while the record's bytes do).
+  void DecodeFields(std::vector<std::string_view>& fields);
+  TextEncoding FileEncoding() const { return file_; }
 
   // Adds what this file gave to the report: an invalid UTF-8 file, characters
   // that became "?".

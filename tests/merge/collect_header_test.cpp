@@ -145,6 +145,47 @@ TEST_F(CollectExports, MatchingWithQuotesAndWithoutNames) {
   EXPECT_EQ(table.ColCount(), 2);
 }
 
+// Exports of one shop over the years, some saved by a spreadsheet as UTF-8
+// with a byte-order mark, one still in Windows-1251: with the encoding
+// detected, the quoted fields are converted like plain lines and the header
+// names ("имя", "сумма") match across the two encodings.
+TEST_F(CollectExports, QuotedExportsInMixedEncodingsMatchByName) {
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string name_utf8 = "\xD0\xB8\xD0\xBC\xD1\x8F";                // "имя"
+  const std::string sum_utf8 = "\xD1\x81\xD1\x83\xD0\xBC\xD0\xBC\xD0\xB0"; // "сумма"
+  const std::string ivanov_utf8 = "\xD0\x98\xD0\xB2\xD0\xB0\xD0\xBD\xD0\xBE\xD0\xB2"; // "Иванов"
+  dir.Write("a.csv", bom + "\"" + name_utf8 + "\"," + sum_utf8 + "\r\n\"" + ivanov_utf8 +
+                         ", \xD0\x98.\",\"1,5\"\r\n");
+  dir.Write(
+      "b.csv",
+      "\xF1\xF3\xEC\xEC\xE0,\xE8\xEC\xFF\r\n2,\"\xCF\xE5\xF2\xF0\xEE\xE2\r\n\"\"\xCF\"\"\"\r\n");
+  CollectOptions o = Options(true, true, true);
+  o.add_file_name = false;
+  o.source_encoding = merge::SourceEncoding::kDetect;
+  Collect(o, {{"a.csv"}, {"b.csv"}});
+  ASSERT_EQ(table.Encoding(), merge::TextEncoding::kUtf8);
+  EXPECT_EQ(Cells(table, 2, 3),
+            (Grid{{name_utf8, sum_utf8},
+                  {ivanov_utf8 + ", \xD0\x98.", "1,5"},
+                  {"\xD0\x9F\xD0\xB5\xD1\x82\xD1\x80\xD0\xBE\xD0\xB2\r\n\"\xD0\x9F\"", "2"}}));
+  EXPECT_EQ(table.ColCount(), 2);
+
+  // Into a Windows-1251 table the UTF-8 file's fields come converted, its
+  // mark gone.
+  ResultTable cp1251;
+  dir.Write("empty.csv", "");
+  FakeCandidates empty(dir, {{"empty.csv"}});
+  CollectOptions plain = Options(false, false, false);
+  plain.add_file_name = false;
+  merge::CollectFiles(cp1251, empty, plain, nullptr); // fixes the table's encoding
+  FakeCandidates candidates(dir, {{"a.csv"}});
+  o.source_encoding = merge::SourceEncoding::kUtf8;
+  merge::CollectFiles(cp1251, candidates, o, nullptr);
+  ASSERT_EQ(cp1251.Encoding(), merge::TextEncoding::kCp1251);
+  EXPECT_EQ(Cells(cp1251, 2, 2), (Grid{{"\xE8\xEC\xFF", "\xF1\xF3\xEC\xEC\xE0"},
+                                       {"\xC8\xE2\xE0\xED\xEE\xE2, \xC8.", "1,5"}}));
+}
+
 TEST_F(CollectExports, MatchingIsForStackedOnly) {
   dir.Write("a.csv", "id,x\n1,2\n");
   dir.Write("b.csv", "x,id\n3,4\n");

@@ -112,6 +112,30 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{"TabDelimiter", "\"a\tb\"\tc\n", {{"a\tb", "c"}}, false, '\t'},
         RecordCase{"SpaceDelimiter", "\"a b\" c\n", {{"a b", "c"}}, false, ' '}));
 
+// A UTF-8 export split by "§" (C2 A7): "Ч" (D0 A7) and "©" (C2 A9) share a
+// byte with it and stay whole; the byte-order mark is no part of the first
+// field, so the quote after it still opens one.
+TEST(QuotedRecordReaderUtf8, LongDelimiterSplitsOnlyAsAWholeCharacter) {
+  TempDir dir;
+  const std::string bom = "\xEF\xBB\xBF";
+  const std::string path =
+      dir.Write("u.csv", bom + "\"\xD0\xA7\xC2\xA7x\"\xC2\xA7\xC2\xA9\xD0\xA7\r\n"
+                               "a\xC2\xA7\xC2\xA7"
+                               "b\xC2");
+  for (std::size_t block : {std::size_t{16}, std::size_t{17}, std::size_t{18},
+                            merge::QuotedRecordReader::kDefaultBlockSize}) {
+    merge::QuotedRecordReader reader(path, '\xA7', block, nullptr, "\xC2\xA7", true);
+    Records records;
+    std::vector<std::string_view> fields;
+    do {
+      reader.NextRecord(fields);
+      records.emplace_back(fields.begin(), fields.end());
+    } while (!reader.AtDataEnd());
+    EXPECT_EQ(records, (Records{{"\xD0\xA7\xC2\xA7x", "\xC2\xA9\xD0\xA7"}, {"a", "", "b\xC2"}}))
+        << "block " << block;
+  }
+}
+
 TEST(ReadQuotedSourceFile, SkipCountCountsRecordsNotLines) {
   TempDir dir;
   const std::string path =
