@@ -1,9 +1,10 @@
 // The quoted record reader on arbitrary file contents, and quoting on the
 // way back.
 //
-// Input: byte 0 picks the delimiter (0 for none, else that byte), byte 1 the
-// reader's block size (small, so that records cross and outgrow blocks); the
-// rest is the file. Checked on every input:
+// Input: byte 0 picks the delimiter (0 for none, 1 for "§" as UTF-8, C2 A7,
+// with a byte-order mark dropped, else that byte), byte 1 the reader's block
+// size (small, so that records cross and outgrow blocks); the rest is the
+// file. Checked on every input:
 // - the records are exactly those of a plain byte-by-byte model of the rules;
 // - the fields, each quoted where needed and followed by the delimiter, each
 //   record ended by CR LF (as saving writes them), read back into the same
@@ -32,7 +33,8 @@ struct ModelResult {
 };
 
 // The rules, one byte at a time.
-ModelResult Model(std::string_view bytes, std::optional<char> delimiter) {
+ModelResult Model(std::string_view bytes, std::optional<char> delimiter,
+                  std::string_view long_delimiter, bool drop_bom) {
   enum class State { kFieldStart, kPlain, kQuoted };
   ModelResult out;
   std::vector<std::string> fields;
@@ -49,7 +51,7 @@ ModelResult Model(std::string_view bytes, std::optional<char> delimiter) {
     state = State::kFieldStart;
   };
   const bool quotes_on = !(delimiter && *delimiter == '"');
-  std::size_t i = 0;
+  std::size_t i = drop_bom && bytes.substr(0, 3) == "\xEF\xBB\xBF" ? 3 : 0;
   for (;;) {
     if (i == bytes.size()) {
       out.quote_left_open = state == State::kQuoted;
@@ -89,7 +91,11 @@ ModelResult Model(std::string_view bytes, std::optional<char> delimiter) {
     }
     if (c == '\r')
       continue;
-    if (delimiter && c == *delimiter) {
+    if (delimiter &&
+        (long_delimiter.empty() ? c == *delimiter
+                                : bytes.substr(i - 1, long_delimiter.size()) == long_delimiter)) {
+      if (!long_delimiter.empty())
+        i += long_delimiter.size() - 1;
       fields.push_back(field);
       field.clear();
       open = false;
@@ -121,9 +127,11 @@ private:
   int fd_;
 };
 
-ModelResult ReadAll(std::string_view bytes, std::optional<char> delimiter, std::size_t block) {
+ModelResult ReadAll(std::string_view bytes, std::optional<char> delimiter, std::size_t block,
+                    std::string_view long_delimiter = {}, bool drop_bom = false) {
   const MemoryFile file(bytes);
-  merge::QuotedRecordReader reader(file.Path(), delimiter, block);
+  merge::QuotedRecordReader reader(file.Path(), delimiter, block, nullptr, long_delimiter,
+                                   drop_bom);
   ModelResult out;
   std::vector<std::string_view> fields;
   do {
@@ -139,15 +147,19 @@ ModelResult ReadAll(std::string_view bytes, std::optional<char> delimiter, std::
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 2)
     return 0;
+  const bool utf8 = data[0] == 1;
   const std::optional<char> delimiter =
-      data[0] == 0 ? std::nullopt : std::optional<char>(static_cast<char>(data[0]));
+      data[0] == 0 ? std::nullopt : std::optional<char>(utf8 ? '\xA7' : static_cast<char>(data[0]));
+  const std::string_view long_delimiter = utf8 ? "\xC2\xA7" : "";
   const std::size_t block_size = 16 + data[1] % 48;
   const std::string_view bytes(reinterpret_cast<const char*>(data) + 2, size - 2);
 
-  const ModelResult read = ReadAll(bytes, delimiter, block_size);
-  const ModelResult model = Model(bytes, delimiter);
+  const ModelResult read = ReadAll(bytes, delimiter, block_size, long_delimiter, utf8);
+  const ModelResult model = Model(bytes, delimiter, long_delimiter, utf8);
   FUZZ_CHECK(read.records == model.records);
   FUZZ_CHECK(read.quote_left_open == model.quote_left_open);
+  if (utf8)
+    return 0; // saving writes one-byte delimiters
 
   // A delimiter that is a quote or a byte of the line rules cannot be read
   // back as one.

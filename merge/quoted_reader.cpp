@@ -32,9 +32,10 @@ QuotedRecordReader::QuotedRecordReader(const std::string& path, std::optional<ch
 }
 
 bool QuotedRecordReader::Fill(std::size_t* shift) {
-  *shift = pos_;
+  *shift = 0; // nothing moves once the data has ended
   if (data_ended_)
     return false;
+  *shift = pos_;
   if (pos_ > 0) {
     std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
     end_ -= pos_;

@@ -136,6 +136,21 @@ TEST(QuotedRecordReaderUtf8, LongDelimiterSplitsOnlyAsAWholeCharacter) {
   }
 }
 
+// Looking for a byte-order mark may read the whole of a short file; the
+// records after that still come whole.
+TEST(QuotedRecordReaderUtf8, AShortFileWithoutAMark) {
+  TempDir dir;
+  const std::string path = dir.Write("s.csv", "\nr");
+  merge::QuotedRecordReader reader(path, ',', 16, nullptr, {}, true);
+  Records records;
+  std::vector<std::string_view> fields;
+  do {
+    reader.NextRecord(fields);
+    records.emplace_back(fields.begin(), fields.end());
+  } while (!reader.AtDataEnd());
+  EXPECT_EQ(records, (Records{{}, {"r"}}));
+}
+
 TEST(ReadQuotedSourceFile, SkipCountCountsRecordsNotLines) {
   TempDir dir;
   const std::string path =
