@@ -2,6 +2,7 @@
 // and the four commands of the grid's context menu.
 
 #include "test_support.h"
+#include "tests/support/address_space.h"
 
 #include "app/file_page.h"
 #include "app/grid_model.h"
@@ -78,6 +79,7 @@ private slots:
   void CollectAgain();
   void Add();
   void ProgressShownAfterHalfSecond();
+  void OutOfMemoryShowsTheBoxAndKeepsWholeRows();
 };
 
 void CollectTest::FilePageListsCsvFiles() {
@@ -296,6 +298,75 @@ void CollectTest::ProgressShownAfterHalfSecond() {
   QVERIFY(cancel != nullptr);
   cancel->click();
   QVERIFY(progress.CancelRequested());
+}
+
+namespace {
+
+// `rows` lines "<i>,<1000 times letter>".
+QByteArray LongRows(int rows, char letter) {
+  QByteArray bytes;
+  for (int i = 0; i < rows; ++i)
+    bytes += QByteArray::number(i) + ',' + QByteArray(1000, letter) + '\n';
+  return bytes;
+}
+
+} // namespace
+
+// A collect that runs out of memory in a child process under an
+// address-space limit: the window goes on, the box says "Out of memory.",
+// and the grid shows every row whole, either as it was or as the second
+// file made it, and no row more.
+void CollectTest::OutOfMemoryShowsTheBoxAndKeepsWholeRows() {
+#ifdef KLEITAB_UNDER_ASAN
+  QSKIP("AddressSanitizer reserves terabytes of address space: no address-space limit under it");
+#endif
+  constexpr int kOldRows = 30000;
+  constexpr int kNewRows = 40000;
+  Scratch scratch;
+  scratch.Write("a.csv", LongRows(kOldRows, 'a'));
+  scratch.Write("b.csv", LongRows(kNewRows, 'b'));
+  app::TForm1& form = scratch.Form();
+  form.ComboBox1->setCurrentIndex(0); // stacked
+  form.CheckBox1->setChecked(false);  // no name cells
+  QListWidget* check_list = form.FilePage1->CheckListBox1();
+  QCOMPARE(check_list->count(), 2);
+  check_list->item(1)->setCheckState(Qt::Unchecked);
+  Collect(form);
+  QCOMPARE(form.Table().RowCount(), kOldRows);
+  // Collected again from b.csv alone, over the rows of a.csv.
+  check_list->item(0)->setCheckState(Qt::Unchecked);
+  check_list->item(1)->setCheckState(Qt::Checked);
+  ErrorRecorder errors;
+  const int status = testing_support::InChild([&] {
+    ::alarm(120); // a hang fails instead of waiting for the runner's timeout
+    if (!testing_support::LimitAddressSpace(std::int64_t{24} << 20))
+      return 10;
+    Collect(form);
+    if (errors.Texts() != QStringList{QStringLiteral("Out of memory.")})
+      return 11;
+    const merge::ResultTable& table = form.Table();
+    const std::string old_text(1000, 'a');
+    const std::string new_text(1000, 'b');
+    int fresh = 0;
+    while (fresh < kNewRows && table.GetCell(1, fresh) == new_text)
+      ++fresh;
+    if (fresh == 0 || fresh == kNewRows)
+      return 12;
+    for (int row = fresh; row < kOldRows; ++row) {
+      if (table.GetCell(1, row) != old_text)
+        return 13;
+    }
+    const int rows = std::max(fresh, kOldRows);
+    if (table.RowCount() != rows || !table.GetCell(0, rows).empty())
+      return 14;
+    app::GridModel* model = form.StringGrid1->Model();
+    if (model->rowCount() != rows - 1 ||
+        model->index(rows - 2, 0).data().toString() !=
+            QString::fromStdString(rows == fresh ? new_text : old_text))
+      return 15;
+    return 0;
+  });
+  QCOMPARE(status, 0);
 }
 
 QTEST_MAIN(CollectTest)

@@ -12,42 +12,22 @@
 #include "merge/result_table.h"
 #include "merge/table_commands.h"
 #include "tests/faults/fault_support.h"
+#include "tests/support/address_space.h"
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
-#include <functional>
 #include <string>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #include <vector>
-
-#if defined(__SANITIZE_ADDRESS__)
-#define KLEITAB_UNDER_ASAN 1
-#elif defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define KLEITAB_UNDER_ASAN 1
-#endif
-#endif
 
 namespace {
 
 using faults::FakeCandidates;
 using faults::ReadBytes;
 using faults::TempDir;
-
-// The process's address space now, in bytes.
-long long AddressSpace() {
-  std::FILE* statm = std::fopen("/proc/self/statm", "r");
-  long long pages = 0;
-  if (statm != nullptr) {
-    if (std::fscanf(statm, "%lld", &pages) != 1)
-      pages = 0;
-    std::fclose(statm);
-  }
-  return pages * ::sysconf(_SC_PAGESIZE);
-}
+using testing_support::AddressSpace;
+using testing_support::InChild;
+using testing_support::LimitAddressSpace;
 
 std::string Text(int row, int round) {
   std::string text(1000, static_cast<char>('a' + round % 26));
@@ -93,14 +73,6 @@ int EditUnderALimit() {
       return 13;
   }
   return 0;
-}
-
-// Lowers the address-space limit to what is used now plus `headroom`.
-bool LimitAddressSpace(std::int64_t headroom) {
-  rlimit limit{};
-  ::getrlimit(RLIMIT_AS, &limit);
-  limit.rlim_cur = static_cast<rlim_t>(AddressSpace() + headroom);
-  return ::setrlimit(RLIMIT_AS, &limit) == 0;
 }
 
 // A table of `rows` rows, nearly 1 KB each in column 0 (none on every tenth
@@ -291,23 +263,6 @@ int SaveWithoutAWriterThread(const TempDir& dir) {
     return 11;
   }
   return ReadBytes(output) == ExpectedFile(3000, 0, 3000) ? 0 : 12;
-}
-
-// Runs `job` in a child process and returns its exit status, or -signal.
-int InChild(const std::function<int()>& job) {
-  const pid_t pid = ::fork();
-  if (pid == 0) {
-    int status = 100; // an exception no check expected
-    try {
-      status = job();
-    } catch (...) {
-    }
-    ::_exit(status);
-  }
-  int status = 0;
-  if (::waitpid(pid, &status, 0) != pid)
-    return -1000;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
 }
 
 #ifdef KLEITAB_UNDER_ASAN
