@@ -138,11 +138,13 @@ void AnnounceJob(const CandidateList& candidates, platform::Progress* progress) 
 
 // Reads an available file with the reader the options choose, once per
 // file; returns whether a quote was left open at its end. `known` is the
-// file's encoding when it was found already.
+// file's encoding when it was found already. Lines are read from `opened`
+// when the caller opened the file already (into `scratch`).
 template <typename PlaceRecord>
 bool ReadRecords(ResultTable& table, const std::string& path, std::int32_t skip_count,
                  const CollectOptions& options, PlaceRecord&& place, ReadProgress* progress,
-                 std::optional<TextEncoding> known = std::nullopt) {
+                 std::optional<TextEncoding> known = std::nullopt, LineReader* opened = nullptr,
+                 ReadScratch* scratch = nullptr) {
   FixTableEncoding(table, options.source_encoding);
   const TextEncoding file_encoding =
       known ? *known : SourceFileEncoding(path, options.source_encoding, table.Encoding());
@@ -158,6 +160,9 @@ bool ReadRecords(ResultTable& table, const std::string& path, std::int32_t skip_
     quote_left_open = ReadAvailableQuotedSourceFile(path, skip_count, delimiter, place, progress,
                                                     decoder ? &*decoder : nullptr,
                                                     LongDelimiter(delimiter, file_encoding));
+  } else if (opened != nullptr) {
+    ReadLines(*opened, path, skip_count, delimiter, place, scratch->fields, progress,
+              decoder ? &*decoder : nullptr, long_delimiter);
   } else {
     ReadAvailableSourceFile(path, skip_count, delimiter, place, progress,
                             decoder ? &*decoder : nullptr, long_delimiter);
@@ -174,13 +179,30 @@ struct FileResult {
 };
 
 // Places one file's used records from `start_row` down, fields from
-// `start_column`, the name cell right after a row's last field.
+// `start_column`, the name cell right after a row's last field. A collect
+// lends every file the same `scratch`.
 FileResult PlaceFile(ResultTable& table, const std::string& path, std::int32_t start_row,
                      std::int32_t start_column, const CollectOptions& options,
-                     FirstRecord first_record, ReadProgress* progress) {
+                     FirstRecord first_record, ReadProgress* progress,
+                     ReadScratch* scratch = nullptr) {
   FileResult result;
-  if (!IsSourceFileAvailable(path))
-    return result;
+  std::optional<ReadScratch> own_scratch;
+  std::optional<LineReader> reader;
+  if (options.quotes) {
+    if (!IsSourceFileAvailable(path))
+      return result;
+  } else {
+    if (scratch == nullptr)
+      scratch = &own_scratch.emplace();
+    try {
+      if (!OpenSourceFile(path, *scratch, progress, reader))
+        return result;
+    } catch (const platform::FileError&) {
+      // The table's encoding is fixed by a file that is there, even unread.
+      FixTableEncoding(table, options.source_encoding);
+      throw;
+    }
+  }
   FixTableEncoding(table, options.source_encoding);
   const NameCell tag = FileNameCell(table, path, options);
   NameCell caption;
@@ -217,7 +239,7 @@ FileResult PlaceFile(ResultTable& table, const std::string& path, std::int32_t s
           extents.TakeNameCell(result.name_column);
         }
       },
-      progress);
+      progress, std::nullopt, reader ? &*reader : nullptr, scratch);
   // After the file the table reaches past its last name column; since every
   // name cell already raised ColCount this only confirms it, never lowers it.
   // A file that placed no row leaves ColCount as the earlier files left it.
@@ -236,13 +258,14 @@ CollectSummary StackedDriver(ResultTable& table, CandidateList& candidates,
                              ReadProgress& progress) {
   CollectSummary summary;
   FirstRecord first_record = options.header ? FirstRecord::kHeader : FirstRecord::kRow;
+  ReadScratch scratch;
   const int count = candidates.Count();
   for (int i = 0; i < count; ++i) {
     candidates.Select(i);
     const bool ticked = candidates.IsTicked(i);
     if (ticked) {
       const FileResult file = PlaceFile(table, candidates.SelectedFullPath(), start_row, 0, options,
-                                        first_record, &progress);
+                                        first_record, &progress, &scratch);
       summary.files_with_open_quote += file.quote_left_open ? 1 : 0;
       if (file.placed_a_record && first_record == FirstRecord::kHeader)
         first_record = FirstRecord::kDrop;
@@ -429,12 +452,13 @@ CollectSummary CollectFiles(ResultTable& table, CandidateList& candidates,
   }
   CollectSummary summary;
   const FirstRecord first_record = options.header ? FirstRecord::kHeader : FirstRecord::kRow;
+  ReadScratch scratch;
   const int count = candidates.Count();
   for (int i = 0; i < count; ++i) {
     candidates.Select(i);
     if (candidates.IsTicked(i)) {
       const FileResult file = PlaceFile(table, candidates.SelectedFullPath(), 0, table.ColCount(),
-                                        options, first_record, &read_progress);
+                                        options, first_record, &read_progress, &scratch);
       summary.files_with_open_quote += file.quote_left_open ? 1 : 0;
     }
     if (after_item)

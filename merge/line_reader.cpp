@@ -13,45 +13,59 @@ constexpr char kDataEnd = 26;
 
 } // namespace
 
-LineReader::LineReader(const std::string& path, std::size_t block_size, ReadProgress* progress)
-    : file_(path), progress_(progress), buffer_(nullptr),
-      capacity_(std::max<std::size_t>(block_size, 16)) {
-  buffer_ = static_cast<char*>(std::malloc(capacity_));
-  if (buffer_ == nullptr)
+LineBuffer::LineBuffer(std::size_t capacity)
+    : data_(static_cast<char*>(std::malloc(capacity))), capacity_(capacity) {
+  if (data_ == nullptr)
     throw std::bad_alloc();
 }
 
-LineReader::~LineReader() {
-  std::free(buffer_);
+LineBuffer::~LineBuffer() {
+  std::free(data_);
 }
+
+void LineBuffer::Grow() {
+  const std::size_t grown = capacity_ * 2;
+  void* bigger = std::realloc(data_, grown);
+  if (bigger == nullptr)
+    throw std::bad_alloc();
+  data_ = static_cast<char*>(bigger);
+  capacity_ = grown;
+}
+
+LineReader::LineReader(const std::string& path, std::size_t block_size, ReadProgress* progress)
+    : file_(path), progress_(progress),
+      owned_(std::make_unique<LineBuffer>(std::max<std::size_t>(block_size, 16))),
+      buffer_(*owned_) {}
+
+LineReader::LineReader(const std::string& path, LineBuffer& buffer, ReadProgress* progress,
+                       platform::ReadOnlyFile::Missing missing)
+    : file_(path, missing), progress_(progress), buffer_(buffer) {}
+
+LineReader::~LineReader() = default;
 
 bool LineReader::Fill() {
   if (data_ended_)
     return false;
+  char* const data = buffer_.data();
   const std::size_t rest = end_ - pos_;
   if (pos_ > 0) {
-    std::memmove(buffer_, buffer_ + pos_, rest);
+    std::memmove(data, data + pos_, rest);
     pos_ = 0;
     end_ = rest;
   }
-  if (end_ == capacity_) {
-    // One line longer than the block: make room for it.
-    const std::size_t grown = capacity_ * 2;
-    void* bigger = std::realloc(buffer_, grown);
-    if (bigger == nullptr)
-      throw std::bad_alloc();
-    buffer_ = static_cast<char*>(bigger);
-    capacity_ = grown;
-  }
-  const std::size_t n = file_.Read(buffer_ + end_, std::min(capacity_ - end_, kMaxReadSize));
+  if (end_ == buffer_.capacity())
+    buffer_.Grow(); // one line longer than the block: make room for it
+  char* const buffer = buffer_.data();
+  const std::size_t n =
+      file_.Read(buffer + end_, std::min(buffer_.capacity() - end_, kMaxReadSize));
   if (n == 0) {
     data_ended_ = true;
     return false;
   }
   bytes_read_ += static_cast<std::int64_t>(n);
   // A byte 26 ends the data: nothing after it is ever looked at.
-  if (const void* stop = std::memchr(buffer_ + end_, kDataEnd, n)) {
-    end_ = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer_);
+  if (const void* stop = std::memchr(buffer + end_, kDataEnd, n)) {
+    end_ = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer);
     data_ended_ = true;
   } else {
     end_ += n;
@@ -65,7 +79,7 @@ std::string_view LineReader::NextLine() {
   std::size_t scanned = pos_; // bytes before this offset hold no LF
   const char* lf = nullptr;
   for (;;) {
-    lf = static_cast<const char*>(std::memchr(buffer_ + scanned, '\n', end_ - scanned));
+    lf = static_cast<const char*>(std::memchr(buffer_.data() + scanned, '\n', end_ - scanned));
     if (lf != nullptr)
       break;
     const std::size_t line_offset = end_ - pos_;
@@ -73,9 +87,10 @@ std::string_view LineReader::NextLine() {
       break;
     scanned = pos_ + line_offset;
   }
-  const char* begin = buffer_ + pos_;
-  const char* stop = lf != nullptr ? lf : buffer_ + end_;
-  pos_ = lf != nullptr ? static_cast<std::size_t>(lf + 1 - buffer_) : end_;
+  const char* const buffer = buffer_.data();
+  const char* begin = buffer + pos_;
+  const char* stop = lf != nullptr ? lf : buffer + end_;
+  pos_ = lf != nullptr ? static_cast<std::size_t>(lf + 1 - buffer) : end_;
 
   std::size_t length = static_cast<std::size_t>(stop - begin);
   if (length > 0 && begin[length - 1] == '\r')

@@ -11,18 +11,44 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 
 namespace merge {
 
+// The block a LineReader reads into, lent by a collect to the reader of each
+// of its files in turn, so that reading many files allocates it once. It
+// keeps the size its longest line needed.
+class LineBuffer {
+public:
+  explicit LineBuffer(std::size_t capacity); // throws std::bad_alloc
+  ~LineBuffer();
+  LineBuffer(const LineBuffer&) = delete;
+  LineBuffer& operator=(const LineBuffer&) = delete;
+
+  char* data() const { return data_; }
+  std::size_t capacity() const { return capacity_; }
+  // Doubles the capacity, keeping the bytes held. Throws std::bad_alloc.
+  void Grow();
+
+private:
+  // malloc'ed so that a huge buffer grows by remapping, not by copying.
+  char* data_;
+  std::size_t capacity_;
+};
+
 class LineReader {
 public:
   // Opens the file for reading, sharing it with readers only; throws
   // platform::FileError (32 when another process holds it for writing) and
-  // platform::NotRegularFile. `progress`, when given, hears of every read.
+  // platform::NotRegularFile (also, with kNotAvailable, for a path that
+  // names nothing). `progress`, when given, hears of every read.
   explicit LineReader(const std::string& path, std::size_t block_size = kDefaultBlockSize,
                       ReadProgress* progress = nullptr);
+  // The same, reading into a buffer lent for the reader's lifetime.
+  LineReader(const std::string& path, LineBuffer& buffer, ReadProgress* progress,
+             platform::ReadOnlyFile::Missing missing);
   ~LineReader();
   LineReader(const LineReader&) = delete;
   LineReader& operator=(const LineReader&) = delete;
@@ -50,9 +76,8 @@ private:
 
   platform::ReadOnlyFile file_;
   ReadProgress* progress_;
-  // malloc'ed so that a huge buffer grows by remapping, not by copying.
-  char* buffer_;
-  std::size_t capacity_;
+  std::unique_ptr<LineBuffer> owned_; // when no buffer was lent
+  LineBuffer& buffer_;
   std::size_t pos_ = 0;     // first unread byte
   std::size_t end_ = 0;     // end of the data held
   bool data_ended_ = false; // end of file or byte 26 seen: nothing more to read

@@ -21,31 +21,35 @@ namespace merge {
 // plays no part.
 bool IsSourceFileAvailable(const std::string& path);
 
+// What reading the files of one collect reuses from file to file: the line
+// buffer and the field list are allocated once, not once per file.
+struct ReadScratch {
+  LineBuffer line{LineReader::kDefaultBlockSize};
+  std::vector<std::string_view> fields;
+};
+
+// Opens a source file into `reader`, reading into the scratch's buffer: false
+// (and nothing opened) when it is not available, which costs no more than the
+// open and one fstat. Throws platform::FileError as LineReader does.
+bool OpenSourceFile(const std::string& path, ReadScratch& scratch, ReadProgress* progress,
+                    std::optional<LineReader>& reader);
+
 // Calls place_line(const std::vector<std::string_view>& fields) once per used
-// line, in file order, of a file that IsSourceFileAvailable allows. The
-// first `skip_count` lines are dropped (none when it is 0 or negative); an
-// empty line is still used and gives no field. At least one line is read from
-// every opened file, so an empty file gives one empty line. Throws platform::FileError when the
-// file cannot be opened or read, and platform::Cancelled when `progress` says so.
-// A `decoder` brings each used line into the table's encoding before it is
+// line of an opened file, in file order. The first `skip_count` lines are
+// dropped (none when it is 0 or negative); an empty line is still used and
+// gives no field. At least one line is read from every opened file, so an
+// empty file gives one empty line. Throws platform::FileError when the file
+// cannot be read, and platform::Cancelled when `progress` says so. A
+// `decoder` brings each used line into the table's encoding before it is
 // split; a non-empty `long_delimiter` (a UTF-8 character of several bytes)
-// splits in place of `delimiter`.
+// splits in place of `delimiter`. `fields` is the list the lines are cut into.
 template <typename PlaceLine>
-void ReadAvailableSourceFile(const std::string& path, std::int32_t skip_count,
-                             std::optional<char> delimiter, PlaceLine&& place_line,
-                             ReadProgress* progress = nullptr, LineDecoder* decoder = nullptr,
-                             std::string_view long_delimiter = {}) {
-  // What is no regular file once opened is not available either.
-  std::optional<LineReader> opened;
-  try {
-    opened.emplace(path, LineReader::kDefaultBlockSize, progress);
-  } catch (const platform::NotRegularFile&) {
-    return;
-  }
-  LineReader& reader = *opened;
+void ReadLines(LineReader& reader, const std::string& path, std::int32_t skip_count,
+               std::optional<char> delimiter, PlaceLine&& place_line,
+               std::vector<std::string_view>& fields, ReadProgress* progress = nullptr,
+               LineDecoder* decoder = nullptr, std::string_view long_delimiter = {}) {
   if (progress != nullptr)
     progress->FileStarted(path, reader.SizeHint());
-  std::vector<std::string_view> fields;
   std::int32_t line_number = 0;
   do {
     const std::string_view line = reader.NextLine();
@@ -69,6 +73,24 @@ void ReadAvailableSourceFile(const std::string& path, std::int32_t skip_count,
   } while (!reader.AtDataEnd());
   if (progress != nullptr)
     progress->FileDone(reader.BytesRead());
+}
+
+// ReadLines of a file that IsSourceFileAvailable allows, with a buffer and
+// field list of its own. What is no regular file once opened is skipped.
+template <typename PlaceLine>
+void ReadAvailableSourceFile(const std::string& path, std::int32_t skip_count,
+                             std::optional<char> delimiter, PlaceLine&& place_line,
+                             ReadProgress* progress = nullptr, LineDecoder* decoder = nullptr,
+                             std::string_view long_delimiter = {}) {
+  std::optional<LineReader> opened;
+  try {
+    opened.emplace(path, LineReader::kDefaultBlockSize, progress);
+  } catch (const platform::NotRegularFile&) {
+    return;
+  }
+  std::vector<std::string_view> fields;
+  ReadLines(*opened, path, skip_count, delimiter, place_line, fields, progress, decoder,
+            long_delimiter);
 }
 
 // ReadAvailableSourceFile of an available file; nothing for any other.

@@ -10,6 +10,12 @@
 
 namespace platform {
 
+namespace {
+
+constexpr long long kSequentialAdviceFrom = 4 << 20;
+
+} // namespace
+
 bool IsReadableCandidate(const std::string& path) {
   if (path.empty())
     return false;
@@ -35,14 +41,19 @@ bool TryLock(int fd, bool exclusive) {
   return true;
 }
 
-ReadOnlyFile::ReadOnlyFile(const std::string& path) : path_(path) {
+ReadOnlyFile::ReadOnlyFile(const std::string& path, Missing missing) : path_(path) {
   // O_NONBLOCK: a FIFO without a writer would otherwise hold the open
   // forever. It is cleared again once the file is known to be regular.
   do {
     fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   } while (fd_ < 0 && errno == EINTR);
-  if (fd_ < 0)
-    ThrowFileErrorFromErrno(errno, path);
+  if (fd_ < 0) {
+    const int error = errno;
+    // Asked only when the open failed, so that a file read costs one stat.
+    if (missing == Missing::kNotAvailable && !IsReadableCandidate(path))
+      throw NotRegularFile();
+    ThrowFileErrorFromErrno(error, path);
+  }
   struct stat st {};
   if (::fstat(fd_, &st) != 0 || !S_ISREG(st.st_mode)) {
     ::close(fd_);
@@ -59,7 +70,9 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path) : path_(path) {
     throw FileError(kSharingViolation, EWOULDBLOCK, path);
   }
 #ifdef POSIX_FADV_SEQUENTIAL
-  ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
+  // A small file is read in one or two reads: the advice would cost more.
+  if (size_hint_ >= kSequentialAdviceFrom)
+    ::posix_fadvise(fd_, 0, 0, POSIX_FADV_SEQUENTIAL);
 #endif
 }
 

@@ -30,7 +30,12 @@ public:
 // the file's place is opened without waiting and refused (NotRegularFile).
 class ReadOnlyFile {
 public:
-  explicit ReadOnlyFile(const std::string& path); // throws FileError
+  // What an open that fails because the path names nothing readable (what
+  // IsReadableCandidate refuses: nothing there, the empty path) throws.
+  enum class Missing { kError, kNotAvailable }; // FileError, NotRegularFile
+
+  explicit ReadOnlyFile(const std::string& path,
+                        Missing missing = Missing::kError); // throws FileError
   ~ReadOnlyFile();
   ReadOnlyFile(const ReadOnlyFile&) = delete;
   ReadOnlyFile& operator=(const ReadOnlyFile&) = delete;

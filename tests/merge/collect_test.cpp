@@ -219,6 +219,32 @@ TEST_F(Collect, MissingFileAndItemWithoutEntryAreSkipped) {
   EXPECT_EQ(candidates.selections, (std::vector<int>{0, 1, 2}));
 }
 
+// The files of one collect are read through one buffer: a line longer than
+// the buffer, a last line without LF, a directory and a missing file in
+// between leave nothing behind for the next file, stacked or side by side.
+TEST_F(Collect, FilesReadOneAfterAnotherLeaveNothingBehind) {
+  const std::string long_field(3 << 20, 'x');
+  dir.Write("a.csv", "1," + long_field + "\n2,tail");
+  ASSERT_EQ(::mkdir(dir.File("d.csv").c_str(), 0755), 0);
+  dir.Write("b.csv", "3\r\n4");
+  dir.Write("c.csv", "");
+  Collect1(Stacked(), {{"a.csv"}, {"d.csv"}, {"gone.csv"}, {"b.csv"}, {"c.csv"}});
+  EXPECT_EQ(Cells(table, 4, 6), (Grid{{"1", long_field, "a", ""},
+                                      {"2", "tail", "a", ""},
+                                      {"3", "b", "", ""},
+                                      {"4", "b", "", ""},
+                                      {"c", "", "", ""},
+                                      {"", "", "", ""}}));
+  EXPECT_EQ(table.RowCount(), 5);
+
+  ResultTable side;
+  FakeCandidates candidates(dir, {{"b.csv"}, {"d.csv"}, {"a.csv"}});
+  merge::CollectFiles(side, candidates, SideBySide(), nullptr);
+  EXPECT_EQ(Cells(side, 8, 2), (Grid{{"", "", "3", "b", "1", long_field, "a", ""},
+                                     {"", "", "4", "b", "2", "tail", "a", ""}}));
+  EXPECT_EQ(side.ColCount(), 7);
+}
+
 // A read failure in the middle of a file keeps the lines before it: a
 // progress that cancels after the first block stands in for it here.
 // Root reads any file: the check runs in a child that drops to nobody and
