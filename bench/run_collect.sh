@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # Collecting against its yardstick on the same files, each contender a fresh
-# process, interleaved round by round (who goes first alternates), the page
+# process, interleaved round by round (the order rotated every round), the page
 # cache warm:
 #   mawk '{print $0","FILENAME}' files > out         (mawk, not gawk)
 #   collect_bench DIR stacked --warm                  (CollectFiles stacked,
@@ -76,8 +76,9 @@ report() {
   dir=$(realpath "$DATA/$1")
   out=$(realpath "$DATA")/collect_mawk.out
   local mb
-  mb=$(cat "$dir"/*.csv | wc -c | awk '{ printf "%.1f", $1 / 1e6 }')
-  cat "$dir"/*.csv >/dev/null # warm the page cache
+  # find, not a glob: 50,000 full paths are more than one command line holds.
+  mb=$(find "$dir" -name '*.csv' -exec cat {} + | wc -c | awk '{ printf "%.1f", $1 / 1e6 }')
+  find "$dir" -name '*.csv' -exec cat {} + >/dev/null # warm the page cache
   local contenders=(mawk stacked)
   [ "${SIDE:-0}" = 1 ] && contenders+=(side)
   [ -n "$BASE" ] && contenders=(mawk base stacked)
@@ -87,11 +88,11 @@ report() {
   local p_mawk=0 p_stacked=0 p_side=0 p_base=0
   load_before=$(load)
   for round in $(seq "$ROUNDS"); do
-    local order=("${contenders[@]}")
-    if [ $((round % 2)) -eq 0 ]; then # the reverse order every other round
-      order=()
-      for ((k = ${#contenders[@]} - 1; k >= 0; k--)); do order+=("${contenders[k]}"); done
-    fi
+    # The order rotates every round, so that each contender follows each
+    # other one alike (whoever runs right after another's gigabyte is freed
+    # may pay for it).
+    local order=() n=${#contenders[@]}
+    for ((k = 0; k < n; k++)); do order+=("${contenders[(k + round - 1) % n]}"); done
     local tm="" tc="" tw="" ts="" tb="" tbw=""
     for who in "${order[@]}"; do
       rm -f "$out"
