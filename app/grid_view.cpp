@@ -90,8 +90,29 @@ void GridView::SetGridModel(GridModel* model) {
   delegate_->WatchModel(model);
   connect(model, &GridModel::FixedCountsChanged, this, &GridView::ApplyFixedCounts);
   connect(model, &GridModel::CornerChanged, this, &GridView::UpdateCorner);
+  // The headers hear of changed texts through HeaderTextsChanged instead.
+  for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
+    disconnect(model, SIGNAL(headerDataChanged(Qt::Orientation, int, int)), header,
+               SLOT(headerDataChanged(Qt::Orientation, int, int)));
+  }
+  connect(model, &QAbstractItemModel::headerDataChanged, this, &GridView::HeaderTextsChanged);
   ApplyFixedCounts();
   UpdateCorner();
+}
+
+void GridView::HeaderTextsChanged(Qt::Orientation orientation, int first, int last) {
+  QHeaderView* header = orientation == Qt::Vertical ? verticalHeader() : horizontalHeader();
+  // The header walks every section it is told of, which after a collect of
+  // millions of rows is millions of steps to repaint one screen: a long
+  // range only repaints what is shown (the header's size is fixed, so no
+  // text can change it).
+  constexpr int kWalkedAtMost = 4096;
+  if (last - first < kWalkedAtMost) {
+    header->headerDataChanged(orientation, first, last);
+    return;
+  }
+  header->headerDataChanged(orientation, first, first);
+  header->viewport()->update();
 }
 
 QString GridView::CornerText() const {

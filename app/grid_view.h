@@ -36,6 +36,7 @@ protected:
 private:
   void ApplyFixedCounts();
   void UpdateCorner();
+  void HeaderTextsChanged(Qt::Orientation orientation, int first, int last);
   void SectionMoved(Qt::Orientation orientation, int old_visual, int new_visual);
   void MoveData(Qt::Orientation orientation, int old_visual, int new_visual);
   // Watches a header's mouse: a section is dropped on the section under the
