@@ -1,5 +1,6 @@
 // Writes the benchmark's CSV files, the same bytes on every run:
 //   gen_csv <directory> <file count> <bytes per file> [seed] [--quoted] [--drift]
+//           [--joined=N]
 // Ten fields a line of about 60 bytes, a header line first; files with an
 // odd number end their lines in CR LF, the others in LF; some fields are
 // Cyrillic words in Windows-1251.
@@ -8,7 +9,10 @@
 // --drift: the columns drift from file to file: in every third file (1, 4,
 // ...) code and name are swapped, in the next ones (2, 5, ...) a column
 // "note" is added at the end.
+// --joined=N: N records a line, joined by commas (20,000 make lines of
+// 1.2 MB and 200,000 fields).
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -117,16 +121,21 @@ void AppendLine(std::string& out, Random& rnd, std::uint64_t id, const char* eol
 
 int main(int argc, char** argv) {
   if (argc < 4) {
-    std::fprintf(
-        stderr, "usage: %s <directory> <file count> <bytes per file> [seed] [--quoted] [--drift]\n",
-        argv[0]);
+    std::fprintf(stderr,
+                 "usage: %s <directory> <file count> <bytes per file> [seed] [--quoted] [--drift] "
+                 "[--joined=N]\n",
+                 argv[0]);
     return 2;
   }
   bool quoted = false;
   bool drift = false;
+  long records_per_line = 1;
   for (int i = 5; i < argc; ++i) {
-    quoted = quoted || std::string(argv[i]) == "--quoted";
-    drift = drift || std::string(argv[i]) == "--drift";
+    const std::string arg = argv[i];
+    quoted = quoted || arg == "--quoted";
+    drift = drift || arg == "--drift";
+    if (arg.rfind("--joined=", 0) == 0)
+      records_per_line = std::max(1L, std::atol(arg.c_str() + 9));
   }
   const std::string dir = argv[1];
   const long files = std::atol(argv[2]);
@@ -156,8 +165,12 @@ int main(int argc, char** argv) {
       chunk += ",note";
     chunk += eol;
     long long written = 0;
+    long in_line = 0;
     while (written + static_cast<long long>(chunk.size()) < bytes_per_file) {
-      AppendLine(chunk, rnd, id++, eol, shape);
+      const bool line_ends = ++in_line == records_per_line;
+      AppendLine(chunk, rnd, id++, line_ends ? eol : ",", shape);
+      if (line_ends)
+        in_line = 0;
       if (chunk.size() >= (1u << 20)) {
         written += static_cast<long long>(std::fwrite(chunk.data(), 1, chunk.size(), out));
         chunk.clear();

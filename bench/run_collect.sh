@@ -15,7 +15,9 @@
 #   bench/run_collect.sh [build directory] [rounds=3] [base build directory]
 #   SETS="small large" SIDE=1 bench/run_collect.sh build 5
 # SETS: small (2,000 x 50 KB), large (20 x 50 MB, the default), large2
-# (40 x 50 MB), large4 (80 x 50 MB), tiny (50,000 x 1 KB); SIDE=1 adds the
+# (40 x 50 MB), large4 (80 x 50 MB), tiny (50,000 x 1 KB), long (10 x 20 MB
+# in lines of 1.2 MB, 200,000 fields each; AWK=gawk compares them with gawk,
+# whose reading does not split a line it only prints); SIDE=1 adds the
 # side-by-side collect as a third contender. A base build directory (an
 # earlier commit's build with its own collect_bench) adds that build's stacked
 # collect as a contender, for before/after figures in one sitting. KEEP_DATA=0 removes each set's
@@ -27,7 +29,7 @@ ROUNDS=${2:-3}
 BASE=${3:-}
 DATA=bench/data
 MEASURE="python3 $PWD/bench/measure.py"
-AWK=mawk
+AWK=${AWK:-mawk} # AWK=gawk for the long lines' yardstick
 
 command -v "$AWK" >/dev/null || {
   echo "$AWK is not installed (scripts/install_packages.sh)" >&2
@@ -41,13 +43,13 @@ GEN="$BUILD/bench/gen_csv"
 COLLECT=$(realpath "$BUILD/bench/collect_bench")
 [ -n "$BASE" ] && BASE_COLLECT=$(realpath "$BASE/bench/collect_bench")
 
-generate() { # name, file count, bytes per file, seed
+generate() { # name, file count, bytes per file, seed, gen_csv's options
   local dir="$DATA/$1"
   [ -f "$dir/.complete" ] && return
   echo "generating $dir ..." >&2
   rm -rf "$dir" "$dir.tmp"
   mkdir -p "$DATA"
-  "$GEN" "$dir.tmp" "$2" "$3" "$4"
+  "$GEN" "$dir.tmp" "$2" "$3" "$4" "${@:5}"
   touch "$dir.tmp/.complete"
   mv "$dir.tmp" "$dir"
 }
@@ -59,6 +61,7 @@ generate_set() {
   large2) generate large2 40 50000000 3 ;;
   large4) generate large4 80 50000000 4 ;;
   tiny) generate tiny 50000 1000 5 ;;
+  long) generate long 10 20000000 6 --joined=20000 ;;
   *)
     echo "unknown set $1" >&2
     exit 2
@@ -141,21 +144,21 @@ report() {
       r_side+=("$(ratio "$ts" "$tm")")
       side_text="$side_text, side $ts s (${r_side[-1]})"
     fi
-    echo "  round $round (${order[*]}): mawk $tm s, collect cold $tc s (${r_cold[-1]}), warm $tw s (${r_warm[-1]})$side_text; load $(load)" >&2
+    echo "  round $round (${order[*]}): $AWK $tm s, collect cold $tc s (${r_cold[-1]}), warm $tw s (${r_warm[-1]})$side_text; load $(load)" >&2
   done
   rm -f "$out" "$out.txt"
   load_after=$(load)
   echo "== $set: $(ls "$dir" | grep -c '\.csv$') files, $mb MB, $ROUNDS rounds, load average $load_before -> $load_after"
-  echo "  mawk '{print \$0\",\"FILENAME}' > file  median $(printf '%s\n' "${t_mawk[@]}" | median) s  peak $p_mawk MiB"
-  echo "  collect stacked, first in a fresh process (cold)  median $(printf '%s\n' "${t_cold[@]}" | median) s  x mawk (median of same-round ratios) $(printf '%s\n' "${r_cold[@]}" | median)"
-  echo "  collect stacked, again in the same process (warm) median $(printf '%s\n' "${t_warm[@]}" | median) s  x mawk $(printf '%s\n' "${r_warm[@]}" | median)"
+  echo "  $AWK '{print \$0\",\"FILENAME}' > file  median $(printf '%s\n' "${t_mawk[@]}" | median) s  peak $p_mawk MiB"
+  echo "  collect stacked, first in a fresh process (cold)  median $(printf '%s\n' "${t_cold[@]}" | median) s  x $AWK (median of same-round ratios) $(printf '%s\n' "${r_cold[@]}" | median)"
+  echo "  collect stacked, again in the same process (warm) median $(printf '%s\n' "${t_warm[@]}" | median) s  x $AWK $(printf '%s\n' "${r_warm[@]}" | median)"
   echo "  collect stacked peak $p_stacked MiB = $(awk -v p="$p_stacked" -v mb="$mb" 'BEGIN { printf "%.2f", p * 1.048576 / mb }') x input"
   if [ ${#t_base[@]} -gt 0 ]; then
-    echo "  base build ($BASE) stacked cold median $(printf '%s\n' "${t_base[@]}" | median) s  x mawk $(printf '%s\n' "${r_base[@]}" | median), warm x mawk $(printf '%s\n' "${r_base_warm[@]}" | median)  peak $p_base MiB"
+    echo "  base build ($BASE) stacked cold median $(printf '%s\n' "${t_base[@]}" | median) s  x $AWK $(printf '%s\n' "${r_base[@]}" | median), warm x $AWK $(printf '%s\n' "${r_base_warm[@]}" | median)  peak $p_base MiB"
     echo "  this build / base build, cold (median of same-round ratios) $(printf '%s\n' "${r_new_base[@]}" | median)"
   fi
   if [ ${#t_side[@]} -gt 0 ]; then
-    echo "  collect side by side (cold) median $(printf '%s\n' "${t_side[@]}" | median) s  x mawk $(printf '%s\n' "${r_side[@]}" | median)  peak $p_side MiB"
+    echo "  collect side by side (cold) median $(printf '%s\n' "${t_side[@]}" | median) s  x $AWK $(printf '%s\n' "${r_side[@]}" | median)  peak $p_side MiB"
   fi
   echo "$set $(printf '%s\n' "${t_cold[@]}" | median) $(printf '%s\n' "${t_mawk[@]}" | median)" >>"$DATA/.collect_times"
 }
