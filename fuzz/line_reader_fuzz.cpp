@@ -12,6 +12,7 @@
 //   the line; without a delimiter the line is its one field.
 
 #include "fuzz_check.h"
+#include "memory_file.h"
 #include "merge/line_reader.h"
 #include "merge/split_line.h"
 
@@ -65,25 +66,6 @@ void CheckSplit(std::string_view line, std::optional<char> delimiter) {
     joined.push_back(*delimiter);
   FUZZ_CHECK(joined == line);
 }
-
-// The file lives in memory; the reader opens it by a path like any other.
-class MemoryFile {
-public:
-  explicit MemoryFile(std::string_view bytes) : fd_(::memfd_create("fuzz", 0)) {
-    FUZZ_CHECK(fd_ >= 0);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-      FUZZ_CHECK(n > 0);
-      done += static_cast<std::size_t>(n);
-    }
-  }
-  ~MemoryFile() { ::close(fd_); }
-  std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
-private:
-  int fd_;
-};
 
 } // namespace
 

@@ -12,6 +12,7 @@
 
 #include "export/quote_cell.h"
 #include "fuzz_check.h"
+#include "memory_file.h"
 #include "merge/quoted_reader.h"
 
 #include <cstddef>
@@ -108,24 +109,6 @@ ModelResult Model(std::string_view bytes, std::optional<char> delimiter,
   }
   return out;
 }
-
-class MemoryFile {
-public:
-  explicit MemoryFile(std::string_view bytes) : fd_(::memfd_create("fuzz", 0)) {
-    FUZZ_CHECK(fd_ >= 0);
-    std::size_t done = 0;
-    while (done < bytes.size()) {
-      const ssize_t n = ::write(fd_, bytes.data() + done, bytes.size() - done);
-      FUZZ_CHECK(n > 0);
-      done += static_cast<std::size_t>(n);
-    }
-  }
-  ~MemoryFile() { ::close(fd_); }
-  std::string Path() const { return "/proc/self/fd/" + std::to_string(fd_); }
-
-private:
-  int fd_;
-};
 
 ModelResult ReadAll(std::string_view bytes, std::optional<char> delimiter, std::size_t block,
                     std::string_view long_delimiter = {}, bool drop_bom = false) {
