@@ -37,24 +37,14 @@ bool ReadAvailableQuotedSourceFile(const std::string& path, std::int32_t skip_co
     return false;
   }
   QuotedRecordReader& reader = *opened;
-  if (progress != nullptr)
-    progress->FileStarted(path, reader.SizeHint());
   std::vector<std::string_view> fields;
-  std::int32_t record_number = 0;
-  do {
-    reader.NextRecord(fields);
-    if (record_number < INT32_MAX)
-      ++record_number;
-    if (skip_count <= 0 || record_number > skip_count) {
-      if (decoder != nullptr)
-        decoder->DecodeFields(fields);
-      place_record(static_cast<const std::vector<std::string_view>&>(fields));
-    }
-    if (progress != nullptr)
-      progress->Advance(reader.BytesRead());
-  } while (!reader.AtDataEnd());
-  if (progress != nullptr)
-    progress->FileDone(reader.BytesRead());
+  WalkItems(
+      reader, path, skip_count, progress, [&] { reader.NextRecord(fields); },
+      [&](std::int32_t) {
+        if (decoder != nullptr)
+          decoder->DecodeFields(fields);
+        place_record(static_cast<const std::vector<std::string_view>&>(fields));
+      });
   return reader.QuoteLeftOpen();
 }
 

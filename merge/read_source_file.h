@@ -34,6 +34,30 @@ struct ReadScratch {
 bool OpenSourceFile(const std::string& path, ReadScratch& scratch, ReadProgress* progress,
                     std::optional<LineReader>& reader);
 
+// The walk every reader of a source shares: read_next() reads one item (a
+// line or a record) and use(number) takes the item just read; the first
+// `skip_count` items are dropped, progress hears of every item, and at least
+// one item is read, so that an empty file gives one empty item.
+template <typename Reader, typename ReadNext, typename Use>
+void WalkItems(Reader& reader, const std::string& path, std::int32_t skip_count,
+               ReadProgress* progress, ReadNext&& read_next, Use&& use) {
+  if (progress != nullptr)
+    progress->FileStarted(path, reader.SizeHint());
+  std::int32_t number = 0;
+  do {
+    read_next();
+    // Stops counting at the largest number: every later item is used anyway.
+    if (number < INT32_MAX)
+      ++number;
+    if (skip_count <= 0 || number > skip_count)
+      use(number);
+    if (progress != nullptr)
+      progress->Advance(reader.BytesRead());
+  } while (!reader.AtDataEnd());
+  if (progress != nullptr)
+    progress->FileDone(reader.BytesRead());
+}
+
 // Calls place_line(const std::vector<std::string_view>& fields) once per used
 // line of an opened file, in file order. The first `skip_count` lines are
 // dropped (none when it is 0 or negative); an empty line is still used and
@@ -48,31 +72,21 @@ void ReadLines(LineReader& reader, const std::string& path, std::int32_t skip_co
                std::optional<char> delimiter, PlaceLine&& place_line,
                std::vector<std::string_view>& fields, ReadProgress* progress = nullptr,
                LineDecoder* decoder = nullptr, std::string_view long_delimiter = {}) {
-  if (progress != nullptr)
-    progress->FileStarted(path, reader.SizeHint());
-  std::int32_t line_number = 0;
-  do {
-    const std::string_view line = reader.NextLine();
-    // Stops counting at the largest number: every later line is used anyway.
-    if (line_number < INT32_MAX)
-      ++line_number;
-    if (skip_count <= 0 || line_number > skip_count) {
-      if (decoder == nullptr) {
-        SplitLine(line, delimiter, fields);
-      } else {
-        const std::string_view text = decoder->Decode(line, line_number == 1);
-        if (long_delimiter.empty())
-          SplitLine(text, delimiter, fields);
-        else
-          SplitLineAt(text, long_delimiter, fields);
-      }
-      place_line(static_cast<const std::vector<std::string_view>&>(fields));
-    }
-    if (progress != nullptr)
-      progress->Advance(reader.BytesRead());
-  } while (!reader.AtDataEnd());
-  if (progress != nullptr)
-    progress->FileDone(reader.BytesRead());
+  std::string_view line;
+  WalkItems(
+      reader, path, skip_count, progress, [&] { line = reader.NextLine(); },
+      [&](std::int32_t line_number) {
+        if (decoder == nullptr) {
+          SplitLine(line, delimiter, fields);
+        } else {
+          const std::string_view text = decoder->Decode(line, line_number == 1);
+          if (long_delimiter.empty())
+            SplitLine(text, delimiter, fields);
+          else
+            SplitLineAt(text, long_delimiter, fields);
+        }
+        place_line(static_cast<const std::vector<std::string_view>&>(fields));
+      });
 }
 
 // ReadLines of a file that IsSourceFileAvailable allows, with a buffer and
