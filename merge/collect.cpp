@@ -347,6 +347,7 @@ CollectSummary CollectMatchingHeaders(ResultTable& table, CandidateList& candida
       const NameCell tag = FileNameCell(table, path, options);
       std::int32_t row = start_row - 1;
       bool first = true;
+      std::int32_t previous_n = -1; // the fields of the row placed last from row_fields
       const auto place_row = [&](const std::vector<std::string_view>& fields, std::int32_t n,
                                  const NameCell& name) {
         StepRow(row);
@@ -389,7 +390,11 @@ CollectSummary CollectMatchingHeaders(ResultTable& table, CandidateList& candida
                   place_row(fields, n, tag);
                   return;
                 }
-                row_fields.assign(static_cast<std::size_t>(used), std::string_view());
+                // A row as wide as the one before it in the same file fills
+                // the same columns: the others are still empty.
+                if (n != previous_n || static_cast<std::size_t>(used) != row_fields.size())
+                  row_fields.assign(static_cast<std::size_t>(used), std::string_view());
+                previous_n = n;
                 for (std::int32_t j = 0; j < n; ++j) {
                   const std::int32_t column = j < header_size
                                                   ? file_columns[static_cast<std::size_t>(j)]

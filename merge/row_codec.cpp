@@ -51,16 +51,27 @@ unsigned char* PutShared(unsigned char* p, SharedTextId id) {
   return PutVarint(p, std::uint64_t{id} << 2 | kShared);
 }
 
+// Whether `next` starts one separator byte after `field` ends in the same
+// line. Compared as addresses: an empty field may have no data at all.
+bool FollowsInLine(std::string_view field, std::string_view next) {
+  return reinterpret_cast<std::uintptr_t>(next.data()) ==
+             reinterpret_cast<std::uintptr_t>(field.data()) + field.size() + 1 &&
+         field.data() != nullptr;
+}
+
+// How many fields from the first lie one after another in one line, each
+// short enough for a one-byte length (0 when the first is not short).
+std::size_t PackableRun(const std::string_view* fields, std::size_t count) {
+  if (count == 0 || fields[0].size() >= kOneByteLength)
+    return 0;
+  std::size_t n = 1;
+  while (n < count && fields[n].size() < kOneByteLength && FollowsInLine(fields[n - 1], fields[n]))
+    ++n;
+  return n;
+}
+
 bool PackableLine(const std::string_view* fields, std::size_t count) {
-  if (count == 0)
-    return false;
-  for (std::size_t i = 0; i < count; ++i) {
-    if (fields[i].size() >= kOneByteLength)
-      return false;
-    if (i > 0 && fields[i].data() != fields[i - 1].data() + fields[i - 1].size() + 1)
-      return false;
-  }
-  return true;
+  return count > 0 && PackableRun(fields, count) == count;
 }
 
 std::size_t PackedSpan(const std::string_view* fields, std::size_t count) {
@@ -172,8 +183,19 @@ unsigned char* PutCells(unsigned char* p, const CellsLayout& layout, const std::
   if (layout.packed) {
     p = PutPackedLine(p, fields, count);
   } else {
-    for (std::size_t i = 0; i < count; ++i)
-      p = PutText(p, fields[i]);
+    // Fields placed out of their line's order (columns matched by name) or
+    // with gaps between them still come in runs that follow each other in
+    // the line: each run is copied at once, like a whole line.
+    for (std::size_t i = 0; i < count;) {
+      const std::size_t run = PackableRun(fields + i, count - i);
+      if (run > 1) {
+        p = PutPackedLine(p, fields + i, run);
+        i += run;
+      } else {
+        p = PutText(p, fields[i]);
+        ++i;
+      }
+    }
   }
   if (trailing)
     p = PutShared(p, *trailing);

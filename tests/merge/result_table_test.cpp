@@ -253,6 +253,31 @@ TEST(ResultTable, FieldsOfOneLineArePlacedWhole) {
   }
 }
 
+// Fields matched to other columns come out of the line's order, with empty
+// fields of no line between them: the runs that still follow each other in
+// the line are copied at once, everything else one by one.
+TEST(ResultTable, FieldsOutOfTheirLinesOrderKeepEveryText) {
+  const std::string line = "ab;c;d;e;" + std::string(40, 'x') + ";f;g";
+  std::vector<std::string_view> cut;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= line.size(); ++i)
+    if (i == line.size() || line[i] == ';') {
+      cut.emplace_back(line.data() + start, i - start);
+      start = i + 1;
+    }
+  // ab c | (none) | e d | x...x f g | ab
+  const std::vector<std::string_view> fields = {cut[0], cut[1], {},     cut[3], cut[2],
+                                                cut[4], cut[5], cut[6], cut[0]};
+  ResultTable t;
+  const auto tag = t.InternText("name");
+  t.PlaceCells(1, 0, fields.data(), fields.size(), &tag);
+  std::string seen;
+  t.ForEachCellInRow(1, 0, 20, [&](int32_t c, std::string_view s) {
+    seen += std::to_string(c) + "=" + std::string(s) + ";";
+  });
+  EXPECT_EQ(seen, "0=ab;1=c;3=e;4=d;5=" + std::string(40, 'x') + ";6=f;7=g;8=ab;9=name;");
+}
+
 TEST(ResultTable, ForEachCellInRowVisitsNonEmptyCellsInOrder) {
   ResultTable t;
   t.SetCell(4, 2, "d");
