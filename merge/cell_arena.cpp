@@ -2,6 +2,7 @@
 
 #include "merge/mapped_memory.h"
 
+#include <cstdint>
 #include <new>
 #include <system_error>
 
@@ -27,6 +28,13 @@ unsigned char* CellArena::MapTouchedBlock(std::size_t size) {
 
 unsigned char* CellArena::Keep(unsigned char* block, std::size_t size) {
   size = RoundToPage(size);
+  // The row directory tags compact rows with the top bit of a 64-bit word
+  // (row_codec.h). User addresses never have it on the systems we build
+  // for; a block that did could not be told from a tagged one.
+  if ((static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(block)) + size) >> 63) {
+    UnmapMemory(block, size);
+    throw std::bad_alloc();
+  }
   try {
     blocks_.push_back({block, size});
   } catch (...) {

@@ -22,14 +22,14 @@ void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
   // A row whose cells all lie inside the visible columns moves as a whole;
   // only rows with cells beyond ColCount are split.
   struct Part {
-    Segment* whole = nullptr;
+    RowRef whole;
     std::vector<Cell> cells;
     bool split = false;
   };
   std::vector<Part> kept;
   std::vector<std::vector<Cell>> outside(static_cast<std::size_t>(end - first));
   std::vector<char> has_outside(static_cast<std::size_t>(end - first), 0);
-  std::vector<Segment*> dropped;
+  std::vector<RowRef> dropped;
   // At most one chain of each row is dropped while reading, one more while
   // writing.
   dropped.reserve(2 * static_cast<std::size_t>(end - first));
@@ -38,9 +38,8 @@ void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
     const bool removed = next_removed < rows.size() && rows[next_removed] == r;
     if (removed)
       ++next_removed;
-    Segment* head = rows_.Get(r);
-    Segment* last = head;
-    if (!last || EndOf(last) <= visible_end) {
+    const RowRef head = rows_.Get(r);
+    if (!head || RowEnd(head) <= visible_end) {
       if (removed)
         dropped.push_back(head);
       else
@@ -54,19 +53,19 @@ void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
     has_outside[static_cast<std::size_t>(r - first)] = 1;
     cells.erase(split_at, cells.end());
     if (!removed)
-      kept.push_back({nullptr, std::move(cells), true});
+      kept.push_back({{}, std::move(cells), true});
     dropped.push_back(head);
   }
 
   // Every new row is made, and every slot it goes to exists, before the
   // first row is replaced: running out of memory halfway changes nothing.
-  std::vector<Segment*> fresh(static_cast<std::size_t>(end - first), nullptr);
+  std::vector<RowRef> fresh(static_cast<std::size_t>(end - first));
   for (std::int32_t w = first; w < end; ++w) {
     const auto idx = static_cast<std::size_t>(w - first);
     Part* part = idx < kept.size() ? &kept[idx] : nullptr;
     if (!has_outside[idx] && (!part || !part->split)) {
-      fresh[idx] = part ? part->whole : nullptr;
-      if (fresh[idx] != nullptr)
+      fresh[idx] = part ? part->whole : RowRef{};
+      if (fresh[idx])
         rows_.Slot(w, true);
       continue;
     }
@@ -81,12 +80,12 @@ void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
     }
     cells.insert(cells.end(), outside[idx].begin(), outside[idx].end());
     fresh[idx] = EncodeCells(cells);
-    if (fresh[idx] != nullptr)
+    if (fresh[idx])
       rows_.Slot(w, true);
   }
   for (std::int32_t w = first; w < end; ++w)
     rows_.Set(w, fresh[static_cast<std::size_t>(w - first)]);
-  for (Segment* s : dropped)
+  for (const RowRef s : dropped)
     garbage_ += ChainBytes(s);
   MaybeCompact();
   NotifyReset();

@@ -35,24 +35,24 @@ std::string_view ResultTable::SharedText(SharedTextId id) const {
   return shared_->texts[id];
 }
 
-const Segment* ResultTable::StoredRow(std::int32_t row) const {
+RowRef ResultTable::StoredRow(std::int32_t row) const {
   if (row < 0)
     ThrowListIndex(row);
   return rows_.Get(row);
 }
 
-Segment* ResultTable::EncodeCells(const std::vector<Cell>& cells) {
+RowRef ResultTable::EncodeCells(const std::vector<Cell>& cells) {
   if (cells.empty())
-    return nullptr;
+    return {};
   const Encoded encoded = codec::EncodeCells(cells, *arena_);
-  tail_segment_ = encoded.segment;
+  tail_row_ = encoded.row;
   tail_end_ = encoded.end;
-  return encoded.segment;
+  return encoded.row;
 }
 
 void ResultTable::ReplaceRow(std::int32_t row, const std::vector<Cell>& cells) {
-  Segment* old = rows_.Get(row);
-  Segment* fresh = EncodeCells(cells); // may read from the old chain: free it after
+  const RowRef old = rows_.Get(row);
+  const RowRef fresh = EncodeCells(cells); // may read from the old row: free it after
   garbage_ += ChainBytes(old);
   rows_.Set(row, fresh);
 }
@@ -68,7 +68,29 @@ std::string_view ResultTable::GetCell(std::int32_t col, std::int32_t row) const 
     ThrowListIndex(row);
   if (col < 0)
     return {};
-  const Segment* last = rows_.Get(row);
+  const auto text_of = [this](const Token& token) -> std::string_view {
+    if (token.kind == kText)
+      return std::string_view(reinterpret_cast<const char*>(token.text), token.n);
+    if (token.kind == kShared)
+      return SharedText(static_cast<SharedTextId>(token.n));
+    return {};
+  };
+  const RowRef stored = rows_.Get(row);
+  if (stored.IsCompact()) {
+    std::uint64_t count;
+    const unsigned char* p = CompactTokens(stored, count);
+    if (static_cast<std::uint64_t>(col) >= count)
+      return {};
+    std::int64_t at = 0;
+    if (cursor_.row == row && col >= cursor_.col) {
+      p = cursor_.pos;
+      at = cursor_.col;
+    }
+    const Token token = FindToken(p, at, col);
+    cursor_ = {row, static_cast<std::int32_t>(token.col), nullptr, token.start};
+    return text_of(token);
+  }
+  const Segment* last = stored.Last();
   const Segment* seg;
   const unsigned char* p = nullptr;
   std::int64_t at = 0;
@@ -90,11 +112,7 @@ std::string_view ResultTable::GetCell(std::int32_t col, std::int32_t row) const 
     }
     const Token token = FindToken(p, at, col);
     cursor_ = {row, static_cast<std::int32_t>(token.col), seg, token.start};
-    if (token.kind == kText)
-      return std::string_view(reinterpret_cast<const char*>(token.text), token.n);
-    if (token.kind == kShared)
-      return SharedText(static_cast<SharedTextId>(token.n));
-    return {};
+    return text_of(token);
   }
   return {};
 }
@@ -111,45 +129,76 @@ SharedTextId ResultTable::InternText(std::string_view text) {
   return id;
 }
 
+Segment* ResultTable::ChainForAppend(std::int32_t row, RowRef compact) {
+  // The copy is the arena's last run: the new cells extend it in place.
+  const Converted chain = ToChain(compact, *arena_);
+  garbage_ += ChainBytes(compact);
+  rows_.Set(row, RowRef::Chain(chain.segment));
+  tail_row_ = RowRef::Chain(chain.segment);
+  tail_end_ = chain.end;
+  return chain.segment;
+}
+
 bool ResultTable::AppendCells(std::int32_t row, std::int32_t start_col,
                               const std::string_view* fields, std::size_t count,
                               const SharedTextId* trailing) {
-  Segment* last = rows_.Get(row);
-  if (last && start_col < EndOf(last))
+  const RowRef stored = rows_.Get(row);
+  const std::int64_t row_end = RowEnd(stored);
+  if (stored && start_col < row_end)
     return false;
   const CellsLayout layout = LayOutCells(fields, count, trailing);
   const std::size_t size = layout.size;
   const auto covers = static_cast<std::uint32_t>(count + (trailing ? 1 : 0));
   if (covers == 0)
     return true;
+  const auto gap = static_cast<std::uint64_t>(start_col - row_end);
+  const std::size_t gap_size = gap ? GapSize(gap) : 0;
+  const std::uint64_t new_end = static_cast<std::uint64_t>(start_col) + covers;
 
-  unsigned char* p;
-  if (last && last == tail_segment_) {
-    const std::uint64_t gap = static_cast<std::uint64_t>(start_col - EndOf(last));
-    const std::size_t gap_size = gap ? GapSize(gap) : 0;
-    if (arena_->TryExtend(tail_end_, gap_size + size)) {
-      p = tail_end_;
+  if (!stored) {
+    // A new row is compact: its column count, a gap up to `start_col`, the
+    // cells.
+    unsigned char* first = arena_->Allocate(VarintSize(new_end) + gap_size + size);
+    unsigned char* p = PutVarint(first, new_end);
+    if (gap)
+      p = PutGap(p, gap);
+    tail_row_ = RowRef::Compact(first);
+    rows_.Set(row, tail_row_);
+    tail_end_ = PutCells(p, layout, fields, count, trailing);
+    return true;
+  }
+
+  Segment* last = stored.Last();
+  if (stored.IsCompact()) {
+    // Grown in place while its count keeps the same number of bytes, else
+    // made a chain.
+    unsigned char* first = stored.CompactBytes();
+    if (stored == tail_row_ &&
+        VarintSize(new_end) == VarintSize(static_cast<std::uint64_t>(row_end)) &&
+        arena_->TryExtend(tail_end_, gap_size + size)) {
+      PutVarint(first, new_end);
+      unsigned char* p = tail_end_;
       if (gap)
         p = PutGap(p, gap);
-      SetCount(last, static_cast<std::uint32_t>(CountOf(last) + gap + covers));
-      last = nullptr; // extended in place
-    } else {
-      p = nullptr;
+      tail_end_ = PutCells(p, layout, fields, count, trailing);
+      return true;
     }
-  } else {
-    p = nullptr;
+    last = ChainForAppend(row, stored);
   }
-  if (!p) {
+
+  unsigned char* p = nullptr;
+  if (RowRef::Chain(last) == tail_row_ && arena_->TryExtend(tail_end_, gap_size + size)) {
+    p = tail_end_;
+    if (gap)
+      p = PutGap(p, gap);
+    SetCount(last, static_cast<std::uint32_t>(CountOf(last) + gap + covers));
+  } else {
     auto* seg = reinterpret_cast<Segment*>(arena_->Allocate(kHeader + size));
     WriteHeader(seg, start_col, covers);
-    if (last) {
-      SetNext(seg, NextOf(last));
-      SetNext(last, seg);
-    } else {
-      SetNext(seg, seg);
-    }
-    rows_.Set(row, seg);
-    tail_segment_ = seg;
+    SetNext(seg, NextOf(last));
+    SetNext(last, seg);
+    rows_.Set(row, RowRef::Chain(seg));
+    tail_row_ = RowRef::Chain(seg);
     p = Bytes(seg) + kHeader;
   }
   tail_end_ = PutCells(p, layout, fields, count, trailing);
@@ -251,14 +300,13 @@ void ResultTable::SetRowCount(std::int32_t value) {
 // --- Clearing --------------------------------------------------------------------
 
 void ResultTable::DropRow(std::int32_t row) {
-  Segment** slot = rows_.Slot(row, false);
+  RowRef* slot = rows_.Slot(row, false);
   if (!slot || !*slot)
     return;
-  Segment*& head = *slot;
-  garbage_ += ChainBytes(head);
-  if (head == tail_segment_)
-    tail_segment_ = nullptr;
-  head = nullptr;
+  garbage_ += ChainBytes(*slot);
+  if (*slot == tail_row_)
+    tail_row_ = {};
+  *slot = {};
 }
 
 void ResultTable::ClearRow(std::int32_t row) {
@@ -281,7 +329,7 @@ void ResultTable::ClearAll() {
     DropRow(r);
   bool rows_left = false;
   for (std::int64_t r = old_rows; r < rows_.StoredEnd() && !rows_left; ++r)
-    rows_left = rows_.Get(static_cast<std::int32_t>(r)) != nullptr;
+    rows_left = static_cast<bool>(rows_.Get(static_cast<std::int32_t>(r)));
   if (rows_left) {
     MaybeCompact();
   } else {
@@ -292,7 +340,7 @@ void ResultTable::ClearAll() {
     shared_ = std::move(fresh_shared);
     garbage_ = 0;
     compact_again_at_ = 0;
-    tail_segment_ = nullptr;
+    tail_row_ = {};
   }
   SetRowCount(2);
   SetColCount(2);
@@ -320,7 +368,7 @@ void ResultTable::MoveRow(std::int32_t from, std::int32_t to) {
   if (!IsMove(from, to))
     return;
   InvalidateCursor();
-  Segment* moved = rows_.Get(from);
+  const RowRef moved = rows_.Get(from);
   // Any slot a row can land in exists before the first row shifts.
   rows_.PrepareMove(from, to);
   if (from < to) {
@@ -341,22 +389,22 @@ void ResultTable::MoveColumn(std::int32_t from, std::int32_t to) {
   InvalidateCursor();
   const std::int32_t lo = std::min(from, to);
   const std::int32_t hi = std::max(from, to);
-  const auto reaches = [lo, hi](const Segment* last) {
-    return last && EndOf(last) > lo && BaseOf(FirstOf(last)) <= hi;
+  const auto reaches = [lo, hi](RowRef stored) {
+    return stored && RowEnd(stored) > lo && RowBase(stored) <= hi;
   };
   // Every rewritten row is encoded before the first one is replaced, so
   // that running out of memory halfway leaves every row as it was.
   std::size_t reaching = 0;
   for (std::int64_t r = 0; r < rows_.StoredEnd(); ++r)
     reaching += reaches(rows_.Get(static_cast<std::int32_t>(r))) ? 1 : 0;
-  std::vector<std::pair<std::int32_t, Segment*>> rewritten;
+  std::vector<std::pair<std::int32_t, RowRef>> rewritten;
   rewritten.reserve(reaching);
   for (std::int64_t r = 0; r < rows_.StoredEnd(); ++r) {
     const auto row = static_cast<std::int32_t>(r);
-    Segment* last = rows_.Get(row);
-    if (!reaches(last))
+    const RowRef stored = rows_.Get(row);
+    if (!reaches(stored))
       continue;
-    std::vector<Cell> cells = DecodeChain(last);
+    std::vector<Cell> cells = DecodeChain(stored);
     bool touched = false;
     for (Cell& c : cells) {
       if (c.col < lo || c.col > hi)
@@ -398,19 +446,19 @@ void ResultTable::MaybeCompact() {
     return;
   }
   std::swap(arena_, fresh); // `fresh` now holds the old blocks until the end
-  tail_segment_ = nullptr;
+  tail_row_ = {};
   InvalidateCursor();
   bool copied_any = false;
   try {
     for (std::int64_t r = 0; r < rows_.StoredEnd(); ++r) {
       const auto row = static_cast<std::int32_t>(r);
-      if (Segment* head = rows_.Get(row)) {
-        rows_.Set(row, EncodeCells(DecodeChain(head)));
+      if (const RowRef stored = rows_.Get(row)) {
+        rows_.Set(row, EncodeCells(DecodeChain(stored)));
         copied_any = true;
       }
     }
   } catch (const std::bad_alloc&) {
-    tail_segment_ = nullptr;
+    tail_row_ = {};
     if (copied_any)
       retired_arenas_.push_back(std::move(fresh)); // capacity reserved: no throw
     else

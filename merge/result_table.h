@@ -108,9 +108,9 @@ public:
   // once it passes this many bytes and half the store; 64 MiB by default.
   void SetCompactionThreshold(std::size_t bytes) { compact_above_ = bytes; }
 
-  // The row as the codec stores it (its last segment, null when empty), for
+  // The row as the codec stores it (empty for a row without cells), for
   // readers that walk it with codec::RowPieces; a negative row throws.
-  const Segment* StoredRow(std::int32_t row) const;
+  codec::RowRef StoredRow(std::int32_t row) const;
   // The text of an interned id met in a stored row.
   std::string_view SharedText(SharedTextId id) const;
 
@@ -128,8 +128,9 @@ public:
 private:
   struct SharedIndex;
 
-  Segment* EncodeCells(const std::vector<codec::Cell>& cells);
+  codec::RowRef EncodeCells(const std::vector<codec::Cell>& cells);
   void ReplaceRow(std::int32_t row, const std::vector<codec::Cell>& cells);
+  Segment* ChainForAppend(std::int32_t row, codec::RowRef compact);
   bool AppendCells(std::int32_t row, std::int32_t start_col, const std::string_view* fields,
                    std::size_t count, const SharedTextId* trailing);
   void DropRow(std::int32_t row);
@@ -153,9 +154,10 @@ private:
   std::size_t compact_above_ = std::size_t{64} << 20; // arena bytes no row refers to any more
   // After a compaction ran out of memory, the garbage the next one waits for.
   std::size_t compact_again_at_ = 0;
-  // The segment written last and its end: a row built left to right grows
-  // it in place while nothing else was allocated since.
-  Segment* tail_segment_ = nullptr;
+  // The row (compact, or the last segment of a chain) written last and its
+  // end: a row built left to right grows it in place while nothing else was
+  // allocated since.
+  codec::RowRef tail_row_;
   unsigned char* tail_end_ = nullptr;
   std::unique_ptr<SharedIndex> shared_;
 
@@ -164,7 +166,7 @@ private:
   struct Cursor {
     std::int32_t row = -1;
     std::int32_t col = 0;
-    const Segment* segment = nullptr;
+    const Segment* segment = nullptr; // null in a compact row
     const unsigned char* pos = nullptr;
   };
   mutable Cursor cursor_;

@@ -10,24 +10,6 @@ namespace {
 // A field this long or longer needs more than one byte for its length.
 constexpr std::size_t kOneByteLength = 32;
 
-std::size_t VarintSize(std::uint64_t v) {
-  std::size_t n = 1;
-  while (v >= 0x80) {
-    v >>= 7;
-    ++n;
-  }
-  return n;
-}
-
-unsigned char* PutVarint(unsigned char* p, std::uint64_t v) {
-  while (v >= 0x80) {
-    *p++ = static_cast<unsigned char>(v | 0x80);
-    v >>= 7;
-  }
-  *p++ = static_cast<unsigned char>(v);
-  return p;
-}
-
 std::size_t TextTokenSize(std::size_t length) {
   return VarintSize(length << 2) + length;
 }
@@ -89,10 +71,9 @@ unsigned char* PutPackedLine(unsigned char* p, const std::string_view* fields, s
   return p + 1 + span;
 }
 
-// One past the last byte of the segment.
-const unsigned char* SegmentEnd(const Segment* s) {
-  const unsigned char* p = Payload(s);
-  for (std::uint64_t left = CountOf(s); left > 0;) {
+// One past the last byte of the tokens at `p` that cover `left` columns.
+const unsigned char* TokensEnd(const unsigned char* p, std::uint64_t left) {
+  while (left > 0) {
     std::uint64_t v;
     p = GetVarint(p, v);
     switch (v & 3) {
@@ -118,16 +99,22 @@ void WriteHeader(Segment* s, std::int32_t base, std::uint32_t count) {
   SetCount(s, count);
 }
 
-std::size_t ChainBytes(const Segment* last) {
+std::size_t ChainBytes(RowRef row) {
+  if (row.IsCompact()) {
+    std::uint64_t count;
+    const unsigned char* tokens = CompactTokens(row, count);
+    return static_cast<std::size_t>(TokensEnd(tokens, count) - row.CompactBytes());
+  }
   std::size_t n = 0;
+  const Segment* last = row.Last();
   for (const Segment* s = FirstOf(last); s; s = AfterIn(s, last))
-    n += static_cast<std::size_t>(SegmentEnd(s) - Bytes(s));
+    n += static_cast<std::size_t>(TokensEnd(Payload(s), CountOf(s)) - Bytes(s));
   return n;
 }
 
-std::vector<Cell> DecodeChain(const Segment* last) {
+std::vector<Cell> DecodeChain(RowRef row) {
   std::vector<Cell> cells;
-  RowPieces<false> pieces(last, INT64_MAX);
+  RowPieces<false> pieces(row, INT64_MAX);
   RowPiece piece;
   while (pieces.Next(piece)) {
     const auto col = static_cast<std::int32_t>(piece.col);
@@ -141,27 +128,38 @@ std::vector<Cell> DecodeChain(const Segment* last) {
 }
 
 Encoded EncodeCells(const std::vector<Cell>& cells, CellArena& arena) {
-  const std::int32_t base = cells.front().col;
-  std::size_t size = kHeader;
-  std::int64_t col = base;
+  // A compact row starts at column 0: a row whose first cell lies further
+  // right begins with a gap.
+  const auto covers = static_cast<std::uint64_t>(cells.back().col) + 1;
+  std::size_t size = VarintSize(covers);
+  std::int64_t col = 0;
   for (const Cell& c : cells) {
     if (c.col > col)
       size += GapSize(static_cast<std::uint64_t>(c.col - col));
     size += c.shared ? SharedTokenSize(c.id) : TextTokenSize(c.text.size());
     col = std::int64_t{c.col} + 1;
   }
-  auto* seg = reinterpret_cast<Segment*>(arena.Allocate(size));
-  WriteHeader(seg, base, static_cast<std::uint32_t>(col - base));
-  SetNext(seg, seg);
-  unsigned char* p = Bytes(seg) + kHeader;
-  col = base;
+  unsigned char* first = arena.Allocate(size);
+  unsigned char* p = PutVarint(first, covers);
+  col = 0;
   for (const Cell& c : cells) {
     if (c.col > col)
       p = PutGap(p, static_cast<std::uint64_t>(c.col - col));
     p = c.shared ? PutShared(p, c.id) : PutText(p, c.text);
     col = std::int64_t{c.col} + 1;
   }
-  return {seg, p};
+  return {RowRef::Compact(first), p};
+}
+
+Converted ToChain(RowRef compact, CellArena& arena) {
+  std::uint64_t count;
+  const unsigned char* tokens = CompactTokens(compact, count);
+  const auto size = static_cast<std::size_t>(TokensEnd(tokens, count) - tokens);
+  auto* seg = reinterpret_cast<Segment*>(arena.Allocate(kHeader + size));
+  WriteHeader(seg, 0, static_cast<std::uint32_t>(count));
+  SetNext(seg, seg);
+  std::memcpy(Bytes(seg) + kHeader, tokens, size);
+  return {seg, Bytes(seg) + kHeader + size};
 }
 
 CellsLayout LayOutCells(const std::string_view* fields, std::size_t count,

@@ -1,6 +1,9 @@
 #pragma once
-// The bytes of a stored row. A row is a ring of segments; a segment holds the
-// cells of consecutive columns, packed in the arena without alignment:
+// The bytes of a stored row. Nearly every row is compact: one run of tokens
+// (below) from column 0, behind a varint of the columns it covers, and
+// nothing else. A row that grows a piece where it cannot be extended in place
+// becomes a ring of segments; a segment holds the cells of consecutive
+// columns, packed in the arena without alignment:
 //   bytes 0..7   the row's next segment; the row slot holds the row's last
 //                segment, whose next is the first (a ring), so that a row
 //                grows at its end in one step; segments are sorted by
@@ -76,6 +79,41 @@ inline Segment* AfterIn(const Segment* s, const Segment* last) {
   return s == last ? nullptr : NextOf(s);
 }
 
+// A stored row as the row directory holds it: empty, a ring of segments
+// (given by its last segment) or a compact row (given by its first byte).
+// The compact tag is the top bit of a 64-bit word, which no address the
+// arena hands out has (CellArena makes sure).
+class RowRef {
+public:
+  static constexpr std::uint64_t kCompactTag = std::uint64_t{1} << 63;
+
+  RowRef() = default;
+  static RowRef Chain(const Segment* last) {
+    return RowRef(static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(last)));
+  }
+  static RowRef Compact(const unsigned char* first) {
+    return RowRef(static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(first)) |
+                  kCompactTag);
+  }
+
+  explicit operator bool() const { return bits_ != 0; }
+  bool IsCompact() const { return (bits_ & kCompactTag) != 0; }
+  // The ring's last segment; null for an empty or compact row.
+  Segment* Last() const {
+    return IsCompact() ? nullptr : reinterpret_cast<Segment*>(static_cast<std::uintptr_t>(bits_));
+  }
+  // A compact row's first byte (its column count).
+  unsigned char* CompactBytes() const {
+    return reinterpret_cast<unsigned char*>(static_cast<std::uintptr_t>(bits_ & ~kCompactTag));
+  }
+  friend bool operator==(RowRef a, RowRef b) { return a.bits_ == b.bits_; }
+  friend bool operator!=(RowRef a, RowRef b) { return a.bits_ != b.bits_; }
+
+private:
+  explicit RowRef(std::uint64_t bits) : bits_(bits) {}
+  std::uint64_t bits_ = 0;
+};
+
 inline const unsigned char* GetVarint(const unsigned char* p, std::uint64_t& v) {
   std::uint64_t r = *p & 0x7F;
   int shift = 7;
@@ -85,6 +123,43 @@ inline const unsigned char* GetVarint(const unsigned char* p, std::uint64_t& v) 
   }
   v = r;
   return p;
+}
+
+inline std::size_t VarintSize(std::uint64_t v) {
+  std::size_t n = 1;
+  while (v >= 0x80) {
+    v >>= 7;
+    ++n;
+  }
+  return n;
+}
+
+inline unsigned char* PutVarint(unsigned char* p, std::uint64_t v) {
+  while (v >= 0x80) {
+    *p++ = static_cast<unsigned char>(v | 0x80);
+    v >>= 7;
+  }
+  *p++ = static_cast<unsigned char>(v);
+  return p;
+}
+
+// The columns a compact row covers, and where its tokens start.
+inline const unsigned char* CompactTokens(RowRef row, std::uint64_t& count) {
+  return GetVarint(row.CompactBytes(), count);
+}
+
+// One past the last column a row covers (0 for an empty row), and the
+// lowest column it may hold a cell at.
+inline std::int64_t RowEnd(RowRef row) {
+  if (row.IsCompact()) {
+    std::uint64_t count;
+    CompactTokens(row, count);
+    return static_cast<std::int64_t>(count);
+  }
+  return row ? EndOf(row.Last()) : 0;
+}
+inline std::int64_t RowBase(RowRef row) {
+  return row && !row.IsCompact() ? BaseOf(FirstOf(row.Last())) : 0;
 }
 
 // Whether the byte at a token's start begins a short text: a one-byte
@@ -129,20 +204,28 @@ struct Cell {
   std::string_view text;
 };
 
-// The non-empty cells of a chain in column order. The texts are views into
-// the chain.
-std::vector<Cell> DecodeChain(const Segment* last);
+// The non-empty cells of a row in column order. The texts are views into
+// the row.
+std::vector<Cell> DecodeChain(RowRef row);
 
-// The bytes a chain takes in the arena, for counting garbage.
-std::size_t ChainBytes(const Segment* last);
+// The bytes a row takes in the arena, for counting garbage.
+std::size_t ChainBytes(RowRef row);
 
-// `cells` (sorted by column, not empty) as one new segment, a ring of its
-// own; `end` is one past its last byte.
+// `cells` (sorted by column, not empty) as a new compact row; `end` is one
+// past its last byte.
 struct Encoded {
-  Segment* segment;
+  RowRef row;
   unsigned char* end;
 };
 Encoded EncodeCells(const std::vector<Cell>& cells, CellArena& arena);
+
+// A compact row copied into a ring of one segment, so that more segments can
+// follow it; `end` is one past the copy's last byte.
+struct Converted {
+  Segment* segment;
+  unsigned char* end;
+};
+Converted ToChain(RowRef compact, CellArena& arena);
 
 // Writing a row's new cells at the end of its chain: the bytes the tokens of
 // `count` fields and the optional trailing interned text take, then writing
@@ -174,13 +257,14 @@ struct RowPiece {
   std::uint64_t size; // kText: the text's length; kShortRun: the run's bytes; kShared: the id
 };
 
-// Reads one chain in column order, columns below `end_col`; gaps are
+// Reads one row in column order, columns below `end_col`; gaps are
 // skipped. With kRuns, consecutive short texts come as one kShortRun piece
 // (IsShortText, ShortTextLength read it).
 template <bool kRuns> class RowPieces {
 public:
-  RowPieces(const Segment* last, std::int64_t end_col)
-      : last_(last), next_(FirstOf(last)), end_col_(end_col) {}
+  RowPieces(RowRef row, std::int64_t end_col)
+      : compact_(row.IsCompact() ? row.CompactBytes() : nullptr), last_(row.Last()),
+        next_(FirstOf(last_)), end_col_(end_col) {}
 
   bool Next(RowPiece& piece) {
     for (;;) {
@@ -219,6 +303,14 @@ public:
 
 private:
   bool EnterNextSegment() {
+    if (compact_) {
+      std::uint64_t count;
+      p_ = GetVarint(compact_, count);
+      compact_ = nullptr;
+      col_ = 0;
+      seg_end_ = std::min<std::int64_t>(static_cast<std::int64_t>(count), end_col_);
+      return seg_end_ > 0;
+    }
     if (next_ == nullptr || BaseOf(next_) >= end_col_)
       return false;
     col_ = BaseOf(next_);
@@ -228,6 +320,7 @@ private:
     return true;
   }
 
+  const unsigned char* compact_; // a compact row not entered yet
   const Segment* last_;
   const Segment* next_;
   std::int64_t end_col_;

@@ -3,20 +3,24 @@
 #include "merge/mapped_memory.h"
 
 #include <algorithm>
+#include <type_traits>
 
 namespace merge {
 
 namespace {
 
-constexpr std::size_t kPageBytes = sizeof(Segment*) * RowDirectory::kRowsPerPage;
+// Pages come from the system zeroed and are used without construction.
+static_assert(std::is_trivially_copyable_v<codec::RowRef> && sizeof(codec::RowRef) == 8);
+
+constexpr std::size_t kPageBytes = sizeof(codec::RowRef) * RowDirectory::kRowsPerPage;
 
 } // namespace
 
-void RowDirectory::PageDeleter::operator()(Segment** page) const {
+void RowDirectory::PageDeleter::operator()(codec::RowRef* page) const {
   UnmapMemory(page, kPageBytes);
 }
 
-Segment** RowDirectory::Slot(std::int32_t row, bool create) {
+codec::RowRef* RowDirectory::Slot(std::int32_t row, bool create) {
   const auto page = static_cast<std::size_t>(row >> kPageBits);
   if (page >= pages_.size()) {
     if (!create)
@@ -37,7 +41,7 @@ void RowDirectory::MapPage(std::size_t page) {
   if (page >= pages_.size())
     pages_.resize(page + 1);
   // Aligned to its size, so that the page can be one huge page.
-  pages_[page].reset(static_cast<Segment**>(MapMemory(kPageBytes, kPageBytes)));
+  pages_[page].reset(static_cast<codec::RowRef*>(MapMemory(kPageBytes, kPageBytes)));
 }
 
 void RowDirectory::PrepareMove(std::int32_t from, std::int32_t to) {
@@ -47,7 +51,7 @@ void RowDirectory::PrepareMove(std::int32_t from, std::int32_t to) {
   // row itself lands on the page of `to`.
   std::vector<std::size_t> wanted;
   for (std::int64_t page = first; page <= last; ++page) {
-    const bool lands = page == (to >> kPageBits) && Get(from) != nullptr;
+    const bool lands = page == (to >> kPageBits) && static_cast<bool>(Get(from));
     if (!Mapped(page) && (lands || Mapped(page - 1) || Mapped(page + 1)))
       wanted.push_back(static_cast<std::size_t>(page));
   }

@@ -4,6 +4,8 @@
 // millions of rows finds any row in two steps and an empty stretch of rows
 // costs nothing.
 
+#include "merge/row_codec.h"
+
 #include <cstddef>
 #include <cstdint>
 #include <memory>
@@ -11,27 +13,26 @@
 
 namespace merge {
 
-struct Segment;
-
 class RowDirectory {
 public:
   static constexpr int kPageBits = 18; // 2 MiB of slots: one huge page
   static constexpr std::int64_t kRowsPerPage = std::int64_t{1} << kPageBits;
 
-  // The row's chain (its last segment); null for an empty row.
-  Segment* Get(std::int32_t row) const {
+  // The stored row; empty when nothing is stored.
+  codec::RowRef Get(std::int32_t row) const {
     const auto page = static_cast<std::size_t>(row >> kPageBits);
     if (page >= pages_.size() || !pages_[page])
-      return nullptr;
+      return {};
     return pages_[page][row & (kRowsPerPage - 1)];
   }
-  // Sets the row's chain; null empties it (without mapping a page for that).
-  void Set(std::int32_t row, Segment* last) {
-    if (Segment** slot = Slot(row, last != nullptr))
-      *slot = last;
+  // Sets the stored row; an empty one empties it (without mapping a page
+  // for that).
+  void Set(std::int32_t row, codec::RowRef stored) {
+    if (codec::RowRef* slot = Slot(row, static_cast<bool>(stored)))
+      *slot = stored;
   }
   // The row's slot; null when its page is not mapped and `create` is false.
-  Segment** Slot(std::int32_t row, bool create);
+  codec::RowRef* Slot(std::int32_t row, bool create);
   // Maps, before the row `from` is moved to `to` and the rows between shift
   // by one, every page such a move can write a row into, so that the move
   // itself never allocates.
@@ -52,9 +53,10 @@ private:
   void MapPage(std::size_t page);
 
   struct PageDeleter {
-    void operator()(Segment** page) const;
+    void operator()(codec::RowRef* page) const;
   };
-  std::vector<std::unique_ptr<Segment*[], PageDeleter>> pages_;
+  // Fresh pages are zeroed: every slot reads as an empty row.
+  std::vector<std::unique_ptr<codec::RowRef[], PageDeleter>> pages_;
   std::int64_t stored_end_ = 0;
 };
 
