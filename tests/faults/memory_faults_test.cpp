@@ -8,6 +8,7 @@
 // its writer still writes the file.
 
 #include "export/save_table.h"
+#include "merge/cell_arena.h"
 #include "merge/collect.h"
 #include "merge/result_table.h"
 #include "merge/table_commands.h"
@@ -182,13 +183,15 @@ std::string ExpectedFile(int row_count, int fresh, int old_rows) {
   return bytes;
 }
 
-// A table of 30,000 rows of about 1 KB is collected again, stacked, from a
-// source of 40,000 rows: the arena's first block cannot hold both and the
-// limit forbids a second one (and the compactions the rewriting asks for).
-// 0 when every row is whole, either old or new, and the table saves.
+// A table of rows of about 1 KB filling less than half an arena block is
+// collected again, stacked, from a source of a third more rows: the block
+// cannot hold both and the limit forbids a second one (and the compactions
+// the rewriting asks for). 0 when every row is whole, either old or new, and
+// the table saves.
 int CollectUnderALimit(const TempDir& dir) {
-  constexpr int kOldRows = 30000;
-  constexpr int kNewRows = 40000;
+  constexpr int kBlockKiB = static_cast<int>(merge::CellArena::kBlockSize >> 10);
+  constexpr int kOldRows = kBlockKiB * 15 / 32; // 30,000 rows in a block of 64 MiB
+  constexpr int kNewRows = kOldRows * 4 / 3;
   const std::string first = WriteSource(dir, "a.csv", kOldRows, 'a');
   const std::string second = WriteSource(dir, "b.csv", kNewRows, 'b');
   const std::string output = dir.Write("out.csv", "earlier");
@@ -196,7 +199,7 @@ int CollectUnderALimit(const TempDir& dir) {
   table.SetCompactionThreshold(std::size_t{1} << 20);
   FakeCandidates first_list(std::vector<std::string>{first});
   merge::CollectFiles(table, first_list, Semicolons(), nullptr);
-  if (!LimitAddressSpace(std::int64_t{24} << 20))
+  if (!LimitAddressSpace(static_cast<std::int64_t>(merge::CellArena::kBlockSize * 3 / 8)))
     return 10;
   FakeCandidates second_list(std::vector<std::string>{second});
   try {
