@@ -61,9 +61,10 @@ ReadOnlyFile::ReadOnlyFile(const std::string& path, Missing missing) : path_(pat
     throw NotRegularFile();
   }
   size_hint_ = st.st_size;
-  const int flags = ::fcntl(fd_, F_GETFL);
-  if (flags >= 0)
-    ::fcntl(fd_, F_SETFL, flags & ~O_NONBLOCK);
+  // Of the flags F_SETFL sets (append, non-blocking, direct, no access
+  // time, signal-driven), the open gave only O_NONBLOCK: clearing them all
+  // clears it in one call.
+  ::fcntl(fd_, F_SETFL, 0);
   if (!TryLock(fd_, false)) {
     ::close(fd_);
     fd_ = -1;
@@ -82,10 +83,20 @@ ReadOnlyFile::~ReadOnlyFile() {
 }
 
 std::size_t ReadOnlyFile::Read(void* buffer, std::size_t size) {
+  if (at_end_)
+    return 0;
   for (;;) {
     const ssize_t n = ::read(fd_, buffer, size);
-    if (n >= 0)
-      return static_cast<std::size_t>(n);
+    if (n >= 0) {
+      const auto got = static_cast<std::size_t>(n);
+      read_ += static_cast<long long>(got);
+      // A read that stops short exactly at the size the file had when it
+      // was opened has reached its end: a small file then costs one read,
+      // not two. Any other short read (a file that grew or shrank, or a file
+      // system that returns less) is followed by another.
+      at_end_ = got > 0 && got < size && read_ == size_hint_;
+      return got;
+    }
     if (errno != EINTR)
       ThrowFileErrorFromErrno(errno, path_);
   }

@@ -50,6 +50,8 @@ private:
   std::string path_;
   int fd_ = -1;
   long long size_hint_ = 0;
+  long long read_ = 0;  // bytes read so far
+  bool at_end_ = false; // the end was met without a read returning 0
 };
 
 // Takes an advisory lock on an open descriptor without waiting: true when

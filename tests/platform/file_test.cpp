@@ -3,6 +3,7 @@
 #include "platform/errors.h"
 #include "tests/support/temp_dir.h"
 
+#include <cstring>
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <sys/file.h>
@@ -54,6 +55,47 @@ TEST(ReadOnlyFile, ReadsTheBytes) {
   EXPECT_EQ(file.Read(buffer, sizeof buffer), 5u);
   EXPECT_EQ(std::string(buffer, 5), "hello");
   EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
+}
+
+// A small file ends without a second read when the first stops short at
+// its size; a file that changed since it was opened is still read to its
+// real end.
+TEST(ReadOnlyFile, ReadsToTheRealEndOfAFileThatChangedAfterTheOpen) {
+  TempDir dir;
+  char buffer[64];
+  const auto append = [](const std::string& path, const char* text) {
+    const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND);
+    ASSERT_GE(fd, 0);
+    ASSERT_EQ(::write(fd, text, std::strlen(text)), static_cast<ssize_t>(std::strlen(text)));
+    ::close(fd);
+  };
+  {
+    const std::string path = dir.Write("grown.csv", "abc");
+    platform::ReadOnlyFile file(path);
+    append(path, "def");
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 6u);
+    EXPECT_EQ(std::string(buffer, 6), "abcdef");
+    append(path, "g");
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 1u);
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
+  }
+  {
+    // Read in pieces: one that ends exactly at the size, not short, is no end.
+    const std::string path = dir.Write("pieces.csv", "abcd");
+    platform::ReadOnlyFile file(path);
+    EXPECT_EQ(file.Read(buffer, 4), 4u);
+    append(path, "ef");
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 2u);
+    EXPECT_EQ(std::string(buffer, 2), "ef");
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
+  }
+  {
+    const std::string path = dir.Write("shrunk.csv", "abcdef");
+    platform::ReadOnlyFile file(path);
+    ASSERT_EQ(::truncate(path.c_str(), 2), 0);
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 2u);
+    EXPECT_EQ(file.Read(buffer, sizeof buffer), 0u);
+  }
 }
 
 TEST(ReadOnlyFile, MissingFileOrDirectory) {
