@@ -12,7 +12,7 @@ BUILD=${1:-build}
 ROUNDS=${2:-3}
 BASE=${3:-}
 MIB=${4:-1024}
-WORK=/tmp/kleitab-save-bench
+WORK=${WORK:-/tmp/kleitab-save-bench}
 cmake --build "$BUILD" --target save_bench >/dev/null
 median() { sort -g | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
 # "save plain:   0.72 s  1659 MB/s  1.80x cat+sync ..." -> seconds
