@@ -4,9 +4,6 @@
 
 #include <algorithm>
 #include <cstring>
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
 
 namespace merge {
 
@@ -20,13 +17,32 @@ constexpr char kQuote = '"';
 QuotedRecordReader::QuotedRecordReader(const std::string& path, std::optional<char> delimiter,
                                        std::size_t block_size, ReadProgress* progress,
                                        std::string_view long_delimiter, bool drop_utf8_bom)
-    : file_(path), progress_(progress), delimiter_(delimiter.value_or('\n')),
+    : QuotedRecordReader(std::make_unique<platform::ReadOnlyFile>(path), nullptr, delimiter,
+                         block_size, progress, long_delimiter, drop_utf8_bom) {}
+
+QuotedRecordReader::QuotedRecordReader(platform::ReadOnlyFile& file, std::optional<char> delimiter,
+                                       std::size_t block_size, ReadProgress* progress,
+                                       std::string_view long_delimiter, bool drop_utf8_bom)
+    : QuotedRecordReader(nullptr, &file, delimiter, block_size, progress, long_delimiter,
+                         drop_utf8_bom) {}
+
+QuotedRecordReader::QuotedRecordReader(std::unique_ptr<platform::ReadOnlyFile> owned,
+                                       platform::ReadOnlyFile* lent, std::optional<char> delimiter,
+                                       std::size_t block_size, ReadProgress* progress,
+                                       std::string_view long_delimiter, bool drop_utf8_bom)
+    : owned_file_(std::move(owned)), file_(lent != nullptr ? *lent : *owned_file_),
+      progress_(progress), delimiter_(delimiter.value_or('\n')),
       has_delimiter_(delimiter.has_value()), bom_pending_(drop_utf8_bom),
       capacity_(std::max<std::size_t>(block_size, 16)) {
   if (has_delimiter_ && long_delimiter.size() > 1) {
     long_delimiter_ = std::string(long_delimiter);
     delimiter_ = long_delimiter_.front();
   }
+  quotes_ = !(has_delimiter_ && delimiter_ == kQuote);
+  // LF, CR and byte 26 keep their own meaning even as the delimiter.
+  if (has_delimiter_ && delimiter_ != '\n' && delimiter_ != '\r' && delimiter_ != kDataEnd)
+    split_byte_ = static_cast<unsigned char>(delimiter_);
+  marker_ = RecordByteMasks(delimiter_);
   buffer_.reset(new char[capacity_ + kPadding]);
   std::memset(buffer_.get() + capacity_, 0, kPadding);
 }
@@ -36,6 +52,7 @@ bool QuotedRecordReader::Fill(std::size_t* shift) {
   if (data_ended_)
     return false;
   *shift = pos_;
+  window_ = MarkedWindow(); // the bytes marked move, or more come after them
   if (pos_ > 0) {
     std::memmove(buffer_.get(), buffer_.get() + pos_, end_ - pos_);
     end_ -= pos_;
@@ -62,35 +79,6 @@ bool QuotedRecordReader::Fill(std::size_t* shift) {
   return true;
 }
 
-std::size_t QuotedRecordReader::FindSpecial(std::size_t from) const {
-  const char* const b = buffer_.get();
-#ifdef __SSE2__
-  // Sixteen bytes at a time; the padding after the buffer makes the last
-  // load safe, and hits past the data are cut off.
-  const __m128i delimiter = _mm_set1_epi8(delimiter_);
-  const __m128i lf = _mm_set1_epi8('\n');
-  const __m128i cr = _mm_set1_epi8('\r');
-  const __m128i data_end = _mm_set1_epi8(kDataEnd);
-  for (std::size_t i = from; i < end_; i += 16) {
-    const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(b + i));
-    const __m128i hits =
-        _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(bytes, delimiter), _mm_cmpeq_epi8(bytes, lf)),
-                     _mm_or_si128(_mm_cmpeq_epi8(bytes, cr), _mm_cmpeq_epi8(bytes, data_end)));
-    const auto mask = static_cast<unsigned>(_mm_movemask_epi8(hits));
-    if (mask != 0)
-      return std::min(end_, i + static_cast<std::size_t>(__builtin_ctz(mask)));
-  }
-  return end_;
-#else
-  for (std::size_t i = from; i < end_; ++i) {
-    const char c = b[i];
-    if (c == delimiter_ || c == '\n' || c == '\r' || c == kDataEnd)
-      return i;
-  }
-  return end_;
-#endif
-}
-
 void QuotedRecordReader::DropUtf8Bom() {
   bom_pending_ = false;
   std::size_t shift = 0;
@@ -107,117 +95,187 @@ void QuotedRecordReader::NextRecord(std::vector<std::string_view>& fields) {
   State state = State::kFieldStart;
   // Each field is unquoted in place: its text is written from its first byte
   // on (at w) while it is read (at r), never growing, so a field that needs
-  // no change costs no copy.
+  // no change costs no copy. The walk goes on from s: a '"' inside an
+  // unquoted field, or a long delimiter's first byte alone, is text and
+  // stays where it is. All of these are kept in locals: the field list's
+  // stores could otherwise alias the members.
   std::size_t r = pos_;
   std::size_t w = pos_;
+  std::size_t s = pos_;
   std::size_t field = pos_;
-  bool open = false; // the current field has begun: a byte other than CR, or its quote
-  spans_.clear();
+  std::size_t count = 0;
+  std::size_t end = end_;
+  char* b = buffer_.get();
+  MarkedWindow window = window_;
+  const int split = split_byte_;
+  const std::size_t long_size = long_delimiter_.size();
   const auto take = [&](std::size_t to) {
-    if (w != r)
-      std::memmove(buffer_.get() + w, buffer_.get() + r, to - r);
+    if (w != r && to != r)
+      std::memmove(b + w, b + r, to - r);
     w += to - r;
     r = to;
   };
-  const auto fill = [&] {
-    std::size_t shift = 0;
-    const bool more = Fill(&shift);
-    r -= shift;
-    w -= shift;
-    field -= shift;
-    return more;
+  // The fields are written over the list's old entries, through locals: the
+  // list is trimmed once, at the record's end.
+  std::string_view* out = fields.data();
+  std::size_t room = fields.size();
+  const auto add_field = [&] {
+    if (count == room) {
+      fields.resize(count * 2 + 16);
+      out = fields.data();
+      room = fields.size();
+    }
+    out[count++] = std::string_view(b + field, w - field);
   };
+  // How close to the end of the data held a special byte may stand before
+  // what it means depends on bytes not read yet: a quote inside quotes (is
+  // it doubled?) and a long delimiter's first byte (is the rest there?).
+  const std::size_t look_ahead = std::max<std::size_t>(2, long_size);
 
   for (;;) {
-    if (r == end_ && !fill()) {
+    if (state == State::kFieldStart && long_size == 0) {
+      // The common run: fields of plain text where they stand (field == w
+      // == r; the text so far is [field, s)), each closed by a one-byte
+      // delimiter, the last by LF. Anything else is left to the steps below.
+      enum class Run { kGoesOn, kStopped, kRecordEnded } run = Run::kGoesOn;
+      while (s < end && run == Run::kGoesOn) {
+        if (s < window.from || s >= window.end)
+          marker_.MarkAt(window, b, end, s);
+        std::uint64_t bits = window.masks.special & (~std::uint64_t{0} << (s - window.from));
+        s = window.end; // unless a byte below stops the run first
+        for (; bits != 0; bits &= bits - 1) {
+          const std::size_t p = window.from + static_cast<std::size_t>(__builtin_ctzll(bits));
+          const auto c = static_cast<unsigned char>(b[p]);
+          if (c == split) {
+            w = p;
+            add_field();
+            field = p + 1;
+            continue;
+          }
+          if (c == '\n') {
+            w = p;
+            if (p != field)
+              add_field();
+            s = p + 1;
+            run = Run::kRecordEnded;
+            break;
+          }
+          if (c != kQuote || p == field) {
+            s = p;
+            run = Run::kStopped;
+            break;
+          }
+          // a quote inside a field's text
+        }
+      }
+      if (run == Run::kRecordEnded) {
+        r = s;
+        break;
+      }
+      w = r = field;
+    }
+    const std::size_t p = marker_.Next(window, b, end, s, state == State::kQuoted);
+    if (end - p < look_ahead && !data_ended_ &&
+        (p == end ||
+         (state == State::kQuoted ? p + 1 == end
+                                  : static_cast<unsigned char>(b[p]) == split && long_size != 0))) {
+      // Reads more after the record's bytes, which move to the buffer's
+      // start: the fields found so far move with them.
+      if (spans_.size() < count)
+        spans_.resize(count);
+      for (std::size_t i = 0; i < count; ++i)
+        spans_[i] = {static_cast<std::size_t>(fields[i].data() - b), fields[i].size()};
+      std::size_t shift = 0;
+      end_ = end;
+      Fill(&shift);
+      end = end_;
+      b = buffer_.get();
+      window = MarkedWindow();
+      r -= shift;
+      w -= shift;
+      s -= shift;
+      field -= shift;
+      for (std::size_t i = 0; i < count; ++i)
+        fields[i] = std::string_view(b + spans_[i].first - shift, spans_[i].second);
+      continue;
+    }
+    if (p == end) { // the end of the file
+      take(p);
       if (state == State::kQuoted)
         quote_left_open_ = true;
+      if (state != State::kFieldStart || field != r)
+        add_field();
       break;
     }
-    char* const b = buffer_.get();
-    if (state == State::kFieldStart) {
-      if (b[r] == '\r') {
-        ++r; // a CR outside quotes disappears
+    const char c = b[p];
+    if (state == State::kQuoted) {
+      // Inside quotes only a quote means anything.
+      if (p + 1 < end && b[p + 1] == kQuote) {
+        take(p + 1);
+        r = s = p + 2;
         continue;
       }
-      field = w = r;
-      if (b[r] == kQuote && !(has_delimiter_ && delimiter_ == kQuote)) {
-        ++r;
-        field = w = r;
-        open = true;
-        state = State::kQuoted;
-      } else {
-        state = State::kPlain;
-      }
-      continue;
-    }
-    if (state == State::kPlain) {
-      const std::size_t hit = FindSpecial(r);
-      if (hit != r) {
-        take(hit);
-        open = true;
-      }
-      if (r == end_)
-        continue;
-      const char c = b[r];
-      if (c == '\n') {
-        ++r;
-        break;
-      }
-      if (c == kDataEnd) {
-        end_ = r; // nothing after it is ever looked at
-        data_ended_ = true;
-        break;
-      }
-      if (c == delimiter_ && !long_delimiter_.empty()) {
-        // Only the whole character splits; its first byte alone is text.
-        if (end_ - r < long_delimiter_.size() && fill())
-          continue;
-        if (end_ - r < long_delimiter_.size() ||
-            std::memcmp(b + r, long_delimiter_.data(), long_delimiter_.size()) != 0) {
-          take(r + 1);
-          open = true;
-          continue;
-        }
-        r += long_delimiter_.size() - 1;
-      }
-      ++r;
-      if (c == '\r')
-        continue;
-      spans_.emplace_back(field - pos_, w - field); // the delimiter closes the field
-      open = false;
-      state = State::kFieldStart;
-      continue;
-    }
-    // Inside quotes only a quote means anything.
-    const void* quote = std::memchr(b + r, kQuote, end_ - r);
-    take(quote != nullptr ? static_cast<std::size_t>(static_cast<const char*>(quote) - b) : end_);
-    if (r == end_)
-      continue;
-    if (r + 1 == end_) {
-      // Whether the quote is doubled shows only in the next byte.
-      if (fill())
-        continue;
-      ++r; // the file ends right after it: it closes the field
+      take(p); // the closing quote; what follows up to the delimiter is kept as it is
+      r = s = p + 1;
       state = State::kPlain;
       continue;
     }
-    if (buffer_[r + 1] == kQuote) {
-      buffer_[w++] = kQuote;
-      r += 2;
+    if (static_cast<unsigned char>(c) == split) {
+      if (long_size != 0) {
+        // Only the whole character splits; its first byte alone is text.
+        if (end - p < long_size || std::memcmp(b + p, long_delimiter_.data(), long_size) != 0) {
+          s = p + 1;
+          state = State::kPlain;
+          continue;
+        }
+      }
+      take(p);
+      add_field(); // the delimiter closes the field, empty or not
+      field = w = r = s = p + (long_size != 0 ? long_size : 1);
+      state = State::kFieldStart;
       continue;
     }
-    ++r; // the closing quote; what follows up to the delimiter is kept as it is
+    if (state == State::kFieldStart && p != r)
+      state = State::kPlain; // the field has begun with text
+    if (c == '\n') {
+      take(p);
+      r = s = p + 1;
+      if (state != State::kFieldStart)
+        add_field();
+      break;
+    }
+    if (c == '\r') {
+      // A CR outside quotes disappears; before a field's first byte it
+      // moves the field's start.
+      if (state == State::kFieldStart) {
+        field = w = r = s = p + 1;
+      } else {
+        take(p);
+        r = s = p + 1;
+      }
+      continue;
+    }
+    if (c == kQuote && state == State::kFieldStart && quotes_) {
+      field = w = r = s = p + 1;
+      state = State::kQuoted;
+      continue;
+    }
+    if (c == kDataEnd) {
+      take(p);
+      end = p; // nothing after it is ever looked at
+      data_ended_ = true;
+      if (state != State::kFieldStart)
+        add_field();
+      break;
+    }
+    // A quote that does not begin a field is text.
+    s = p + 1;
     state = State::kPlain;
   }
-  if (open)
-    spans_.emplace_back(field - pos_, w - field);
-
-  const char* const record = buffer_.get() + pos_;
-  fields.resize(spans_.size());
-  for (std::size_t i = 0; i < spans_.size(); ++i)
-    fields[i] = std::string_view(record + spans_[i].first, spans_[i].second);
+  fields.resize(count);
   pos_ = r;
+  end_ = end;
+  window_ = window;
 }
 
 bool QuotedRecordReader::AtDataEnd() {

@@ -11,6 +11,7 @@
 // stays as fast as it was.
 
 #include "merge/read_progress.h"
+#include "merge/record_byte_masks.h"
 #include "platform/file.h"
 
 #include <cstddef>
@@ -36,6 +37,12 @@ public:
   QuotedRecordReader(const std::string& path, std::optional<char> delimiter,
                      std::size_t block_size = kDefaultBlockSize, ReadProgress* progress = nullptr,
                      std::string_view long_delimiter = {}, bool drop_utf8_bom = false);
+  // The same, reading a file opened already, lent for the reader's lifetime.
+  QuotedRecordReader(platform::ReadOnlyFile& file, std::optional<char> delimiter,
+                     std::size_t block_size = kDefaultBlockSize, ReadProgress* progress = nullptr,
+                     std::string_view long_delimiter = {}, bool drop_utf8_bom = false);
+  QuotedRecordReader(const QuotedRecordReader&) = delete;
+  QuotedRecordReader& operator=(const QuotedRecordReader&) = delete;
 
   // Fills `fields` (cleared first) with the next record's fields, without
   // their quotes, a doubled quote as one. The fields follow the splitting
@@ -58,20 +65,23 @@ public:
   static constexpr std::size_t kMaxReadSize = std::size_t{4} << 20;
 
 private:
+  QuotedRecordReader(std::unique_ptr<platform::ReadOnlyFile> owned, platform::ReadOnlyFile* lent,
+                     std::optional<char> delimiter, std::size_t block_size, ReadProgress* progress,
+                     std::string_view long_delimiter, bool drop_utf8_bom);
   // Reads more bytes after the current record's rest, which moves to the
   // buffer's start (the buffer grows when the record fills it); *shift says
   // how far it moved. False when no more data can come.
   bool Fill(std::size_t* shift);
-  // The first byte at or after `from` that ends an unquoted run: the
-  // delimiter (a long one's first byte), LF, CR or byte 26; end_ when none.
-  std::size_t FindSpecial(std::size_t from) const;
   // Before the first record: steps over a byte-order mark.
   void DropUtf8Bom();
 
-  platform::ReadOnlyFile file_;
+  std::unique_ptr<platform::ReadOnlyFile> owned_file_; // when no file was lent
+  platform::ReadOnlyFile& file_;
   ReadProgress* progress_;
   char delimiter_;             // LF when there is none: LF is tested first anyway
   bool has_delimiter_;         // false: a record is one field
+  int split_byte_ = -1;        // delimiter_ as unsigned char; -1 when it never splits
+  bool quotes_ = true;         // false when '"' is the delimiter
   std::string long_delimiter_; // empty, or the bytes of a delimiter starting with delimiter_
   bool bom_pending_;
   std::unique_ptr<char[]> buffer_;
@@ -81,12 +91,16 @@ private:
   bool data_ended_ = false;
   bool quote_left_open_ = false;
   std::int64_t bytes_read_ = 0;
-  // Fields of the record being read as (offset from the record's start, size),
-  // so that they survive the record moving inside the buffer.
+  RecordByteMasks marker_{'\n'};
+  // Where the walk over the marked bytes stands between records; emptied
+  // whenever the buffer's data moves or grows.
+  MarkedWindow window_;
+  // The fields of the record being read as (offset in the buffer, size)
+  // while the buffer is refilled under them.
   std::vector<std::pair<std::size_t, std::size_t>> spans_;
 
-  // Vector scans may look this far past the data.
-  static constexpr std::size_t kPadding = 16;
+  // Marking reads 64 bytes, so it may look this far past the data.
+  static constexpr std::size_t kPadding = 64;
 };
 
 } // namespace merge
