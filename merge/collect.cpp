@@ -139,12 +139,13 @@ void AnnounceJob(const CandidateList& candidates, platform::Progress* progress) 
 // Reads an available file with the reader the options choose, once per
 // file; returns whether a quote was left open at its end. `known` is the
 // file's encoding when it was found already. Lines are read from `opened`
-// when the caller opened the file already (into `scratch`).
+// when the caller opened the file already (into `scratch`), quoted records
+// from `opened_quoted`.
 template <typename PlaceRecord>
 bool ReadRecords(ResultTable& table, const std::string& path, std::int32_t skip_count,
                  const CollectOptions& options, PlaceRecord&& place, ReadProgress* progress,
                  std::optional<TextEncoding> known = std::nullopt, LineReader* opened = nullptr,
-                 ReadScratch* scratch = nullptr) {
+                 ReadScratch* scratch = nullptr, platform::ReadOnlyFile* opened_quoted = nullptr) {
   FixTableEncoding(table, options.source_encoding);
   const TextEncoding file_encoding =
       known ? *known : SourceFileEncoding(path, options.source_encoding, table.Encoding());
@@ -157,9 +158,13 @@ bool ReadRecords(ResultTable& table, const std::string& path, std::int32_t skip_
   if (options.quotes) {
     // Quotes are found in the file's own bytes, so the delimiter is sought
     // in the file's encoding; the fields are converted after.
-    quote_left_open = ReadAvailableQuotedSourceFile(path, skip_count, delimiter, place, progress,
-                                                    decoder ? &*decoder : nullptr,
-                                                    LongDelimiter(delimiter, file_encoding));
+    LineDecoder* const fields_decoder = decoder ? &*decoder : nullptr;
+    const std::string file_delimiter = LongDelimiter(delimiter, file_encoding);
+    quote_left_open = opened_quoted != nullptr
+                          ? ReadOpenedQuotedSourceFile(*opened_quoted, skip_count, delimiter, place,
+                                                       progress, fields_decoder, file_delimiter)
+                          : ReadAvailableQuotedSourceFile(path, skip_count, delimiter, place,
+                                                          progress, fields_decoder, file_delimiter);
   } else if (opened != nullptr) {
     ReadLines(*opened, path, skip_count, delimiter, place, scratch->fields, progress,
               decoder ? &*decoder : nullptr, long_delimiter);
@@ -188,20 +193,17 @@ FileResult PlaceFile(ResultTable& table, const std::string& path, std::int32_t s
   FileResult result;
   std::optional<ReadScratch> own_scratch;
   std::optional<LineReader> reader;
-  if (options.quotes) {
-    if (!IsSourceFileAvailable(path))
+  std::optional<platform::ReadOnlyFile> quoted_file;
+  if (!options.quotes && scratch == nullptr)
+    scratch = &own_scratch.emplace();
+  try {
+    if (options.quotes ? !OpenQuotedSourceFile(path, quoted_file)
+                       : !OpenSourceFile(path, *scratch, progress, reader))
       return result;
-  } else {
-    if (scratch == nullptr)
-      scratch = &own_scratch.emplace();
-    try {
-      if (!OpenSourceFile(path, *scratch, progress, reader))
-        return result;
-    } catch (const platform::FileError&) {
-      // The table's encoding is fixed by a file that is there, even unread.
-      FixTableEncoding(table, options.source_encoding);
-      throw;
-    }
+  } catch (const platform::FileError&) {
+    // The table's encoding is fixed by a file that is there, even unread.
+    FixTableEncoding(table, options.source_encoding);
+    throw;
   }
   FixTableEncoding(table, options.source_encoding);
   const NameCell tag = FileNameCell(table, path, options);
@@ -239,7 +241,8 @@ FileResult PlaceFile(ResultTable& table, const std::string& path, std::int32_t s
           extents.TakeNameCell(result.name_column);
         }
       },
-      progress, std::nullopt, reader ? &*reader : nullptr, scratch);
+      progress, std::nullopt, reader ? &*reader : nullptr, scratch,
+      quoted_file ? &*quoted_file : nullptr);
   // After the file the table reaches past its last name column; since every
   // name cell already raised ColCount this only confirms it, never lowers it.
   // A file that placed no row leaves ColCount as the earlier files left it.

@@ -76,7 +76,12 @@ private:
   bool locked_ = false;
 };
 
-TEST(LockedSourceTest, CollectStopsAtTheLockedFileAndKeepsTheRowsBefore) {
+// With quotes read or not.
+class LockedSourceTest : public ::testing::TestWithParam<bool> {};
+
+TEST_P(LockedSourceTest, CollectStopsAtTheLockedFileAndKeepsTheRowsBefore) {
+  merge::CollectOptions options = Stacked(true);
+  options.quotes = GetParam();
   TempDir dir;
   WriteBytes(dir.File("a.csv"), "1,2\r\n3,4\r\n");
   WriteBytes(dir.File("b.csv"), "5,6\r\n");
@@ -90,7 +95,7 @@ TEST(LockedSourceTest, CollectStopsAtTheLockedFileAndKeepsTheRowsBefore) {
     LockingProcess holder(dir.File("c.csv"));
     ASSERT_TRUE(holder.locked());
     try {
-      merge::CollectFiles(table, candidates, Stacked(true), [&] { ++items_done; });
+      merge::CollectFiles(table, candidates, options, [&] { ++items_done; });
       FAIL() << "a locked source file reported no error";
     } catch (const platform::FileError& e) {
       EXPECT_EQ(e.number(), 32);
@@ -109,11 +114,13 @@ TEST(LockedSourceTest, CollectStopsAtTheLockedFileAndKeepsTheRowsBefore) {
 
   // The lock gone, the same file reads again. The first file starts at row 0
   // again, each later one at the RowCount the one before left (3 for b).
-  merge::CollectFiles(table, candidates, Stacked(true), [] {});
+  merge::CollectFiles(table, candidates, options, [] {});
   EXPECT_EQ(table.GetCell(0, 3), "5");
   EXPECT_EQ(table.GetCell(0, 4), "locked");
   EXPECT_EQ(table.GetCell(0, 5), "never");
 }
+
+INSTANTIATE_TEST_SUITE_P(QuotesOffAndOn, LockedSourceTest, ::testing::Bool());
 
 // One line of 200 MiB without any line end.
 constexpr std::int64_t kHugeLine = std::int64_t{200} << 20;

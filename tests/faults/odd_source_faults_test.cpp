@@ -46,23 +46,30 @@ public:
   ~HangGuard() { ::alarm(0); }
 };
 
+// With quotes read or not: each reader opens the file once, and what is no
+// regular file, or no longer there, is skipped.
 TEST(NotRegularSourceTest, FifoAndDeviceAreSkippedWithoutBlocking) {
   TempDir dir;
   WriteBytes(dir.File("a.csv"), "1,2\r\n");
   ASSERT_EQ(::mkfifo(dir.File("fifo.csv").c_str(), 0644), 0);
   WriteBytes(dir.File("b.csv"), "3,4\r\n");
-  FakeCandidates candidates(
-      {dir.File("a.csv"), dir.File("fifo.csv"), "/dev/null", "/dev/zero", dir.File("b.csv")});
-  merge::ResultTable table;
-  const HangGuard guard;
-  merge::CollectFiles(table, candidates, Stacked(true), [] {});
-  // b follows a at the RowCount a left (the table starts with two rows).
-  EXPECT_EQ(table.RowCount(), 3);
-  EXPECT_EQ(table.GetCell(0, 0), "1");
-  EXPECT_EQ(table.GetCell(2, 0), "a");
-  EXPECT_EQ(table.GetCell(0, 1), "");
-  EXPECT_EQ(table.GetCell(0, 2), "3");
-  EXPECT_EQ(table.GetCell(2, 2), "b");
+  for (const bool quotes : {false, true}) {
+    SCOPED_TRACE(quotes ? "quotes" : "no quotes");
+    FakeCandidates candidates({dir.File("a.csv"), dir.File("fifo.csv"), "/dev/null", "/dev/zero",
+                               dir.File("gone.csv"), dir.File("b.csv")});
+    merge::ResultTable table;
+    const HangGuard guard;
+    merge::CollectOptions options = Stacked(true);
+    options.quotes = quotes;
+    merge::CollectFiles(table, candidates, options, [] {});
+    // b follows a at the RowCount a left (the table starts with two rows).
+    EXPECT_EQ(table.RowCount(), 3);
+    EXPECT_EQ(table.GetCell(0, 0), "1");
+    EXPECT_EQ(table.GetCell(2, 0), "a");
+    EXPECT_EQ(table.GetCell(0, 1), "");
+    EXPECT_EQ(table.GetCell(0, 2), "3");
+    EXPECT_EQ(table.GetCell(2, 2), "b");
+  }
 }
 
 // A FIFO put in a listed file's place after it was found available: the open
