@@ -49,8 +49,9 @@ TEST_P(QuotedRecords, GiveTheseFields) {
   TempDir dir;
   const std::string path = dir.Write("f.csv", c.bytes);
   // Small blocks too, so that quotes, doubled quotes and CR LF pairs
-  // straddle blocks and records outgrow them.
-  for (std::size_t block : {std::size_t{16}, std::size_t{17}, std::size_t{19},
+  // straddle blocks and records outgrow them; 64 is the reader's window of
+  // marked bytes.
+  for (std::size_t block : {std::size_t{16}, std::size_t{17}, std::size_t{19}, std::size_t{64},
                             merge::QuotedRecordReader::kDefaultBlockSize}) {
     const Read read = ReadAll(path, c.delimiter, block);
     EXPECT_EQ(read.records, c.records) << "block " << block;
@@ -112,6 +113,28 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{"TabDelimiter", "\"a\tb\"\tc\n", {{"a\tb", "c"}}, false, '\t'},
         RecordCase{"SpaceDelimiter", "\"a b\" c\n", {{"a b", "c"}}, false, ' '}));
 
+// The reader marks special bytes 64 at a time: what a byte means must not
+// change where one window ends and the next begins (between bytes 63 and 64
+// of the file), nor at the very end of the data.
+const std::string kA62(62, 'a');
+const std::string kA63(63, 'a');
+
+INSTANTIATE_TEST_SUITE_P(
+    MarkWindowEdges, QuotedRecords,
+    ::testing::Values(
+        RecordCase{"DoubledQuoteAcrossWindows", "\"" + kA62 + "\"\"b\",c\n", {{kA62 + "\"b", "c"}}},
+        RecordCase{"ClosingQuoteLastInWindow", "\"" + kA62 + "\",c\n", {{kA62, "c"}}},
+        RecordCase{"CrLfAcrossWindows", kA63 + "\r\nb\n", {{kA63}, {"b"}}},
+        RecordCase{"DelimitersAcrossWindows", kA63 + ",,b\n", {{kA63, "", "b"}}},
+        RecordCase{"QuoteOpensFieldFirstInWindow", kA63 + ",\"b,c\"\n", {{kA63, "b,c"}}},
+        RecordCase{"FieldEndsAtTheLastByte",
+                   std::string(30, 'a') + "," + std::string(33, 'b'),
+                   {{std::string(30, 'a'), std::string(33, 'b')}}},
+        RecordCase{"QuotedFieldEndsAtTheLastByte",
+                   kA62 + ",\"" + std::string(61, 'b') + "\"\"\"",
+                   {{kA62, std::string(61, 'b') + "\""}}},
+        RecordCase{"CtrlZFirstInWindow", kA63 + "," + kZ + "b\n", {{kA63}}}));
+
 // A UTF-8 export split by "§" (C2 A7): "Ч" (D0 A7) and "©" (C2 A9) share a
 // byte with it and stay whole; the byte-order mark is no part of the first
 // field, so the quote after it still opens one.
@@ -133,6 +156,24 @@ TEST(QuotedRecordReaderUtf8, LongDelimiterSplitsOnlyAsAWholeCharacter) {
     } while (!reader.AtDataEnd());
     EXPECT_EQ(records, (Records{{"\xD0\xA7\xC2\xA7x", "\xC2\xA9\xD0\xA7"}, {"a", "", "b\xC2"}}))
         << "block " << block;
+  }
+}
+
+// The two bytes of "§" on both sides of the first window's end, and at the
+// end of the data with only its first byte there.
+TEST(QuotedRecordReaderUtf8, LongDelimiterAcrossWindows) {
+  TempDir dir;
+  const std::string a63(63, 'a');
+  const std::string path = dir.Write("w.csv", a63 + "\xC2\xA7\"b\xC2\xA7\"\xC2\xA7\xC2");
+  for (std::size_t block : {std::size_t{16}, std::size_t{64}, std::size_t{65},
+                            merge::QuotedRecordReader::kDefaultBlockSize}) {
+    merge::QuotedRecordReader reader(path, '\xA7', block, nullptr, "\xC2\xA7", true);
+    std::vector<std::string_view> fields;
+    reader.NextRecord(fields);
+    EXPECT_EQ(std::vector<std::string>(fields.begin(), fields.end()),
+              (std::vector<std::string>{a63, "b\xC2\xA7", "\xC2"}))
+        << "block " << block;
+    EXPECT_TRUE(reader.AtDataEnd());
   }
 }
 
