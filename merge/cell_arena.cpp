@@ -1,6 +1,7 @@
 #include "merge/cell_arena.h"
 
 #include "merge/mapped_memory.h"
+#include "merge/row_reach.h"
 
 #include <cstdint>
 #include <new>
@@ -31,7 +32,9 @@ unsigned char* CellArena::Keep(unsigned char* block, std::size_t size) {
   // The row directory tags compact rows with the top bit of a 64-bit word
   // (row_codec.h). User addresses never have it on the systems we build
   // for; a block that did could not be told from a tagged one.
-  if ((static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(block)) + size) >> 63) {
+  // The directory's slots reach only so far from the first block (row_reach.h).
+  if ((static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(block)) + size) >> 63 ||
+      !reach::Admit(block, size)) {
     UnmapMemory(block, size);
     throw std::bad_alloc();
   }

@@ -66,7 +66,7 @@ void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
     if (!has_outside[idx] && (!part || !part->split)) {
       fresh[idx] = part ? part->whole : RowRef{};
       if (fresh[idx])
-        rows_.Slot(w, true);
+        rows_.Reserve(w);
       continue;
     }
     std::vector<Cell> cells;
@@ -81,7 +81,7 @@ void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
     cells.insert(cells.end(), outside[idx].begin(), outside[idx].end());
     fresh[idx] = EncodeCells(cells);
     if (fresh[idx])
-      rows_.Slot(w, true);
+      rows_.Reserve(w);
   }
   for (std::int32_t w = first; w < end; ++w)
     rows_.Set(w, fresh[static_cast<std::size_t>(w - first)]);

@@ -300,13 +300,13 @@ void ResultTable::SetRowCount(std::int32_t value) {
 // --- Clearing --------------------------------------------------------------------
 
 void ResultTable::DropRow(std::int32_t row) {
-  RowRef* slot = rows_.Slot(row, false);
-  if (!slot || !*slot)
+  const RowRef stored = rows_.Get(row);
+  if (!stored)
     return;
-  garbage_ += ChainBytes(*slot);
-  if (*slot == tail_row_)
+  garbage_ += ChainBytes(stored);
+  if (stored == tail_row_)
     tail_row_ = {};
-  *slot = {};
+  rows_.Set(row, {});
 }
 
 void ResultTable::ClearRow(std::int32_t row) {

@@ -106,6 +106,9 @@ public:
   unsigned char* CompactBytes() const {
     return reinterpret_cast<unsigned char*>(static_cast<std::uintptr_t>(bits_ & ~kCompactTag));
   }
+  // The tagged word, and back (for the row directory's packed slots).
+  std::uint64_t Bits() const { return bits_; }
+  static RowRef FromBits(std::uint64_t bits) { return RowRef(bits); }
   friend bool operator==(RowRef a, RowRef b) { return a.bits_ == b.bits_; }
   friend bool operator!=(RowRef a, RowRef b) { return a.bits_ != b.bits_; }
 

@@ -3,45 +3,31 @@
 #include "merge/mapped_memory.h"
 
 #include <algorithm>
-#include <type_traits>
 
 namespace merge {
 
 namespace {
 
-// Pages come from the system zeroed and are used without construction.
-static_assert(std::is_trivially_copyable_v<codec::RowRef> && sizeof(codec::RowRef) == 8);
-
-constexpr std::size_t kPageBytes = sizeof(codec::RowRef) * RowDirectory::kRowsPerPage;
+constexpr std::size_t kPageBytes = reach::kPackedBytes * RowDirectory::kRowsPerPage;
 
 } // namespace
 
-void RowDirectory::PageDeleter::operator()(codec::RowRef* page) const {
+void RowDirectory::PageDeleter::operator()(unsigned char* page) const {
   UnmapMemory(page, kPageBytes);
 }
 
-codec::RowRef* RowDirectory::Slot(std::int32_t row, bool create) {
+void RowDirectory::Reserve(std::int32_t row) {
   const auto page = static_cast<std::size_t>(row >> kPageBits);
-  if (page >= pages_.size()) {
-    if (!create)
-      return nullptr;
-    pages_.resize(page + 1);
-  }
-  if (!pages_[page]) {
-    if (!create)
-      return nullptr;
+  if (!Mapped(static_cast<std::int64_t>(page)))
     MapPage(page);
-  }
-  if (create && row >= stored_end_)
+  if (row >= stored_end_)
     stored_end_ = std::int64_t{row} + 1;
-  return &pages_[page][row & (kRowsPerPage - 1)];
 }
 
 void RowDirectory::MapPage(std::size_t page) {
   if (page >= pages_.size())
     pages_.resize(page + 1);
-  // Aligned to its size, so that the page can be one huge page.
-  pages_[page].reset(static_cast<codec::RowRef*>(MapMemory(kPageBytes, kPageBytes)));
+  pages_[page].reset(static_cast<unsigned char*>(MapMemory(kPageBytes)));
 }
 
 void RowDirectory::PrepareMove(std::int32_t from, std::int32_t to) {

@@ -1,10 +1,10 @@
 #pragma once
-// Where each row's chain starts: pages of row slots, each page mapped on the
-// first write into it, from memory advised for huge pages, so that a table of
-// millions of rows finds any row in two steps and an empty stretch of rows
-// costs nothing.
+// Where each row is stored: pages of five-byte row slots (row_reach.h), each
+// page mapped on the first write into it, so that a table of millions of rows
+// finds any row in two steps and an empty stretch of rows costs nothing.
 
 #include "merge/row_codec.h"
+#include "merge/row_reach.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -15,7 +15,7 @@ namespace merge {
 
 class RowDirectory {
 public:
-  static constexpr int kPageBits = 18; // 2 MiB of slots: one huge page
+  static constexpr int kPageBits = 18;
   static constexpr std::int64_t kRowsPerPage = std::int64_t{1} << kPageBits;
 
   // The stored row; empty when nothing is stored.
@@ -23,16 +23,27 @@ public:
     const auto page = static_cast<std::size_t>(row >> kPageBits);
     if (page >= pages_.size() || !pages_[page])
       return {};
-    return pages_[page][row & (kRowsPerPage - 1)];
+    const unsigned char* slot = SlotIn(pages_[page].get(), row);
+    std::uint64_t packed = 0;
+    for (int i = 0; i < reach::kPackedBytes; ++i)
+      packed |= std::uint64_t{slot[i]} << (8 * i);
+    return reach::Unpack(packed);
   }
   // Sets the stored row; an empty one empties it (without mapping a page
   // for that).
   void Set(std::int32_t row, codec::RowRef stored) {
-    if (codec::RowRef* slot = Slot(row, static_cast<bool>(stored)))
-      *slot = stored;
+    const auto page = static_cast<std::size_t>(row >> kPageBits);
+    if (!stored && (page >= pages_.size() || !pages_[page]))
+      return;
+    if (stored)
+      Reserve(row);
+    unsigned char* slot = SlotIn(pages_[page].get(), row);
+    const std::uint64_t packed = reach::Pack(stored);
+    for (int i = 0; i < reach::kPackedBytes; ++i)
+      slot[i] = static_cast<unsigned char>(packed >> (8 * i));
   }
-  // The row's slot; null when its page is not mapped and `create` is false.
-  codec::RowRef* Slot(std::int32_t row, bool create);
+  // Maps the row's page, so that setting the row later allocates nothing.
+  void Reserve(std::int32_t row);
   // Maps, before the row `from` is moved to `to` and the rows between shift
   // by one, every page such a move can write a row into, so that the move
   // itself never allocates.
@@ -46,6 +57,12 @@ public:
   std::size_t MemoryUsed() const;
 
 private:
+  static unsigned char* SlotIn(unsigned char* page, std::int32_t row) {
+    return page + static_cast<std::size_t>(row & (kRowsPerPage - 1)) * reach::kPackedBytes;
+  }
+  static const unsigned char* SlotIn(const unsigned char* page, std::int32_t row) {
+    return page + static_cast<std::size_t>(row & (kRowsPerPage - 1)) * reach::kPackedBytes;
+  }
   bool Mapped(std::int64_t page) const {
     return page >= 0 && static_cast<std::size_t>(page) < pages_.size() &&
            pages_[static_cast<std::size_t>(page)];
@@ -53,10 +70,10 @@ private:
   void MapPage(std::size_t page);
 
   struct PageDeleter {
-    void operator()(codec::RowRef* page) const;
+    void operator()(unsigned char* page) const;
   };
   // Fresh pages are zeroed: every slot reads as an empty row.
-  std::vector<std::unique_ptr<codec::RowRef[], PageDeleter>> pages_;
+  std::vector<std::unique_ptr<unsigned char[], PageDeleter>> pages_;
   std::int64_t stored_end_ = 0;
 };
 

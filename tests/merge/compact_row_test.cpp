@@ -252,3 +252,35 @@ TEST(CompactRow, RandomStepsOnMixedRowsMatchAModel) {
 }
 
 } // namespace
+
+namespace {
+
+// The directory's five-byte slots find a row anywhere within the reach of
+// the first block, tagged or not, and a block beyond that reach is refused
+// rather than stored where a slot would point elsewhere.
+TEST(RowReach, SlotsFindEveryRowWithinReachAndFartherBlocksAreRefused) {
+  ResultTable t;
+  t.SetCell(0, 0, "fixes the centre"); // the first block of the process, if not before
+  namespace reach = merge::reach;
+  const std::uint64_t c = reach::centre.load();
+  ASSERT_NE(c, 0u);
+  for (const std::uint64_t address : {c - reach::kHalf + 1, c, c + reach::kHalf - 1}) {
+    for (const bool compact : {false, true}) {
+      const auto row = merge::codec::RowRef::FromBits(
+          address | (compact ? merge::codec::RowRef::kCompactTag : 0));
+      const std::uint64_t packed = reach::Pack(row);
+      EXPECT_LT(packed, std::uint64_t{1} << (8 * reach::kPackedBytes));
+      EXPECT_EQ(reach::Unpack(packed), row);
+    }
+  }
+  EXPECT_EQ(reach::Pack({}), 0u);
+  const auto at = [](std::uint64_t address) {
+    return reinterpret_cast<const void*>(static_cast<std::uintptr_t>(address));
+  };
+  EXPECT_TRUE(reach::Admit(at(c - reach::kHalf + 4096), 4096));
+  EXPECT_TRUE(reach::Admit(at(c + reach::kHalf - 4096), 4096));
+  EXPECT_FALSE(reach::Admit(at(c - reach::kHalf), 4096));
+  EXPECT_FALSE(reach::Admit(at(c + reach::kHalf - 4096), 8192));
+}
+
+} // namespace
