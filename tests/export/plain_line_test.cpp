@@ -1,5 +1,6 @@
 #include "export/plain_line.h"
 #include "merge/result_table.h"
+#include "tests/support/line_fields.h"
 
 #include <gtest/gtest.h>
 
@@ -17,13 +18,7 @@ using merge::ResultTable;
 TEST(JoinPlainLine, WritesThePlainLineOrReportsNoRoom) {
   ResultTable t;
   const std::string line = "ab;;c;" + std::string(40, 'L') + ";z";
-  std::vector<std::string_view> fields;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i <= line.size(); ++i)
-    if (i == line.size() || line[i] == ';') {
-      fields.emplace_back(line.data() + start, i - start);
-      start = i + 1;
-    }
+  const std::vector<std::string_view> fields = testing_support::LineFields(line);
   const auto tag = t.InternText("tag");
   t.PlaceCells(0, 0, fields.data(), fields.size(), &tag);
   t.PlaceCells(0, 9, fields.data(), 2, nullptr); // a second segment after a gap

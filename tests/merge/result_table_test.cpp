@@ -1,5 +1,6 @@
 #include "merge/result_table.h"
 #include "platform/errors.h"
+#include "tests/support/line_fields.h"
 
 #include <gtest/gtest.h>
 
@@ -231,13 +232,7 @@ TEST(ResultTable, PlaceCellsActsLikeSetCellForEachField) {
 TEST(ResultTable, FieldsOfOneLineArePlacedWhole) {
   for (const std::size_t long_size : {31u, 32u, 200u}) {
     const std::string line = "ab;;c;" + std::string(long_size, 'x') + ";\xC0";
-    std::vector<std::string_view> fields;
-    std::size_t start = 0;
-    for (std::size_t i = 0; i <= line.size(); ++i)
-      if (i == line.size() || line[i] == ';') {
-        fields.emplace_back(line.data() + start, i - start);
-        start = i + 1;
-      }
+    const std::vector<std::string_view> fields = testing_support::LineFields(line);
     ResultTable t;
     const auto tag = t.InternText("f");
     t.PlaceCells(3, 2, fields.data(), fields.size(), &tag);
@@ -258,13 +253,7 @@ TEST(ResultTable, FieldsOfOneLineArePlacedWhole) {
 // the line are copied at once, everything else one by one.
 TEST(ResultTable, FieldsOutOfTheirLinesOrderKeepEveryText) {
   const std::string line = "ab;c;d;e;" + std::string(40, 'x') + ";f;g";
-  std::vector<std::string_view> cut;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i <= line.size(); ++i)
-    if (i == line.size() || line[i] == ';') {
-      cut.emplace_back(line.data() + start, i - start);
-      start = i + 1;
-    }
+  const std::vector<std::string_view> cut = testing_support::LineFields(line);
   // ab c | (none) | e d | x...x f g | ab
   const std::vector<std::string_view> fields = {cut[0], cut[1], {},     cut[3], cut[2],
                                                 cut[4], cut[5], cut[6], cut[0]};
