@@ -18,14 +18,21 @@ struct Read {
   bool quote_left_open = false;
 };
 
-Read ReadAll(const std::string& path, std::optional<char> delimiter, std::size_t block_size) {
-  merge::QuotedRecordReader reader(path, delimiter, block_size);
-  Read out;
+// Every record the reader gives, to the end of the data.
+Records RecordsOf(merge::QuotedRecordReader& reader) {
+  Records records;
   std::vector<std::string_view> fields;
   do {
     reader.NextRecord(fields);
-    out.records.emplace_back(fields.begin(), fields.end());
+    records.emplace_back(fields.begin(), fields.end());
   } while (!reader.AtDataEnd());
+  return records;
+}
+
+Read ReadAll(const std::string& path, std::optional<char> delimiter, std::size_t block_size) {
+  merge::QuotedRecordReader reader(path, delimiter, block_size);
+  Read out;
+  out.records = RecordsOf(reader);
   out.quote_left_open = reader.QuoteLeftOpen();
   return out;
 }
@@ -148,13 +155,8 @@ TEST(QuotedRecordReaderUtf8, LongDelimiterSplitsOnlyAsAWholeCharacter) {
   for (std::size_t block : {std::size_t{16}, std::size_t{17}, std::size_t{18},
                             merge::QuotedRecordReader::kDefaultBlockSize}) {
     merge::QuotedRecordReader reader(path, '\xA7', block, nullptr, "\xC2\xA7", true);
-    Records records;
-    std::vector<std::string_view> fields;
-    do {
-      reader.NextRecord(fields);
-      records.emplace_back(fields.begin(), fields.end());
-    } while (!reader.AtDataEnd());
-    EXPECT_EQ(records, (Records{{"\xD0\xA7\xC2\xA7x", "\xC2\xA9\xD0\xA7"}, {"a", "", "b\xC2"}}))
+    EXPECT_EQ(RecordsOf(reader),
+              (Records{{"\xD0\xA7\xC2\xA7x", "\xC2\xA9\xD0\xA7"}, {"a", "", "b\xC2"}}))
         << "block " << block;
   }
 }
@@ -183,13 +185,7 @@ TEST(QuotedRecordReaderUtf8, AShortFileWithoutAMark) {
   TempDir dir;
   const std::string path = dir.Write("s.csv", "\nr");
   merge::QuotedRecordReader reader(path, ',', 16, nullptr, {}, true);
-  Records records;
-  std::vector<std::string_view> fields;
-  do {
-    reader.NextRecord(fields);
-    records.emplace_back(fields.begin(), fields.end());
-  } while (!reader.AtDataEnd());
-  EXPECT_EQ(records, (Records{{}, {"r"}}));
+  EXPECT_EQ(RecordsOf(reader), (Records{{}, {"r"}}));
 }
 
 TEST(ReadQuotedSourceFile, SkipCountCountsRecordsNotLines) {
