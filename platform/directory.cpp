@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <climits>
 #include <dirent.h>
 #include <memory>
 #include <strings.h>
@@ -100,6 +101,20 @@ std::string CurrentDirectory() {
 void EnterDirectory(const std::string& path) {
   if (::chdir(path.c_str()) != 0)
     ThrowFileErrorFromErrno(errno, path);
+}
+
+std::string AbsoluteName(const std::string& name) {
+  if (name.empty() || name.front() == '/')
+    return name;
+  char buffer[PATH_MAX];
+  if (::getcwd(buffer, sizeof buffer) == nullptr)
+    return name;
+  return JoinPath(buffer, name);
+}
+
+bool IsDirectory(const std::string& path) {
+  struct stat st {};
+  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string JoinPath(const std::string& dir, const std::string& name) {

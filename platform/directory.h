@@ -26,6 +26,13 @@ std::vector<std::string> ListSubdirectories(const std::string& dir);
 // Sorts names (file system bytes) in that order.
 void SortNamesForDisplay(std::vector<std::string>& names);
 
+// A relative name taken against the current directory; the empty name and
+// full names as they are, and a relative one as it is when there is no
+// current directory to name (this runs while an error is being made).
+std::string AbsoluteName(const std::string& name);
+// Whether `path` names a directory (symbolic links followed).
+bool IsDirectory(const std::string& path);
+
 // "dir/name", with no second "/" after the root.
 std::string JoinPath(const std::string& dir, const std::string& name);
 // The directory part of a path: "." for a bare name, "/" at the root.
