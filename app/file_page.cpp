@@ -20,8 +20,6 @@
 
 #include <algorithm>
 
-#include <unistd.h>
-
 namespace app {
 
 namespace {
@@ -79,23 +77,9 @@ FilePage::FilePage(QWidget* parent) : QWidget(parent) {
   BuildWidgets();
   // The lists start on the process's current directory; the check list
   // stays empty until a directory is entered.
-  try {
-    shown_ = platform::CurrentDirectory();
-  } catch (const platform::Error&) {
-    // Started in a directory removed meanwhile: the lists show the root,
-    // but the process stays where it is, so that nothing named relative to
-    // it is written anywhere until the user enters a directory.
-    shown_ = "/";
-  }
-  file_list_directory_ = shown_;
   FillDrives();
-  SelectDriveOf(shown_);
-  last_directory_[current_drive_] = shown_;
-  try {
-    RebuildDirectoryList(platform::ListSubdirectories(shown_));
-  } catch (const platform::Error&) {
-    RebuildDirectoryList({});
-  }
+  SelectDrive();
+  RebuildDirectoryList(model_.ShownSubdirectories());
 }
 
 void FilePage::BuildWidgets() {
@@ -220,46 +204,18 @@ void FilePage::EnterItem(QListWidgetItem* item) {
 }
 
 void FilePage::SetShownDirectory(const std::string& path) {
-  if (path.empty() || path == shown_)
+  if (path.empty() || path == model_.Shown())
     return;
-  // The shown directory may have been removed meanwhile, taking the current
-  // directory with it; that must not keep the user from leaving it.
-  std::string before = shown_;
-  try {
-    before = platform::CurrentDirectory();
-  } catch (const platform::Error&) {
+  const DirectoryModel::Change change = model_.Enter(path);
+  // The same directory under another spelling: the lists stay, but the
+  // change still fills the check list, as for any text that is not the
+  // shown directory itself.
+  if (change.shown) {
+    SelectDrive();
+    RebuildDirectoryList(change.subdirectories);
   }
-  platform::EnterDirectory(path); // throws, leaving everything as it was
-  std::string now;
-  std::vector<std::string> subdirectories;
-  std::vector<std::string> files;
-  try {
-    now = platform::CurrentDirectory();
-    subdirectories = platform::ListSubdirectories(now);
-    if (now != file_list_directory_ || !file_list_read_)
-      files = platform::ListCsvFiles(now);
-  } catch (...) {
-    // A directory that can be entered but not read: put the current
-    // directory back and keep every list as it was.
-    try {
-      platform::EnterDirectory(before);
-    } catch (const platform::Error&) {
-    }
-    throw;
-  }
-  // The same directory under another spelling ("/data/", "/data/."): the
-  // lists stay, but the change still fills the check list, as for any text
-  // that is not the shown directory itself.
-  if (now != shown_) {
-    shown_ = now;
-    SelectDriveOf(shown_);
-    last_directory_[current_drive_] = shown_;
-    RebuildDirectoryList(subdirectories);
-  }
-  if (now != file_list_directory_ || !file_list_read_) {
-    file_list_directory_ = now;
-    FillFileList(std::move(files));
-  }
+  if (change.files)
+    FillFileList();
   DirectoryListBox1Change();
 }
 
@@ -294,22 +250,22 @@ void FilePage::RebuildDirectoryList(const std::vector<std::string>& subdirectori
   QListWidgetItem* current = add(QStringLiteral("/"), "/", open, 0);
   std::string path;
   int depth = 1;
-  for (const std::string& part : PathParts(shown_)) {
+  const std::string& shown = model_.Shown();
+  for (const std::string& part : PathParts(shown)) {
     path += "/" + part;
     current = add(NameText(part), path, open, depth++);
   }
   for (const std::string& name : subdirectories)
-    add(NameText(name), platform::JoinPath(shown_, name), closed, depth);
+    add(NameText(name), platform::JoinPath(shown, name), closed, depth);
   DirectoryListBox1->setCurrentItem(current);
   DirectoryListBox1->setUpdatesEnabled(true);
 }
 
-void FilePage::FillFileList(std::vector<std::string> names) {
-  file_names_ = std::move(names);
-  file_list_read_ = true;
+void FilePage::FillFileList() {
+  const std::vector<std::string>& names = model_.Files();
   QStringList texts;
-  texts.reserve(static_cast<int>(file_names_.size()));
-  for (const std::string& name : file_names_)
+  texts.reserve(static_cast<int>(names.size()));
+  for (const std::string& name : names)
     texts.append(NameText(name));
   FileListBox1Widget->setUpdatesEnabled(false);
   FileListBox1Widget->clear();
@@ -318,8 +274,10 @@ void FilePage::FillFileList(std::vector<std::string> names) {
 }
 
 void FilePage::EnsureFileListRead() {
-  if (!file_list_read_)
-    FillFileList(platform::ListCsvFiles(file_list_directory_));
+  if (!model_.FilesRead()) {
+    model_.Files(); // throws when the directory cannot be read
+    FillFileList();
+  }
 }
 
 void FilePage::showEvent(QShowEvent* event) {
@@ -335,7 +293,7 @@ void FilePage::showEvent(QShowEvent* event) {
 
 const std::vector<std::string>& FilePage::FileNames() {
   EnsureFileListRead();
-  return file_names_;
+  return model_.Files();
 }
 
 void FilePage::DirectoryListBox1Change() {
@@ -343,7 +301,7 @@ void FilePage::DirectoryListBox1Change() {
   EnsureFileListRead();
   CheckListBox1Widget->setUpdatesEnabled(false);
   CheckListBox1Widget->clear();
-  for (const std::string& name : file_names_) {
+  for (const std::string& name : model_.Files()) {
     auto* item = new QListWidgetItem(NameText(name));
     item->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemIsUserCheckable);
     item->setCheckState(Qt::Unchecked);
@@ -355,15 +313,8 @@ void FilePage::DirectoryListBox1Change() {
 }
 
 void FilePage::UntickOutput() {
-  if (!output_name_)
-    return;
-  const std::optional<platform::FileIdentity> output = platform::IdentityOf(output_name_());
-  if (!output)
-    return; // not written yet, so not listed either
-  for (std::size_t i = 0; i < file_names_.size(); ++i) {
-    if (platform::IdentityOf(platform::JoinPath(file_list_directory_, file_names_[i])) == output)
-      CheckListBox1Widget->item(static_cast<int>(i))->setCheckState(Qt::Unchecked);
-  }
+  for (int index : model_.OutputIndexes())
+    CheckListBox1Widget->item(index)->setCheckState(Qt::Unchecked);
 }
 
 void FilePage::N1Click() {
@@ -398,28 +349,22 @@ void FilePage::FillDrives() {
                             QByteArray::fromStdString(v.root));
 }
 
-void FilePage::SelectDriveOf(const std::string& directory) {
-  const std::string root = platform::VolumeRootOf(directory);
-  int index = DriveComboBox1->findData(QByteArray::fromStdString(root));
+void FilePage::SelectDrive() {
+  const QByteArray root = QByteArray::fromStdString(model_.Volume());
+  int index = DriveComboBox1->findData(root);
   if (index < 0) { // a volume mounted since the list was made
     FillDrives();
-    index = DriveComboBox1->findData(QByteArray::fromStdString(root));
+    index = DriveComboBox1->findData(root);
   }
   if (index >= 0)
     DriveComboBox1->setCurrentIndex(index);
-  current_drive_ = root;
 }
 
 void FilePage::DriveComboBox1Change(int index) {
-  const std::string root = DriveComboBox1->itemData(index).toByteArray().toStdString();
-  if (root.empty() || root == current_drive_)
-    return;
-  // The selector keeps showing the picked volume even when it cannot be
-  // entered; picking it again then does nothing until another was picked.
-  current_drive_ = root;
-  const auto last = last_directory_.find(root);
-  const std::string target = last != last_directory_.end() ? last->second : root;
-  Guard([this, target] { SetShownDirectory(target); });
+  const std::optional<std::string> target =
+      model_.PickVolume(DriveComboBox1->itemData(index).toByteArray().toStdString());
+  if (target)
+    Guard([this, path = *target] { SetShownDirectory(path); });
 }
 
 int FilePage::Count() const {
@@ -441,16 +386,11 @@ void FilePage::Select(int index) {
 }
 
 std::string FilePage::FullPathOf(int index) const {
-  if (index < 0 || index >= static_cast<int>(file_names_.size()))
-    return {};
-  return platform::JoinPath(file_list_directory_, file_names_[static_cast<std::size_t>(index)]);
+  return model_.FullPathOf(index);
 }
 
 std::string FilePage::SelectedFullPath() const {
-  const int row = FileListBox1Widget->currentRow();
-  if (row < 0 || row >= static_cast<int>(file_names_.size()))
-    return {};
-  return platform::JoinPath(file_list_directory_, file_names_[static_cast<std::size_t>(row)]);
+  return model_.FullPathOf(FileListBox1Widget->currentRow());
 }
 
 } // namespace app

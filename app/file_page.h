@@ -2,15 +2,16 @@
 // The page "Выбрать файлы": the volume selector, the directory list and the
 // file list work as a chain (volume -> directory -> "*.csv" files), and the
 // check list mirrors the file list with a tick per name. The drivers of
-// collecting see the page through merge::CandidateList.
+// collecting see the page through merge::CandidateList. What the lists show
+// is kept, without widgets, in a DirectoryModel.
 
+#include "app/directory_model.h"
 #include "merge/collect.h"
 
 #include <QString>
 #include <QWidget>
 
 #include <functional>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -37,11 +38,11 @@ public:
   // that file is listed but left unticked, so that a collect never takes
   // the last output back in. Unset, every file is ticked.
   void SetOutputName(std::function<std::string()> output_name) {
-    output_name_ = std::move(output_name);
+    model_.SetOutputName(std::move(output_name));
   }
 
   // The directory shown, a full path; "/" is the only one ending in "/".
-  const std::string& ShownDirectory() const { return shown_; }
+  const std::string& ShownDirectory() const { return model_.Shown(); }
   // The directory change: enters `path`, makes it the process's current
   // directory, rebuilds the lists and mirrors the files into the check list.
   // An empty path or the shown one does nothing; a path that cannot be
@@ -88,10 +89,10 @@ protected:
 private:
   void BuildWidgets();
   void RebuildDirectoryList(const std::vector<std::string>& subdirectories);
-  void FillFileList(std::vector<std::string> names);
+  void FillFileList();
   void EnsureFileListRead();
   void FillDrives();
-  void SelectDriveOf(const std::string& directory);
+  void SelectDrive();
   void EnterItem(QListWidgetItem* item);
   void UntickOutput();
   // The directory list keeps its height; the file list takes what is left
@@ -101,14 +102,8 @@ private:
   QWidget* splitter2_area_ = nullptr;
   int directory_height_ = 346;
 
-  std::string shown_;
-  std::string file_list_directory_; // the directory the file list was read from
-  bool file_list_read_ = false;
-  std::vector<std::string> file_names_;
-  std::string current_drive_;                         // root of the selector's volume
-  std::map<std::string, std::string> last_directory_; // volume root -> last shown there
+  DirectoryModel model_;
   std::function<void(const QString&)> clipboard_;
-  std::function<std::string()> output_name_;
 };
 
 } // namespace app

@@ -3,6 +3,12 @@
 // five pages that lead the user through the work, and the bottom strip with
 // the wizard button Button1 and the exit button Button3. Every widget carries
 // its layout name as its objectName.
+//
+// The class is defined by job: unit1.cpp the strips, the page flow and the
+// start; settings_page.cpp, table_page.cpp, save_page.cpp and about_page.cpp
+// build one page each (file_page.cpp is the first page, a widget of its own);
+// collect_run.cpp runs the collects, save_run.cpp the save; form_values.h
+// maps the widgets to and from the plain values the engine takes.
 
 #include "merge/collect.h"
 #include "merge/result_table.h"
@@ -36,6 +42,9 @@ class TForm1 : public QWidget {
 public:
   explicit TForm1(QWidget* parent = nullptr);
   ~TForm1() override;
+
+  // The pages in the notebook's order.
+  enum Page { kPageFiles = 0, kPageSettings = 1, kPageTable = 2, kPageSave = 3, kPageAbout = 4 };
 
   merge::ResultTable& Table() { return *table_; }
   static const char* const kStartDirectoryGone;
@@ -150,12 +159,15 @@ private:
 
   // Button1's caption and visibility for the page shown.
   void ShowButton1ForPage();
+  // Button1's caption on `page` (the page table in unit1.cpp).
+  static QString Button1Caption(Page page);
 
-  // The options of "Настройка", the skip count included.
-  merge::CollectOptions ReadCollectOptions() const;
   // Runs a collecting driver over the check list with the progress dialog,
   // setting Button1's caption after every item.
-  template <typename Driver> void RunCollect(Driver driver);
+  using CollectDriver = merge::CollectSummary (*)(merge::ResultTable&, merge::CandidateList&,
+                                                  const merge::CollectOptions&,
+                                                  const merge::AfterItem&, platform::Progress*);
+  void RunCollect(CollectDriver driver);
 
   std::unique_ptr<merge::ResultTable> table_;
   std::unique_ptr<PageColumn> settings_rows_;

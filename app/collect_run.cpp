@@ -1,0 +1,59 @@
+// TForm1's collects: Button1 on "Настройка", "Собрать повторно" and
+// "Добавить", each a driver run over the check list with the progress dialog.
+
+#include "app/encoding_notice.h"
+#include "app/error_box.h"
+#include "app/file_page.h"
+#include "app/form_values.h"
+#include "app/notice_box.h"
+#include "app/status_texts.h"
+#include "app/unit1.h"
+#include "app/work_progress.h"
+#include "merge/result_table.h"
+#include "platform/progress.h"
+
+#include <QPushButton>
+#include <QStatusBar>
+
+#include <algorithm>
+
+namespace app {
+
+void TForm1::RunCollect(CollectDriver driver) {
+  merge::CollectOptions options = CollectOptionsOf(*this);
+  merge::EncodingReport report;
+  options.encoding_report = &report;
+  merge::CollectSummary summary;
+  {
+    WorkProgress progress(this);
+    try {
+      merge::BulkChange bulk(*table_);
+      summary = driver(
+          *table_, *FilePage1, options, [this] { Button1->setText(Button1Caption(kPageTable)); },
+          &progress);
+    } catch (const platform::Cancelled&) {
+      // What was read stays in the table: say that it is only part of the job.
+      const std::int32_t started = progress.FilesStarted();
+      StatusBar1->showMessage(CancelledText(std::max(started - 1, 0), progress.JobFiles(),
+                                            started > 0 ? progress.FileName() : QString()));
+      ShowButton1ForPage(); // the collect set "Сохранить" but the page stays
+      throw;
+    }
+  }
+  ShowTableSize();
+  // Told once the work is done and the grid shows its result.
+  if (!report.Empty())
+    ShowNotice(CollectEncodingNotice(report));
+  if (summary.files_with_open_quote > 0)
+    ShowNotice(OpenQuoteNotice(summary.files_with_open_quote));
+}
+
+void TForm1::N6Click() {
+  Guard([this] { RunCollect(&merge::N6Collect); });
+}
+
+void TForm1::N7Click() {
+  Guard([this] { RunCollect(&merge::N7Collect); });
+}
+
+} // namespace app

@@ -1,0 +1,62 @@
+// TForm1's page "Искомая таблица": the grid over the table and its menu of
+// table commands (the two collecting ones run in collect_run.cpp).
+
+#include "app/error_box.h"
+#include "app/grid_model.h"
+#include "app/grid_view.h"
+#include "app/unit1.h"
+#include "merge/table_commands.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QMenu>
+#include <QVBoxLayout>
+
+namespace app {
+
+void TForm1::BuildTablePage() {
+  grid_model_ = new GridModel(*table_);
+  StringGrid1 = new GridView(TabSheet3);
+  StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+  StringGrid1->SetGridModel(grid_model_);
+  // Every change of the table, a collect's or an edit's, shows its new size.
+  const auto show_size = [this] { ShowTableSize(); };
+  connect(grid_model_, &QAbstractItemModel::modelReset, this, show_size);
+  connect(grid_model_, &QAbstractItemModel::dataChanged, this, show_size);
+  connect(grid_model_, &QAbstractItemModel::headerDataChanged, this, show_size);
+  connect(grid_model_, &QAbstractItemModel::rowsInserted, this, show_size);
+  connect(grid_model_, &QAbstractItemModel::rowsRemoved, this, show_size);
+  connect(grid_model_, &QAbstractItemModel::columnsInserted, this, show_size);
+  connect(grid_model_, &QAbstractItemModel::columnsRemoved, this, show_size);
+  StringGrid1->setCurrentIndex(grid_model_->index(0, 0));
+  auto* layout = new QVBoxLayout(TabSheet3);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->addWidget(StringGrid1);
+
+  PopupMenu2 = new QMenu(StringGrid1);
+  PopupMenu2->setObjectName(QStringLiteral("PopupMenu2"));
+  const auto add_item = [this](const char* name, const QString& caption, void (TForm1::*slot)()) {
+    QAction* action = PopupMenu2->addAction(caption);
+    action->setObjectName(QString::fromLatin1(name));
+    connect(action, &QAction::triggered, this, slot);
+    return action;
+  };
+  N4 = add_item("N4", QStringLiteral("Удалить пустые строки "), &TForm1::N4Click);
+  N5 = add_item("N5", QStringLiteral("Очистить"), &TForm1::N5Click);
+  N6 = add_item("N6", QStringLiteral("Собрать повторно"), &TForm1::N6Click);
+  N7 = add_item("N7", QStringLiteral("Добавить"), &TForm1::N7Click);
+  StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(StringGrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
+    PopupMenu2->popup(StringGrid1->viewport()->mapToGlobal(pos));
+  });
+}
+
+void TForm1::N4Click() {
+  Guard([this] { merge::DeleteEmptyRows(*table_, CheckBox1->isChecked()); });
+}
+
+void TForm1::N5Click() {
+  Guard([this] { merge::ClearTable(*table_); });
+}
+
+} // namespace app
