@@ -4,6 +4,8 @@
 
 #include "app/unit1.h"
 #include "cli/batch_run.h"
+#include "platform/file_name_text.h"
+#include "platform/process_start.h"
 
 #include <QApplication>
 #include <QCoreApplication>
@@ -11,7 +13,6 @@
 #include <QTranslator>
 
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -31,11 +32,15 @@ int RunWindow(int argc, char* argv[]) {
 } // namespace
 
 int main(int argc, char* argv[]) {
+  platform::SecureProcessStart();
+  if (const std::string plugins = platform::PluginDirectory(); !plugins.empty())
+    QCoreApplication::setLibraryPaths({platform::FileNameText(plugins)});
   if (argc <= 1)
     return RunWindow(argc, argv);
   // The arguments are taken as given, before Qt could read any as its own.
-  const std::vector<std::string> args(argv + 1, argv + argc);
+  const std::vector<std::string> args = platform::ProgramArguments(argc, argv);
+  platform::AttachToParentConsole();
   int core_argc = 1;
   QCoreApplication application(core_argc, argv);
-  return cli::RunBatch(args, stderr, ::isatty(STDERR_FILENO) == 1);
+  return cli::RunBatch(args, stderr, platform::StandardErrorIsTerminal());
 }

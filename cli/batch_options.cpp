@@ -43,7 +43,7 @@ std::string IniCodePage(const std::string& value) {
 
 // A relative name stored in init.ini counts from `base`.
 std::string Resolve(const std::string& base, const std::string& name) {
-  if (name.empty() || name.front() == '/')
+  if (name.empty() || platform::IsAbsolutePath(name))
     return name;
   return platform::JoinPath(base, name);
 }

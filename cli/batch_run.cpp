@@ -10,10 +10,10 @@
 #include "platform/errors.h"
 #include "platform/file.h"
 
-#include <cerrno>
+#include <algorithm>
 #include <cstdint>
 #include <new>
-#include <sys/stat.h>
+#include <optional>
 
 namespace cli {
 
@@ -32,33 +32,8 @@ std::string Sentence(std::string message) {
   return message;
 }
 
-// The sources given by name, each as the window would name it: its
-// directory as entered (symbolic links resolved), then the bare name. A
-// name that is no readable file is an error here rather than skipped.
-std::vector<std::string> GivenSources(const std::vector<std::string>& files) {
-  std::vector<std::string> sources;
-  for (const std::string& file : files) {
-    if (!platform::IsReadableCandidate(file)) {
-      struct stat st;
-      const bool exists = ::stat(file.c_str(), &st) == 0;
-      throw platform::Error(
-          platform::FileErrorMessage(exists ? platform::kAccessDenied : platform::kFileNotFound),
-          file);
-    }
-    const auto slash = file.rfind('/');
-    const std::string dir = slash == std::string::npos ? "." : file.substr(0, slash + 1);
-    const std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
-    char* real = ::realpath(dir.c_str(), nullptr);
-    if (real == nullptr)
-      throw platform::Error(
-          platform::FileErrorMessage(platform::FileErrorNumberFromErrno(errno, file)), file);
-    sources.push_back(platform::JoinPath(real, name));
-    std::free(real);
-  }
-  return sources;
-}
-
-// The directory's absolute name as the window reaches it by entering it.
+// The directory's absolute name as the window reaches it by entering it
+// (symbolic links resolved).
 std::string EnteredDirectory(const std::string& directory) {
   const std::string here = platform::CurrentDirectory();
   platform::EnterDirectory(directory);
@@ -67,9 +42,27 @@ std::string EnteredDirectory(const std::string& directory) {
   return entered;
 }
 
-bool SameFile(const std::string& a, const struct stat& b) {
-  struct stat st;
-  return ::stat(a.c_str(), &st) == 0 && st.st_dev == b.st_dev && st.st_ino == b.st_ino;
+// The sources given by name, each as the window would name it: its
+// directory as entered, then the bare name. A name that is no readable file
+// is an error here rather than skipped.
+std::vector<std::string> GivenSources(const std::vector<std::string>& files) {
+  std::vector<std::string> sources;
+  for (const std::string& file : files) {
+    if (!platform::IsReadableCandidate(file)) {
+      const bool exists = platform::StatusOf(file).kind != platform::PathStatus::kMissing;
+      throw platform::Error(
+          platform::FileErrorMessage(exists ? platform::kAccessDenied : platform::kFileNotFound),
+          file);
+    }
+    const std::size_t start = platform::BareNameStart(file);
+    const std::string dir = start == 0 ? "." : file.substr(0, start);
+    try {
+      sources.push_back(platform::JoinPath(EnteredDirectory(dir), file.substr(start)));
+    } catch (const platform::FileError& error) {
+      throw platform::Error(error.what(), file);
+    }
+  }
+  return sources;
 }
 
 // The "*.csv" files of the directory in the window's order; the output file
@@ -84,13 +77,12 @@ std::vector<std::string> DirectorySources(const BatchOptions& options) {
   } catch (const platform::Error& error) {
     throw platform::Error(error.what(), shown);
   }
-  struct stat output;
-  const bool output_exists =
-      !options.ToStandardOutput() && ::stat(options.output.c_str(), &output) == 0;
+  const std::optional<platform::FileIdentity> output =
+      options.ToStandardOutput() ? std::nullopt : platform::IdentityOf(options.output);
   std::vector<std::string> sources;
   for (const std::string& name : names) {
     std::string path = platform::JoinPath(directory, name);
-    if (output_exists && SameFile(path, output))
+    if (output && platform::IdentityOf(path) == output)
       continue;
     sources.push_back(std::move(path));
   }
@@ -102,9 +94,7 @@ std::vector<std::string> DirectorySources(const BatchOptions& options) {
 std::int64_t TotalSize(const std::vector<std::string>& sources) {
   std::int64_t total = 0;
   for (const std::string& path : sources) {
-    struct stat st;
-    if (::stat(path.c_str(), &st) == 0)
-      total += st.st_size;
+    total += std::max<std::int64_t>(platform::CandidateSize(path), 0);
   }
   return total;
 }

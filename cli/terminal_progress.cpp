@@ -51,11 +51,17 @@ bool TerminalProgress::CancelRequested() {
 }
 
 void TerminalProgress::CatchInterrupts() {
+#ifdef _WIN32
+  // Ctrl+C and Ctrl+Break reach a console program as these two signals.
+  std::signal(SIGINT, OnInterrupt);
+  std::signal(SIGBREAK, OnInterrupt);
+#else
   struct sigaction action = {};
   action.sa_handler = OnInterrupt;
   sigemptyset(&action.sa_mask);
   sigaction(SIGINT, &action, nullptr);
   sigaction(SIGTERM, &action, nullptr);
+#endif
 }
 
 bool TerminalProgress::Interrupted() {

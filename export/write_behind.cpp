@@ -1,13 +1,38 @@
 #include "export/write_behind.h"
 
+#include <cstdlib>
 #include <new>
+#ifdef _WIN32
+#include <malloc.h>
+#endif
 #include <system_error>
 
 namespace exporter {
 
+namespace {
+
+// Windows' C library has no aligned_alloc: its own pair does the same.
+void* AllocateAligned(std::size_t alignment, std::size_t size) {
+#ifdef _WIN32
+  return ::_aligned_malloc(size, alignment);
+#else
+  return std::aligned_alloc(alignment, size);
+#endif
+}
+
+} // namespace
+
+void WriteBehind::FreeDeleter::operator()(char* p) const {
+#ifdef _WIN32
+  ::_aligned_free(p);
+#else
+  std::free(p);
+#endif
+}
+
 WriteBehind::WriteBehind(BlockWriter write, std::size_t alignment) : write_(std::move(write)) {
   for (std::size_t i = 0; i < kBufferCount; ++i) {
-    void* p = std::aligned_alloc(alignment, kBufferSize);
+    void* p = AllocateAligned(alignment, kBufferSize);
     if (p == nullptr)
       throw std::bad_alloc();
     buffers_.emplace_back(static_cast<char*>(p));

@@ -48,7 +48,7 @@ private:
     std::size_t size;
   };
   struct FreeDeleter {
-    void operator()(char* p) const { std::free(p); }
+    void operator()(char* p) const;
   };
 
   void Run();

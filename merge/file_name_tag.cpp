@@ -1,6 +1,7 @@
 #include "merge/file_name_tag.h"
 
 #include "platform/codepage.h"
+#include "platform/directory.h"
 #include "platform/utf8.h"
 
 namespace merge {
@@ -21,8 +22,7 @@ std::string FileNameTag(std::string_view path, bool name_only, TextEncoding enco
   if (!name_only)
     return ToCellText(path, encoding);
   std::string_view name = path;
-  if (const auto slash = name.rfind('/'); slash != std::string_view::npos)
-    name.remove_prefix(slash + 1);
+  name.remove_prefix(platform::BareNameStart(name));
   const auto dot = name.rfind('.');
   if (dot == std::string_view::npos)
     return ToCellText(name, encoding);

@@ -2,9 +2,7 @@
 
 #include "platform/errors.h"
 
-#include <QCollator>
 #include <QFile>
-#include <QLocale>
 #include <QStorageInfo>
 
 #include <algorithm>
@@ -117,6 +115,15 @@ bool IsDirectory(const std::string& path) {
   return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
+bool IsAbsolutePath(const std::string& path) {
+  return !path.empty() && path.front() == '/';
+}
+
+std::size_t BareNameStart(std::string_view path) {
+  const auto slash = path.rfind('/');
+  return slash == std::string_view::npos ? 0 : slash + 1;
+}
+
 std::string JoinPath(const std::string& dir, const std::string& name) {
   if (!dir.empty() && dir.back() == '/')
     return dir + name;
@@ -130,33 +137,6 @@ std::string DirectoryOf(const std::string& path) {
   if (slash == 0)
     return "/";
   return path.substr(0, slash);
-}
-
-void SortNamesForDisplay(std::vector<std::string>& names) {
-  // The user's locale; the bare C locale knows no letter case or numbers in
-  // collation, so it stands aside for the common root order.
-  QLocale locale;
-  if (locale.language() == QLocale::C)
-    locale = QLocale(QLocale::English, QLocale::UnitedStates);
-  QCollator collator(locale);
-  collator.setCaseSensitivity(Qt::CaseInsensitive);
-  collator.setNumericMode(true);
-  struct Keyed {
-    QCollatorSortKey key;
-    std::string name;
-  };
-  std::vector<Keyed> keyed;
-  keyed.reserve(names.size());
-  for (std::string& n : names)
-    keyed.push_back(
-        {collator.sortKey(QFile::decodeName(QByteArray::fromStdString(n))), std::move(n)});
-  // Names the collation holds equal ("A.csv", "a.csv") keep a stable byte order.
-  std::sort(keyed.begin(), keyed.end(), [](const Keyed& a, const Keyed& b) {
-    const int c = a.key.compare(b.key);
-    return c != 0 ? c < 0 : a.name < b.name;
-  });
-  for (std::size_t i = 0; i < names.size(); ++i)
-    names[i] = std::move(keyed[i].name);
 }
 
 std::vector<std::string> ListCsvFiles(const std::string& dir) {
@@ -193,7 +173,7 @@ std::vector<Volume> MountedVolumes() {
     QString name = info.name();
     if (name.isEmpty())
       name = QString::fromLocal8Bit(info.device());
-    volumes.push_back({root, name.toStdString()});
+    volumes.push_back({root, name.toStdString(), root + " [" + name.toStdString() + "]"});
   }
   std::sort(volumes.begin(), volumes.end(),
             [](const Volume& a, const Volume& b) { return a.root < b.root; });

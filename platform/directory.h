@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace platform {
@@ -33,6 +34,13 @@ std::string AbsoluteName(const std::string& name);
 // Whether `path` names a directory (symbolic links followed).
 bool IsDirectory(const std::string& path);
 
+// Whether `path` is a full name (from "/" on Linux; a drive's root or a
+// share on Windows), not one relative to the current directory.
+bool IsAbsolutePath(const std::string& path);
+// Where the bare name in `path` starts: after its last separator ("/";
+// on Windows "" or "/").
+std::size_t BareNameStart(std::string_view path);
+
 // "dir/name", with no second "/" after the root.
 std::string JoinPath(const std::string& dir, const std::string& name);
 // The directory part of a path: "." for a bare name, "/" at the root.
@@ -51,10 +59,12 @@ struct FileIdentity {
 // or nothing when there is no such file or it cannot be reached.
 std::optional<FileIdentity> IdentityOf(const std::string& path);
 
-// A mounted, ready volume: its root path and its name (label or device).
+// A mounted, ready volume: its root path, its name (label or device) and
+// the text the drive selector shows for it.
 struct Volume {
   std::string root;
   std::string name;
+  std::string caption;
 };
 // The mounted, ready volumes, pseudo file systems left out, sorted by root.
 std::vector<Volume> MountedVolumes();

@@ -32,6 +32,18 @@ std::int64_t CandidateSize(const std::string& path) {
   return static_cast<std::int64_t>(st.st_size);
 }
 
+PathStatus StatusOf(const std::string& path) {
+  struct stat st {};
+  if (::stat(path.c_str(), &st) != 0) {
+    if (errno == ENOENT || errno == ENOTDIR)
+      return {PathStatus::kMissing, errno};
+    return {PathStatus::kUnreachable, errno};
+  }
+  if (S_ISREG(st.st_mode))
+    return {PathStatus::kRegularFile, 0};
+  return {S_ISDIR(st.st_mode) ? PathStatus::kDirectory : PathStatus::kOther, 0};
+}
+
 bool TryLock(int fd, bool exclusive) {
   while (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
     if (errno == EINTR)

@@ -17,6 +17,16 @@ bool IsReadableCandidate(const std::string& path);
 // The size of a file that passes that test, else -1.
 std::int64_t CandidateSize(const std::string& path);
 
+// What a path names, for callers that treat each kind their own way.
+struct PathStatus {
+  enum Kind { kMissing, kRegularFile, kDirectory, kOther, kUnreachable };
+  Kind kind;
+  int error; // for kUnreachable: the system's error number
+};
+// kMissing when nothing of that name exists (or a part of the way is no
+// directory), kUnreachable when the system cannot tell (no permission).
+PathStatus StatusOf(const std::string& path);
+
 // Thrown by ReadOnlyFile when what the path names turned out, once opened,
 // not to be a regular file: it is then treated as not available.
 class NotRegularFile : public Error {

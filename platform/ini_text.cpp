@@ -2,7 +2,7 @@
 
 #include "platform/codepage.h"
 
-#include <sys/stat.h>
+#include "platform/directory.h"
 
 namespace platform {
 
@@ -117,8 +117,7 @@ std::vector<std::string> IniToFileNames(std::string_view value) {
 std::string IniToDirectory(std::string_view value) {
   const std::vector<std::string> names = IniToFileNames(value);
   for (const std::string& name : names) {
-    struct stat st {};
-    if (::stat(name.c_str(), &st) == 0 && S_ISDIR(st.st_mode))
+    if (IsDirectory(name))
       return name;
   }
   return names.front();

@@ -10,7 +10,6 @@
 #include <array>
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 
 namespace settings {
 
@@ -136,15 +135,12 @@ SettingsValues SettingsText::Values() const {
 }
 
 std::optional<SettingsText> ReadSettingsFile(const std::string& path) {
-  struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
-    if (errno == ENOENT || errno == ENOTDIR)
-      return std::nullopt;
-    ThrowCannotOpen(path, errno);
-  }
-  // A directory, a FIFO, a device or a socket of that name is no settings
-  // file: the start values stay.
-  if (!S_ISREG(st.st_mode))
+  const platform::PathStatus status = platform::StatusOf(path);
+  if (status.kind == platform::PathStatus::kUnreachable)
+    ThrowCannotOpen(path, status.error);
+  // Nothing there, or a directory, a FIFO, a device or a socket of that
+  // name: no settings file, the start values stay.
+  if (status.kind != platform::PathStatus::kRegularFile)
     return std::nullopt;
   const std::optional<std::string> bytes = ReadAll(path);
   if (!bytes)

@@ -1,5 +1,7 @@
 #include "settings/settings_values.h"
 
+#include "platform/directory.h"
+
 #include <utility>
 
 namespace settings {
@@ -48,9 +50,7 @@ std::string FormatSettings(const SettingsValues& values) {
 }
 
 std::string SettingsPath(const std::string& start_directory) {
-  if (!start_directory.empty() && start_directory.back() == '/')
-    return start_directory + "init.ini";
-  return start_directory + "/init.ini";
+  return platform::JoinPath(start_directory, "init.ini");
 }
 
 } // namespace settings
