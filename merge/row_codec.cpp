@@ -64,7 +64,10 @@ std::size_t PackedSpan(const std::string_view* fields, std::size_t count) {
 unsigned char* PutPackedLine(unsigned char* p, const std::string_view* fields, std::size_t count) {
   const char* first = fields[0].data();
   const std::size_t span = PackedSpan(fields, count);
-  std::memcpy(p + 1, first, span);
+  // A line of one empty field may come without any data at all (a default
+  // view): nothing to copy then, and no address to copy from.
+  if (span > 0)
+    std::memcpy(p + 1, first, span);
   p[0] = static_cast<unsigned char>(fields[0].size() << 2 | kText);
   for (std::size_t i = 1; i < count; ++i)
     p[fields[i].data() - first] = static_cast<unsigned char>(fields[i].size() << 2 | kText);
