@@ -1,5 +1,6 @@
-// Collecting files stacked into the table, against a plain model of the
-// placement rules.
+// Collecting files stacked into the table, against plain models of the
+// placement rules: without a header, with one, with columns matched by
+// header names.
 //
 // Input: byte 0 picks the options (bit 0 a header row, bit 1 columns matched
 // by header names, bit 2 the file-name cell, bit 3 its bare form), byte 1
@@ -81,21 +82,13 @@ struct Model {
 
 // Every file one below the other from the RowCount the previous one left;
 // each field at a column c at or past ColCount raises it to c + 2, a name
-// cell there to c + 1. With a header, only the first file's is placed and
-// its name cell is the caption.
-Model Plain(const std::vector<Source>& sources, bool header, bool names) {
+// cell there to c + 1.
+Model Plain(const std::vector<Source>& sources, bool names) {
   Model m;
   int start = 0;
-  bool header_placed = false;
   for (const Source& source : sources) {
     int row = start - 1;
-    bool first = true;
     for (const Fields& fields : ModelRecords(source.bytes)) {
-      const bool is_header = header && first;
-      first = false;
-      if (is_header && header_placed)
-        continue;
-      header_placed = header_placed || is_header;
       ++row;
       m.row_count = std::max(m.row_count, row + 1);
       int col = 0;
@@ -106,12 +99,98 @@ Model Plain(const std::vector<Source>& sources, bool header, bool names) {
         ++col;
       }
       if (names) {
-        m.Set(col, row, is_header ? kCaption : source.tag);
+        m.Set(col, row, source.tag);
         m.col_count = std::max(m.col_count, col + 1);
       }
     }
     start = m.row_count;
   }
+  return m;
+}
+
+// With a header the rows follow each other and the extents are what they
+// use. The first file's header that has fields is placed (its name cell the
+// caption), every other file's first record is dropped.
+Model WithHeader(const std::vector<Source>& sources, bool names) {
+  Model m;
+  int row = 0;
+  int cols = 0;
+  bool header_placed = false;
+  for (const Source& source : sources) {
+    bool first = true;
+    for (const Fields& fields : ModelRecords(source.bytes)) {
+      const bool is_header = first;
+      first = false;
+      if (is_header && (header_placed || fields.empty()))
+        continue;
+      header_placed = header_placed || is_header;
+      for (std::size_t col = 0; col < fields.size(); ++col)
+        m.Set(static_cast<int>(col), row, fields[col]);
+      const int width = static_cast<int>(fields.size()) + (names ? 1 : 0);
+      if (names)
+        m.Set(width - 1, row, is_header ? kCaption : source.tag);
+      cols = std::max(cols, width);
+      ++row;
+    }
+  }
+  m.col_count = std::max(1, cols);
+  m.row_count = std::max(1, row);
+  return m;
+}
+
+std::string Trimmed(const std::string& text) {
+  const auto first = text.find_first_not_of(' ');
+  return first == std::string::npos ? ""
+                                    : text.substr(first, text.find_last_not_of(' ') - first + 1);
+}
+
+// Matched by names: the union of the header names (trimmed, a repeated name
+// by its occurrence) in the order first seen, each field under its name,
+// fields beyond a header after the union, the name cells after all of them.
+// The union is the first row, whatever the first file's header.
+Model ByNames(const std::vector<Source>& sources, bool names) {
+  std::vector<std::string> union_names;
+  std::map<std::pair<std::string, int>, int> column_of;
+  std::vector<std::vector<Fields>> records;
+  std::vector<std::vector<int>> columns;
+  for (const Source& source : sources) {
+    records.push_back(ModelRecords(source.bytes));
+    std::map<std::string, int> seen;
+    columns.emplace_back();
+    for (const std::string& name : records.back().front()) {
+      const std::pair<std::string, int> key{Trimmed(name), seen[Trimmed(name)]++};
+      if (!column_of.count(key)) {
+        column_of[key] = static_cast<int>(union_names.size());
+        union_names.push_back(name);
+      }
+      columns.back().push_back(column_of[key]);
+    }
+  }
+  const int width = static_cast<int>(union_names.size());
+  int extra = 0;
+  for (std::size_t f = 0; f < records.size(); ++f)
+    for (std::size_t r = 1; r < records[f].size(); ++r)
+      extra = std::max(extra, static_cast<int>(records[f][r].size()) -
+                                  static_cast<int>(columns[f].size()));
+  Model m;
+  for (int col = 0; col < width; ++col)
+    m.Set(col, 0, union_names[static_cast<std::size_t>(col)]);
+  if (names)
+    m.Set(width + extra, 0, kCaption);
+  int row = 1;
+  for (std::size_t f = 0; f < records.size(); ++f) {
+    for (std::size_t r = 1; r < records[f].size(); ++r, ++row) {
+      const Fields& fields = records[f][r];
+      for (std::size_t j = 0; j < fields.size(); ++j)
+        m.Set(j < columns[f].size() ? columns[f][j]
+                                    : width + static_cast<int>(j - columns[f].size()),
+              row, fields[j]);
+      if (names)
+        m.Set(width + extra, row, sources[f].tag);
+    }
+  }
+  m.col_count = std::max(1, width + extra + (names ? 1 : 0));
+  m.row_count = row;
   return m;
 }
 
@@ -184,10 +263,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   merge::CollectFiles(table, list, options, nullptr);
   for (const Source& s : sources)
     std::remove(s.path.c_str());
-  if (options.match_headers)
-    return 0; // run for the sanitizers only
-
-  const Model model = Plain(sources, options.header, options.add_file_name);
+  const Model model = !options.header         ? Plain(sources, options.add_file_name)
+                      : options.match_headers ? ByNames(sources, options.add_file_name)
+                                              : WithHeader(sources, options.add_file_name);
   FUZZ_CHECK(table.ColCount() == model.col_count);
   FUZZ_CHECK(table.RowCount() == model.row_count);
   int last_col = model.col_count;

@@ -58,25 +58,32 @@ public:
 // Button1's caption there).
 using AfterItem = std::function<void()>;
 
-// Button1's Collect action: stacked or side by side as the options say. With
-// `header`, stacked: the first file's header is placed, the other files'
-// headers are not; side by side: each file's header stays in row 0 of its
-// columns; either way the name cell of a header row is "Имя файла". With
-// `match_headers` too (stacked only) the columns are the union of the header
-// names in the order first seen, each file's fields under their names
-// (compared without surrounding spaces, a repeated name by its occurrence),
-// fields beyond a header in unnamed columns after the union, and the name
-// cells in one column after all of them; the header row holds the union.
+// Button1's Collect action: stacked or side by side as the options say.
+// Stacked into a table that holds something (and with an item ticked), the
+// table is cleared first. With `header`, stacked: the first file's header is
+// placed, the other files' headers are not (a header without fields is none:
+// the next file's takes its place); side by side: each file's header stays in
+// row 0 of its columns, a fresh table's first file at column 0; either way
+// the name cell of a header row is "Имя файла", and the extents are exactly
+// the columns and rows the records use. With `match_headers` too (stacked
+// only) the columns are the union of the header names in the order first
+// seen, each file's fields under their names (compared without surrounding
+// spaces, a repeated name by its occurrence), fields beyond a header in
+// unnamed columns after the union, and the name cells in one column after
+// all of them; the header row holds the union.
 CollectSummary CollectFiles(ResultTable& table, CandidateList& candidates,
                             const CollectOptions& options, const AfterItem& after_item,
                             platform::Progress* progress = nullptr);
 // "Собрать повторно": ClearAll, then every ticked file stacked from row 0, no
-// line dropped, whatever the direction, skip count and header say (quotes
-// still apply).
+// line dropped, whatever the direction and skip count say; a header and
+// matching by names as for a stacked collect.
 CollectSummary N6Collect(ResultTable& table, CandidateList& candidates,
                          const CollectOptions& options, const AfterItem& after_item,
                          platform::Progress* progress = nullptr);
-// "Добавить": every ticked file stacked below RowCount, no line dropped.
+// "Добавить": every ticked file stacked below RowCount, no line dropped. With
+// `header` the files' headers are dropped below a table that holds rows (a
+// fresh one takes the first), rows follow each other from RowCount and the
+// extents only grow to what the records use; columns are not matched by name.
 CollectSummary N7Collect(ResultTable& table, CandidateList& candidates,
                          const CollectOptions& options, const AfterItem& after_item,
                          platform::Progress* progress = nullptr);

@@ -79,8 +79,9 @@ TEST_F(CollectExports, SideBySideEachHeaderInRowZeroOfItsColumns) {
   dir.Write("a.csv", "id,x\n1,2\n");
   dir.Write("b.csv", "id,y\n3,4\n");
   Collect(Options(false, true, false, true), {{"a.csv"}, {"b.csv"}});
-  EXPECT_EQ(Cells(table, 8, 2), (Grid{{"", "", "id", "x", kNameCaption, "id", "y", kNameCaption},
-                                      {"", "", "1", "2", "a", "3", "4", "b"}}));
+  EXPECT_EQ(Cells(table, 6, 2), (Grid{{"id", "x", kNameCaption, "id", "y", kNameCaption},
+                                      {"1", "2", "a", "3", "4", "b"}}));
+  EXPECT_EQ(table.ColCount(), 6);
 }
 
 TEST_F(CollectExports, UnterminatedQuoteRunsToTheEndAndIsCounted) {
@@ -92,13 +93,22 @@ TEST_F(CollectExports, UnterminatedQuoteRunsToTheEndAndIsCounted) {
             (Grid{{"id", "x", kNameCaption}, {"1", "open\n2,3\n", "a"}, {"4", "5", "b"}}));
 }
 
-TEST_F(CollectExports, CollectAgainIgnoresTheHeader) {
+// "Собрать повторно" and "Добавить" keep one header row.
+TEST_F(CollectExports, CollectAgainAndAddKeepOneHeader) {
   dir.Write("a.csv", "id\n1\n");
   FakeCandidates candidates(dir, {{"a.csv"}, {"a.csv"}});
-  CollectOptions o = Options(false, true, true);
-  o.add_file_name = false;
-  merge::N6Collect(table, candidates, o, nullptr);
-  EXPECT_EQ(Cells(table, 1, 4), (Grid{{"id"}, {"1"}, {"id"}, {"1"}}));
+  for (const bool match : {false, true}) {
+    CollectOptions o = Options(false, true, match);
+    o.add_file_name = false;
+    o.skip_count = 1;
+    merge::N6Collect(table, candidates, o, nullptr);
+    EXPECT_EQ(Cells(table, 1, 3), (Grid{{"id"}, {"1"}, {"1"}}));
+    merge::N7Collect(table, candidates, o, nullptr);
+    EXPECT_EQ(Cells(table, 2, 6),
+              (Grid{{"id", ""}, {"1", ""}, {"1", ""}, {"1", ""}, {"1", ""}, {"", ""}}));
+    EXPECT_EQ(table.ColCount(), 1);
+    EXPECT_EQ(table.RowCount(), 5);
+  }
 }
 
 TEST_F(CollectExports, ColumnsMatchedByHeaderNames) {
@@ -192,8 +202,7 @@ TEST_F(CollectExports, MatchingIsForStackedOnly) {
   CollectOptions o = Options(false, true, true, true);
   o.add_file_name = false;
   Collect(o, {{"a.csv"}, {"b.csv"}});
-  EXPECT_EQ(Cells(table, 6, 2),
-            (Grid{{"", "", "id", "x", "x", "id"}, {"", "", "1", "2", "3", "4"}}));
+  EXPECT_EQ(Cells(table, 4, 2), (Grid{{"id", "x", "x", "id"}, {"1", "2", "3", "4"}}));
 }
 
 } // namespace

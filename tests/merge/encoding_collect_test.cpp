@@ -100,17 +100,22 @@ TEST_F(EncodingCollect, Utf8KeepsAndCountsFilesThatAreNotUtf8) {
   EXPECT_EQ(report.replaced_characters, 0);
 }
 
-// The encoding is fixed by the first fill: a later collect under another
-// option converts into it, and a character without a byte becomes "?" and is
-// told. Clearing frees the choice again.
+CollectOptions SideBySide(CollectOptions o) {
+  o.side_by_side = true;
+  return o;
+}
+
+// The encoding is fixed by the first fill: a later collect beside it under
+// another option converts into it, and a character without a byte becomes
+// "?" and is told. Clearing frees the choice again.
 TEST_F(EncodingCollect, TheFirstFillFixesTheEncodingUntilCleared) {
   Collect(Options(SourceEncoding::kCp1251), {{"old.csv"}});
   ASSERT_EQ(table.Encoding(), TextEncoding::kCp1251);
 
-  Collect(Options(SourceEncoding::kUtf8), {{"web.csv"}});
+  Collect(SideBySide(Options(SourceEncoding::kUtf8)), {{"web.csv"}});
   EXPECT_EQ(table.Encoding(), TextEncoding::kCp1251);
-  EXPECT_EQ(table.GetCell(1, 1), "?mega");
-  EXPECT_EQ(table.GetCell(1, 2), "\xCF\xB8\xF2\xF0"); // "Пётр" in Windows-1251
+  EXPECT_EQ(table.GetCell(4, 1), "?mega");
+  EXPECT_EQ(table.GetCell(4, 2), "\xCF\xB8\xF2\xF0"); // "Пётр" in Windows-1251
   EXPECT_EQ(report.replaced_characters, 1);
   EXPECT_EQ(report.first_replaced_file, dir.File("web.csv"));
 
@@ -124,14 +129,14 @@ TEST_F(EncodingCollect, TheFirstFillFixesTheEncodingUntilCleared) {
   EXPECT_EQ(table.GetCell(0, 0), samples::kOldUtf8Row0);
 }
 
-// Windows-1251 files collected into a UTF-8 table ("Собрать" again without
-// clearing, under the default) are converted into it.
+// Windows-1251 files collected into a UTF-8 table ("Собрать" side by side
+// again without clearing, under the default) are converted into it.
 TEST_F(EncodingCollect, Windows1251FilesGoIntoAUtf8TableConverted) {
   Collect(Options(SourceEncoding::kUtf8), {{"web.csv"}});
-  Collect(Options(SourceEncoding::kCp1251), {{"old.csv"}});
+  Collect(SideBySide(Options(SourceEncoding::kCp1251)), {{"old.csv"}});
   EXPECT_EQ(table.Encoding(), TextEncoding::kUtf8);
-  EXPECT_EQ(table.GetCell(0, 1), samples::kOldUtf8Row1);
-  EXPECT_EQ(table.GetCell(1, 1), "№5");
+  EXPECT_EQ(table.GetCell(3, 1), samples::kOldUtf8Row1);
+  EXPECT_EQ(table.GetCell(4, 1), "№5");
 }
 
 // Text typed into the empty table (Windows-1251 while the encoding is free)
