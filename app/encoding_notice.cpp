@@ -1,4 +1,5 @@
 #include "app/encoding_notice.h"
+#include "platform/file_name_text.h"
 
 #include <QFile>
 
@@ -7,7 +8,7 @@ namespace app {
 namespace {
 
 QString FileName(const std::string& path) {
-  return QFile::decodeName(QByteArray::fromStdString(path));
+  return platform::FileNameText(path);
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "app/error_box.h"
 
 #include "platform/codepage.h"
+#include "platform/file_name_text.h"
 
 #include <QApplication>
 #include <QFile>
@@ -63,7 +64,7 @@ QString ProgramTitle(const QString& program_file_path) {
 void ShowErrorBox(const std::string& message, const std::string& file) {
   const QString title = ProgramTitle(QCoreApplication::applicationFilePath());
   const QString text = ErrorBoxText(message);
-  const QString file_name = QFile::decodeName(QByteArray::fromStdString(file));
+  const QString file_name = platform::FileNameText(file);
   if (CurrentShower())
     CurrentShower()(title, text, file_name);
   else

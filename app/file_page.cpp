@@ -3,6 +3,7 @@
 #include "app/error_box.h"
 #include "platform/directory.h"
 #include "platform/errors.h"
+#include "platform/file_name_text.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,22 +31,7 @@ constexpr int kCollapseAt = 30;
 constexpr int kDesignedDirectoryHeight = 346;
 
 QString NameText(const std::string& bytes) {
-  return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
-
-// Directory names on the way from the root down to `dir`.
-std::vector<std::string> PathParts(const std::string& dir) {
-  std::vector<std::string> parts;
-  std::size_t start = 1;
-  while (start < dir.size()) {
-    std::size_t slash = dir.find('/', start);
-    if (slash == std::string::npos)
-      slash = dir.size();
-    if (slash > start)
-      parts.push_back(dir.substr(start, slash - start));
-    start = slash + 1;
-  }
-  return parts;
+  return platform::FileNameText(bytes);
 }
 
 // Enter (or Return) on the directory list enters the selected item.
@@ -193,7 +179,7 @@ void FilePage::BuildWidgets() {
 }
 
 void FilePage::ShowDirectory(const QString& directory) {
-  SetShownDirectory(QFile::encodeName(directory).toStdString());
+  SetShownDirectory(platform::FileNameBytes(directory));
 }
 
 void FilePage::EnterItem(QListWidgetItem* item) {
@@ -247,14 +233,13 @@ void FilePage::RebuildDirectoryList(const std::vector<std::string>& subdirectori
     DirectoryListBox1->addItem(item);
     return item;
   };
-  QListWidgetItem* current = add(QStringLiteral("/"), "/", open, 0);
-  std::string path;
-  int depth = 1;
   const std::string& shown = model_.Shown();
-  for (const std::string& part : PathParts(shown)) {
-    path += "/" + part;
-    current = add(NameText(part), path, open, depth++);
-  }
+  const std::vector<std::string> steps = platform::PathFromRoot(shown);
+  QListWidgetItem* current = add(NameText(steps.front()), steps.front(), open, 0);
+  int depth = 1;
+  for (std::size_t i = 1; i < steps.size(); ++i)
+    current =
+        add(NameText(steps[i].substr(platform::BareNameStart(steps[i]))), steps[i], open, depth++);
   for (const std::string& name : subdirectories)
     add(NameText(name), platform::JoinPath(shown, name), closed, depth);
   DirectoryListBox1->setCurrentItem(current);
@@ -344,9 +329,7 @@ void FilePage::N8Click() {
 void FilePage::FillDrives() {
   DriveComboBox1->clear();
   for (const platform::Volume& v : platform::MountedVolumes())
-    DriveComboBox1->addItem(NameText(v.root) + QStringLiteral(" [") +
-                                QString::fromStdString(v.name) + QStringLiteral("]"),
-                            QByteArray::fromStdString(v.root));
+    DriveComboBox1->addItem(QString::fromStdString(v.caption), QByteArray::fromStdString(v.root));
 }
 
 void FilePage::SelectDrive() {

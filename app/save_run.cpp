@@ -11,6 +11,7 @@
 #include "app/work_progress.h"
 #include "export/save_table.h"
 #include "platform/directory.h"
+#include "platform/file_name_text.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -29,7 +30,7 @@ void TForm1::Button2Click() {
       WorkProgress progress(this, WorkProgress::kWritten);
       // An empty name is refused there with "Invalid filename": nothing is
       // written or opened and the settings are not stored.
-      exporter::SaveTable(*table_, QFile::encodeName(name).toStdString(), options, &progress);
+      exporter::SaveTable(*table_, platform::FileNameBytes(name), options, &progress);
     }
     // A relative name was written against the current directory, as now.
     const QFileInfo written(name);
@@ -51,7 +52,7 @@ void TForm1::Button4Click() {
     Edit1->setText(chosen);
     // The current directory stays at the chosen file's folder until the next
     // directory change on the first page.
-    platform::EnterDirectory(QFile::encodeName(QFileInfo(chosen).absolutePath()).toStdString());
+    platform::EnterDirectory(platform::FileNameBytes(QFileInfo(chosen).absolutePath()));
   });
 }
 

@@ -14,6 +14,7 @@
 #include "app/status_texts.h"
 #include "platform/directory.h"
 #include "platform/errors.h"
+#include "platform/file_name_text.h"
 #include "settings/settings_file.h"
 
 #include <QFile>
@@ -67,7 +68,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), table_(std::make_unique<merge
   BuildAboutPage();
   BindPageShortcuts();
   // The output, resolved as saving resolves it, is never ticked for collecting.
-  FilePage1->SetOutputName([this] { return QFile::encodeName(Edit1->text()).toStdString(); });
+  FilePage1->SetOutputName([this] { return platform::FileNameBytes(Edit1->text()); });
   move(190, 144);
   resize(634, 465);
   Guard([this] { FormCreate(); });

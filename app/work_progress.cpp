@@ -1,6 +1,7 @@
 #include "app/work_progress.h"
 
 #include "app/status_texts.h"
+#include "platform/file_name_text.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -40,7 +41,7 @@ void WorkProgress::JobStarted(std::int32_t files, std::int64_t bytes) {
 }
 
 void WorkProgress::FileStarted(const std::string& path, std::int64_t size) {
-  file_name_ = QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).fileName();
+  file_name_ = QFileInfo(platform::FileNameText(path)).fileName();
   file_size_ = size;
   file_start_total_ = total_;
   ++files_started_;

@@ -124,6 +124,20 @@ std::size_t BareNameStart(std::string_view path) {
   return slash == std::string_view::npos ? 0 : slash + 1;
 }
 
+std::vector<std::string> PathFromRoot(const std::string& dir) {
+  std::vector<std::string> steps{"/"};
+  std::size_t start = 1;
+  while (start < dir.size()) {
+    std::size_t slash = dir.find('/', start);
+    if (slash == std::string::npos)
+      slash = dir.size();
+    if (slash > start)
+      steps.push_back(dir.substr(0, slash));
+    start = slash + 1;
+  }
+  return steps;
+}
+
 std::string JoinPath(const std::string& dir, const std::string& name) {
   if (!dir.empty() && dir.back() == '/')
     return dir + name;

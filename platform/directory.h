@@ -41,6 +41,11 @@ bool IsAbsolutePath(const std::string& path);
 // on Windows "" or "/").
 std::size_t BareNameStart(std::string_view path);
 
+// The directories from the root of the full name `dir` down to `dir`
+// itself, each as a full name: "/", "/a", "/a/b"; on Windows "C:\",
+// "C:\a", "C:\a\b", or a share's root first.
+std::vector<std::string> PathFromRoot(const std::string& dir);
+
 // "dir/name", with no second "/" after the root.
 std::string JoinPath(const std::string& dir, const std::string& name);
 // The directory part of a path: "." for a bare name, "/" at the root.

@@ -141,6 +141,32 @@ std::size_t BareNameStart(std::string_view path) {
   return path.size() >= 2 && path[1] == ':' ? 2 : 0; // "C:name"
 }
 
+std::vector<std::string> PathFromRoot(const std::string& dir) {
+  // The root: "C:\", or "\\server\share\" for a share.
+  std::size_t root_end = 3;
+  if (dir.size() >= 2 && IsSeparator(dir[0]) && IsSeparator(dir[1])) {
+    const std::size_t server_end = dir.find_first_of("\\/", 2);
+    const std::size_t share_end = server_end == std::string::npos
+                                      ? std::string::npos
+                                      : dir.find_first_of("\\/", server_end + 1);
+    root_end = share_end == std::string::npos ? dir.size() : share_end + 1;
+  }
+  std::string root = dir.substr(0, std::min(root_end, dir.size()));
+  if (root.empty() || !IsSeparator(root.back()))
+    root += '\\';
+  std::vector<std::string> steps{root};
+  std::size_t start = root_end;
+  while (start < dir.size()) {
+    std::size_t slash = dir.find_first_of("\\/", start);
+    if (slash == std::string::npos)
+      slash = dir.size();
+    if (slash > start)
+      steps.push_back(dir.substr(0, slash));
+    start = slash + 1;
+  }
+  return steps;
+}
+
 std::string JoinPath(const std::string& dir, const std::string& name) {
   if (!dir.empty() && IsSeparator(dir.back()))
     return dir + name;
