@@ -3,6 +3,7 @@
 #include "app/page_column.h"
 #include "app/page_widgets.h"
 #include "app/unit1.h"
+#include "settings/choice_texts.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -19,7 +20,7 @@ void TForm1::BuildSettingsPage() {
   CheckBox2 = Named(TickBox(QStringLiteral("Только имя файла"), true, page), "CheckBox2", 153);
   ComboBox1 = Named(new QComboBox(page), "ComboBox1", 273);
   ComboBox1->addItems(
-      {QStringLiteral("Собрать по вертикали "), QStringLiteral("Собрать по горизонтали ")});
+      {QString::fromUtf16(settings::kStackedItem), QString::fromUtf16(settings::kSideBySideItem)});
   ComboBox1->setCurrentIndex(1);
   Edit2 = Named(DelimiterBox(page), "Edit2", 145);
   CheckBox6 = Named(TickBox(QStringLiteral("Убрать первые строки"), false, page), "CheckBox6", 289);
@@ -27,8 +28,9 @@ void TForm1::BuildSettingsPage() {
   Label9 = Named(new QLabel(QStringLiteral("Разделитель"), page), "Label9");
   Label12 = Named(new QLabel(QStringLiteral("Кодировка файлов"), page), "Label12");
   ComboBox3 = Named(new QComboBox(page), "ComboBox3", 233);
-  ComboBox3->addItems({QStringLiteral("Windows-1251"), QStringLiteral("UTF-8"),
-                       QStringLiteral("Определять для каждого файла")});
+  ComboBox3->addItems({QString::fromUtf16(settings::kCp1251Item),
+                       QString::fromUtf16(settings::kUtf8Item),
+                       QString::fromUtf16(settings::kDetectItem)});
   ComboBox3->setCurrentIndex(0);
 
   settings_rows_ = std::make_unique<PageColumn>(page, 16, 24);

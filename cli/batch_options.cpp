@@ -5,8 +5,9 @@
 #include "platform/directory.h"
 #include "platform/errors.h"
 #include "platform/file.h"
-#include "platform/ini_text.h"
+#include "settings/ini_text.h"
 #include "settings/settings_file.h"
+#include "settings/settings_options.h"
 
 #include <QString>
 
@@ -32,29 +33,11 @@ std::string DelimiterText(const std::string& text) {
   return text == "tab" ? std::string("\t") : ToCodePage(text);
 }
 
-// init.ini holds Windows-1251 where that can hold the text, else UTF-8.
-std::u16string IniText(const std::string& value) {
-  return platform::IniToText(value);
-}
-// A widget's text as the window hands it down: Windows-1251 bytes.
-std::string IniCodePage(const std::string& value) {
-  return platform::Utf16ToCp1251(IniText(value));
-}
-
 // A relative name stored in init.ini counts from `base`.
 std::string Resolve(const std::string& base, const std::string& name) {
   if (name.empty() || platform::IsAbsolutePath(name))
     return name;
   return platform::JoinPath(base, name);
-}
-
-// ComboBox3's item text as stored; text that names no item means the first.
-merge::SourceEncoding SourceEncodingFromSetting(const std::u16string& item) {
-  if (item == u"UTF-8")
-    return merge::SourceEncoding::kUtf8;
-  if (item == u"Определять для каждого файла")
-    return merge::SourceEncoding::kDetect;
-  return merge::SourceEncoding::kCp1251;
 }
 
 // Takes every default from an init.ini as the window would at its start.
@@ -64,25 +47,14 @@ void ApplySettingsFile(BatchOptions& options) {
     throw platform::FileError(platform::kFileNotFound);
   const settings::SettingsValues v = text->Values();
   const std::string home = platform::DirectoryOf(options.settings_file);
-  options.collect.delimiter_text = IniCodePage(v.edit2);
-  options.collect.add_file_name = v.check_box1;
-  options.collect.name_only = v.check_box2;
-  options.collect.side_by_side = IniText(v.combo_box1) == u"Собрать по горизонтали ";
-  options.collect.skip_count = v.check_box6 ? merge::ParseSkipCount(IniCodePage(v.edit3)) : 0;
-  options.save.delimiter = exporter::DelimiterFromText(IniCodePage(v.combo_box2));
-  options.save.escape = v.check_box5;
-  options.save.utf8 = v.check_box4;
-  options.save.bom = v.check_box11;
-  options.collect.source_encoding = SourceEncodingFromSetting(IniText(v.combo_box3));
-  options.collect.quotes = v.quotes;
-  options.collect.header = v.header;
-  options.collect.match_headers = v.match_headers;
-  options.save.quote = v.quote_output;
+  options.collect = settings::CollectOptionsFrom(v);
+  options.save = settings::SaveOptionsFrom(v);
   // The window starts in the stored directory and saves relative to it.
-  options.directory = v.direct.empty() ? home : platform::IniToDirectory(v.direct);
+  options.directory = v.directory.empty() ? home : settings::IniToDirectory(v.directory);
   // Edit1's text as the window names the file: UTF-8.
   options.output =
-      Resolve(options.directory, QString::fromStdU16String(IniText(v.edit1)).toStdString());
+      Resolve(options.directory,
+              QString::fromStdU16String(settings::IniToText(v.output_name)).toStdString());
 }
 
 } // namespace

@@ -18,11 +18,12 @@
 namespace {
 
 bool SameValues(const settings::SettingsValues& a, const settings::SettingsValues& b) {
-  return a.edit1 == b.edit1 && a.edit2 == b.edit2 && a.edit3 == b.edit3 &&
-         a.check_box1 == b.check_box1 && a.check_box2 == b.check_box2 &&
-         a.check_box3 == b.check_box3 && a.check_box4 == b.check_box4 &&
-         a.check_box5 == b.check_box5 && a.check_box6 == b.check_box6 &&
-         a.combo_box1 == b.combo_box1 && a.combo_box2 == b.combo_box2 && a.direct == b.direct;
+  return a.output_name == b.output_name && a.reading_delimiter == b.reading_delimiter &&
+         a.skip_text == b.skip_text && a.add_file_name == b.add_file_name &&
+         a.name_only == b.name_only && a.open_after_save == b.open_after_save &&
+         a.utf8_output == b.utf8_output && a.escape_output == b.escape_output &&
+         a.skip_lines == b.skip_lines && a.placement == b.placement &&
+         a.writing_delimiter == b.writing_delimiter && a.directory == b.directory;
 }
 
 } // namespace
@@ -36,14 +37,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (size == 0)
     return 0;
   settings::SettingsValues values;
-  values.check_box1 = (data[0] & 1) != 0;
-  values.check_box2 = (data[0] & 2) != 0;
-  values.check_box3 = (data[0] & 4) != 0;
-  values.check_box4 = (data[0] & 8) != 0;
-  values.check_box5 = (data[0] & 16) != 0;
-  values.check_box6 = (data[0] & 32) != 0;
-  std::vector<std::string*> texts = {&values.edit1,      &values.edit2,      &values.edit3,
-                                     &values.combo_box1, &values.combo_box2, &values.direct};
+  values.add_file_name = (data[0] & 1) != 0;
+  values.name_only = (data[0] & 2) != 0;
+  values.open_after_save = (data[0] & 4) != 0;
+  values.utf8_output = (data[0] & 8) != 0;
+  values.escape_output = (data[0] & 16) != 0;
+  values.skip_lines = (data[0] & 32) != 0;
+  std::vector<std::string*> texts = {&values.output_name,       &values.reading_delimiter,
+                                     &values.skip_text,         &values.placement,
+                                     &values.writing_delimiter, &values.directory};
   for (std::string* text : texts)
     text->clear();
   std::size_t next = 0;

@@ -111,22 +111,22 @@ std::string SettingsText::Value(std::string_view name) const {
 
 SettingsValues SettingsText::Values() const {
   SettingsValues values;
-  values.edit1 = Value("Edit1");
-  values.edit2 = Value("Edit2");
-  values.edit3 = Value("Edit3");
-  values.check_box1 = IniTextToBool(Value("CheckBox1"));
-  values.check_box2 = IniTextToBool(Value("CheckBox2"));
-  values.check_box3 = IniTextToBool(Value("CheckBox3"));
-  values.check_box4 = IniTextToBool(Value("CheckBox4"));
-  values.check_box5 = IniTextToBool(Value("CheckBox5"));
-  values.check_box6 = IniTextToBool(Value("CheckBox6"));
-  values.combo_box1 = Value("ComboBox1");
-  values.combo_box2 = Value("ComboBox2");
-  values.direct = Value("direct");
+  values.output_name = Value("Edit1");
+  values.reading_delimiter = Value("Edit2");
+  values.skip_text = Value("Edit3");
+  values.add_file_name = IniTextToBool(Value("CheckBox1"));
+  values.name_only = IniTextToBool(Value("CheckBox2"));
+  values.open_after_save = IniTextToBool(Value("CheckBox3"));
+  values.utf8_output = IniTextToBool(Value("CheckBox4"));
+  values.escape_output = IniTextToBool(Value("CheckBox5"));
+  values.skip_lines = IniTextToBool(Value("CheckBox6"));
+  values.placement = Value("ComboBox1");
+  values.writing_delimiter = Value("ComboBox2");
+  values.directory = Value("direct");
   // A missing key, or a value that names no item, means the start value.
   if (const std::string encoding = Value(kSourceEncodingKey); !encoding.empty())
-    values.combo_box3 = encoding;
-  values.check_box11 = IniTextToBool(Value(kBomKey));
+    values.source_encoding = encoding;
+  values.bom = IniTextToBool(Value(kBomKey));
   values.quotes = IniTextToBool(Value(kQuotesKey));
   values.header = IniTextToBool(Value(kHeaderKey));
   values.match_headers = IniTextToBool(Value(kMatchHeadersKey));

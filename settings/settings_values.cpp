@@ -22,21 +22,21 @@ std::string FormatSettings(const SettingsValues& values) {
     out += value;
     out += "\r\n";
   };
-  line("Edit1", values.edit1);
-  line("Edit2", values.edit2);
-  line("Edit3", values.edit3);
-  line("CheckBox1", BoolToIniText(values.check_box1));
-  line("CheckBox2", BoolToIniText(values.check_box2));
-  line("CheckBox3", BoolToIniText(values.check_box3));
-  line("CheckBox4", BoolToIniText(values.check_box4));
-  line("CheckBox5", BoolToIniText(values.check_box5));
-  line("CheckBox6", BoolToIniText(values.check_box6));
-  line("ComboBox1", values.combo_box1);
-  line("ComboBox2", values.combo_box2);
-  line("direct", values.direct);
-  if (values.combo_box3 != kSourceEncodingDefault)
-    line(kSourceEncodingKey, values.combo_box3);
-  if (values.check_box11)
+  line("Edit1", values.output_name);
+  line("Edit2", values.reading_delimiter);
+  line("Edit3", values.skip_text);
+  line("CheckBox1", BoolToIniText(values.add_file_name));
+  line("CheckBox2", BoolToIniText(values.name_only));
+  line("CheckBox3", BoolToIniText(values.open_after_save));
+  line("CheckBox4", BoolToIniText(values.utf8_output));
+  line("CheckBox5", BoolToIniText(values.escape_output));
+  line("CheckBox6", BoolToIniText(values.skip_lines));
+  line("ComboBox1", values.placement);
+  line("ComboBox2", values.writing_delimiter);
+  line("direct", values.directory);
+  if (values.source_encoding != kSourceEncodingDefault)
+    line(kSourceEncodingKey, values.source_encoding);
+  if (values.bom)
     line(kBomKey, BoolToIniText(true));
   const std::pair<const char*, bool> options[] = {{kQuotesKey, values.quotes},
                                                   {kHeaderKey, values.header},

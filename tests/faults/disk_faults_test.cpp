@@ -94,7 +94,7 @@ TEST(FullDiskSettingsTest, StoringFailsAndKeepsTheEarlierInitIni) {
     std::fclose(filler);
   }
   settings::SettingsValues values;
-  values.edit1 = "new name that does not fit.csv";
+  values.output_name = "new name that does not fit.csv";
   try {
     settings::StoreSettingsFile(path, values);
     FAIL() << "storing onto a full disk reported no error";

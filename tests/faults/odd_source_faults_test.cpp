@@ -91,7 +91,7 @@ TEST(NotRegularSettingsTest, FifoInitIniReadsAsAbsentAndStoringFails) {
   const HangGuard guard;
   EXPECT_FALSE(settings::ReadSettingsFile(ini).has_value());
   settings::SettingsValues values;
-  values.edit1 = "1.csv";
+  values.output_name = "1.csv";
   try {
     settings::StoreSettingsFile(ini, values);
     FAIL() << "storing into a FIFO reported no error";

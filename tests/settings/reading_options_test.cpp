@@ -19,7 +19,7 @@ TEST(FurtherOptionsTest, OffByDefaultAndThenNotWrittenAtAll) {
 
 TEST(FurtherOptionsTest, TickedOnesFollowTheTwelveLinesAndReadBack) {
   settings::SettingsValues values;
-  values.direct = "/d";
+  values.directory = "/d";
   values.quotes = true;
   values.match_headers = true;
   const std::string text = settings::FormatSettings(values);

@@ -68,49 +68,49 @@ TEST(SettingsTextTest, FindsTheFirstMatchingLine) {
 
 TEST(SettingsTextTest, EmptyFileEmptiesEveryValue) {
   const settings::SettingsValues values = SettingsText("").Values();
-  EXPECT_EQ(values.edit1, "");
-  EXPECT_EQ(values.edit2, "");
-  EXPECT_EQ(values.edit3, "");
-  EXPECT_FALSE(values.check_box1 || values.check_box2 || values.check_box3 || values.check_box4 ||
-               values.check_box5 || values.check_box6);
-  EXPECT_EQ(values.combo_box1, "");
-  EXPECT_EQ(values.combo_box2, "");
-  EXPECT_EQ(values.direct, "");
+  EXPECT_EQ(values.output_name, "");
+  EXPECT_EQ(values.reading_delimiter, "");
+  EXPECT_EQ(values.skip_text, "");
+  EXPECT_FALSE(values.add_file_name || values.name_only || values.open_after_save ||
+               values.utf8_output || values.escape_output || values.skip_lines);
+  EXPECT_EQ(values.placement, "");
+  EXPECT_EQ(values.writing_delimiter, "");
+  EXPECT_EQ(values.directory, "");
 }
 
 TEST(SettingsFileTest, EveryValueSurvivesARoundTrip) {
   TempDir dir;
   const std::string path = settings::SettingsPath(dir.path());
   settings::SettingsValues values;
-  values.edit1 = Cp1251("/home/пользователь/итог 1.csv");
-  values.edit2 = "=";
-  values.edit3 = " 12x";
-  values.check_box1 = false;
-  values.check_box2 = true;
-  values.check_box3 = false;
-  values.check_box4 = true;
-  values.check_box5 = true;
-  values.check_box6 = true;
-  values.combo_box1 = Cp1251("Собрать по вертикали ");
-  values.combo_box2 = "\xC0 \x98";
-  values.direct = Cp1251("/данные/2024");
+  values.output_name = Cp1251("/home/пользователь/итог 1.csv");
+  values.reading_delimiter = "=";
+  values.skip_text = " 12x";
+  values.add_file_name = false;
+  values.name_only = true;
+  values.open_after_save = false;
+  values.utf8_output = true;
+  values.escape_output = true;
+  values.skip_lines = true;
+  values.placement = Cp1251("Собрать по вертикали ");
+  values.writing_delimiter = "\xC0 \x98";
+  values.directory = Cp1251("/данные/2024");
   settings::StoreSettingsFile(path, values);
 
   const auto text = settings::ReadSettingsFile(path);
   ASSERT_TRUE(text.has_value());
   const settings::SettingsValues read = text->Values();
-  EXPECT_EQ(read.edit1, values.edit1);
-  EXPECT_EQ(read.edit2, values.edit2);
-  EXPECT_EQ(read.edit3, values.edit3);
-  EXPECT_EQ(read.check_box1, values.check_box1);
-  EXPECT_EQ(read.check_box2, values.check_box2);
-  EXPECT_EQ(read.check_box3, values.check_box3);
-  EXPECT_EQ(read.check_box4, values.check_box4);
-  EXPECT_EQ(read.check_box5, values.check_box5);
-  EXPECT_EQ(read.check_box6, values.check_box6);
-  EXPECT_EQ(read.combo_box1, values.combo_box1);
-  EXPECT_EQ(read.combo_box2, values.combo_box2);
-  EXPECT_EQ(read.direct, values.direct);
+  EXPECT_EQ(read.output_name, values.output_name);
+  EXPECT_EQ(read.reading_delimiter, values.reading_delimiter);
+  EXPECT_EQ(read.skip_text, values.skip_text);
+  EXPECT_EQ(read.add_file_name, values.add_file_name);
+  EXPECT_EQ(read.name_only, values.name_only);
+  EXPECT_EQ(read.open_after_save, values.open_after_save);
+  EXPECT_EQ(read.utf8_output, values.utf8_output);
+  EXPECT_EQ(read.escape_output, values.escape_output);
+  EXPECT_EQ(read.skip_lines, values.skip_lines);
+  EXPECT_EQ(read.placement, values.placement);
+  EXPECT_EQ(read.writing_delimiter, values.writing_delimiter);
+  EXPECT_EQ(read.directory, values.directory);
   EXPECT_EQ(ReadBytes(path), settings::FormatSettings(values));
   EXPECT_EQ(dir.Names(), std::vector<std::string>{"init.ini"});
 }

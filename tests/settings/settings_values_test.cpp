@@ -12,7 +12,7 @@ std::string Cp1251(const char* utf8) {
 
 TEST(SettingsValuesTest, StartValuesGiveTheTwelveLines) {
   settings::SettingsValues values;
-  values.direct = "/home/user/data";
+  values.directory = "/home/user/data";
   EXPECT_EQ(settings::FormatSettings(values), "Edit1=1.csv\r\n"
                                               "Edit2=,\r\n"
                                               "Edit3=4\r\n"
@@ -31,11 +31,11 @@ TEST(SettingsValuesTest, StartValuesGiveTheTwelveLines) {
 
 TEST(SettingsValuesTest, ValuesAreWrittenUnchanged) {
   settings::SettingsValues values;
-  values.edit1 = " spaced name.csv ";
-  values.edit2 = "=";
-  values.edit3 = "abc";
-  values.combo_box1 = "";
-  values.combo_box2 = "        (Tab)";
+  values.output_name = " spaced name.csv ";
+  values.reading_delimiter = "=";
+  values.skip_text = "abc";
+  values.placement = "";
+  values.writing_delimiter = "        (Tab)";
   const std::string text = settings::FormatSettings(values);
   EXPECT_NE(text.find("Edit1= spaced name.csv \r\n"), std::string::npos);
   EXPECT_NE(text.find("Edit2==\r\n"), std::string::npos);

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace platform {
+namespace settings {
 
 // Whether the bytes are valid UTF-8 (shortest forms, no surrogates) with at
 // least one byte above 127.
@@ -29,4 +29,4 @@ std::vector<std::string> IniToFileNames(std::string_view value);
 // mean that is a directory, else the likeliest one.
 std::string IniToDirectory(std::string_view value);
 
-} // namespace platform
+} // namespace settings

@@ -1,4 +1,4 @@
-#include "platform/ini_text.h"
+#include "settings/ini_text.h"
 
 #include "platform/codepage.h"
 
@@ -23,12 +23,12 @@ TEST(IniTextTest, EveryTextComesBackAndCodePageTextIsStoredAsBefore) {
       {u"Рё", "\xD0\xA0\xD1\x91"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(platform::TextToIni(c.text), c.stored);
-    EXPECT_EQ(platform::IniToText(c.stored), c.text);
+    EXPECT_EQ(settings::TextToIni(c.text), c.stored);
+    EXPECT_EQ(settings::IniToText(c.stored), c.text);
   }
   // A file written by an earlier version reads the same.
-  EXPECT_EQ(platform::IniToText("r?sum?.csv"), u"r?sum?.csv");
-  EXPECT_EQ(platform::IniToText("\xCE\xF2\xF7\xE5\xF2"), u"Отчет");
+  EXPECT_EQ(settings::IniToText("r?sum?.csv"), u"r?sum?.csv");
+  EXPECT_EQ(settings::IniToText("\xCE\xF2\xF7\xE5\xF2"), u"Отчет");
 }
 
 TEST(IniTextTest, FileNamesComeBackByTheirBytes) {
@@ -37,14 +37,14 @@ TEST(IniTextTest, FileNamesComeBackByTheirBytes) {
                                "/data/\xD0\xB8\xD1\x82\xD0\xBE\xD0\xB3", "/data/raw_\xCF\xF0",
                                "/plain"};
   for (const std::string& name : names) {
-    const std::vector<std::string> back = platform::IniToFileNames(platform::FileNameToIni(name));
+    const std::vector<std::string> back = settings::IniToFileNames(settings::FileNameToIni(name));
     EXPECT_NE(std::find(back.begin(), back.end(), name), back.end()) << name;
   }
-  EXPECT_EQ(platform::FileNameToIni("/data/\xD0\xB8\xD1\x82\xD0\xBE\xD0\xB3"),
+  EXPECT_EQ(settings::FileNameToIni("/data/\xD0\xB8\xD1\x82\xD0\xBE\xD0\xB3"),
             "/data/\xE8\xF2\xEE\xE3")
       << "a name the code page holds is stored in it";
-  EXPECT_EQ(platform::FileNameToIni("/data/raw_\xCF\xF0"), "/data/raw_\xCF\xF0");
-  EXPECT_EQ(platform::IniToFileNames("/data/\xE8\xF2\xEE\xE3").front(),
+  EXPECT_EQ(settings::FileNameToIni("/data/raw_\xCF\xF0"), "/data/raw_\xCF\xF0");
+  EXPECT_EQ(settings::IniToFileNames("/data/\xE8\xF2\xEE\xE3").front(),
             "/data/\xD0\xB8\xD1\x82\xD0\xBE\xD0\xB3");
 }
 

@@ -1,10 +1,15 @@
-#include "platform/ini_text.h"
+#include "settings/ini_text.h"
 
 #include "platform/codepage.h"
-
 #include "platform/directory.h"
 
-namespace platform {
+namespace settings {
+
+using platform::AppendUtf8;
+using platform::CodePointAt;
+using platform::Cp1251ToUtf16;
+using platform::UnicodeToCp1251;
+using platform::Utf16ToCp1251;
 
 namespace {
 
@@ -117,10 +122,10 @@ std::vector<std::string> IniToFileNames(std::string_view value) {
 std::string IniToDirectory(std::string_view value) {
   const std::vector<std::string> names = IniToFileNames(value);
   for (const std::string& name : names) {
-    if (IsDirectory(name))
+    if (platform::IsDirectory(name))
       return name;
   }
   return names.front();
 }
 
-} // namespace platform
+} // namespace settings
