@@ -2,12 +2,14 @@
 
 #include "platform/directory.h"
 #include "platform/errors.h"
+#include "platform/same_file.h"
+#include "platform/working_directory.h"
 
 namespace app {
 
 DirectoryModel::DirectoryModel() {
   try {
-    shown_ = platform::CurrentDirectory();
+    shown_ = platform::WorkingDirectory::Path();
   } catch (const platform::Error&) {
     shown_ = "/";
   }
@@ -29,32 +31,19 @@ std::vector<std::string> DirectoryModel::ShownSubdirectories() const {
 }
 
 DirectoryModel::Change DirectoryModel::Enter(const std::string& path) {
-  // The shown directory may have been removed meanwhile, taking the current
-  // directory with it; that must not keep the user from leaving it.
-  std::string before = shown_;
-  try {
-    before = platform::CurrentDirectory();
-  } catch (const platform::Error&) {
-  }
-  platform::EnterDirectory(path); // throws, leaving everything as it was
   Change change;
-  std::string now;
   std::vector<std::string> files;
-  try {
-    now = platform::CurrentDirectory();
-    change.subdirectories = platform::ListSubdirectories(now);
-    change.files = now != files_directory_ || !files_read_;
-    if (change.files)
-      files = platform::ListCsvFiles(now);
-  } catch (...) {
-    // A directory that can be entered but not read: put the current
-    // directory back and keep every list as it was.
-    try {
-      platform::EnterDirectory(before);
-    } catch (const platform::Error&) {
-    }
-    throw;
-  }
+  // A directory that can be entered but not read: the process goes back and
+  // every list stays as it was. When the shown directory was removed
+  // meanwhile, taking the current directory with it, the user can still
+  // leave it.
+  const std::string now =
+      platform::WorkingDirectory::EnterToRead(path, shown_, [&](const std::string& entered) {
+        change.subdirectories = platform::ListSubdirectories(entered);
+        change.files = entered != files_directory_ || !files_read_;
+        if (change.files)
+          files = platform::ListCsvFiles(entered);
+      });
   // The same directory under another spelling ("/data/", "/data/."): the
   // lists stay as they are.
   change.shown = now != shown_;
@@ -98,13 +87,15 @@ std::vector<int> DirectoryModel::OutputIndexes() const {
   std::vector<int> indexes;
   if (!output_name_)
     return indexes;
-  const std::optional<platform::FileIdentity> output = platform::IdentityOf(output_name_());
-  if (!output)
+  const std::string output = output_name_();
+  if (!platform::IdentityOf(output))
     return indexes; // not written yet, so not listed either
-  for (int i = 0; i < static_cast<int>(files_.size()); ++i) {
-    if (platform::IdentityOf(FullPathOf(i)) == output)
-      indexes.push_back(i);
-  }
+  std::vector<std::string> paths;
+  paths.reserve(files_.size());
+  for (int i = 0; i < static_cast<int>(files_.size()); ++i)
+    paths.push_back(FullPathOf(i));
+  for (std::size_t index : platform::PathsNamingFile(paths, output))
+    indexes.push_back(static_cast<int>(index));
   return indexes;
 }
 

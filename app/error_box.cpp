@@ -45,10 +45,7 @@ ErrorBoxShower SetErrorBoxShower(ErrorBoxShower shower) {
 }
 
 QString ErrorBoxText(const std::string& message) {
-  QString text = DecodeMessage(message);
-  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
-    text += QLatin1Char('.');
-  return text;
+  return DecodeMessage(platform::Sentence(message));
 }
 
 QString ProgramTitle(const QString& program_file_path) {

@@ -3,6 +3,7 @@
 // any error in one message box and lets the window go on. The box itself is
 // a replaceable seam so that tests can read the text instead.
 
+#include "platform/error_message.h"
 #include "platform/errors.h"
 #include "platform/progress.h"
 
@@ -35,22 +36,18 @@ QString ProgramTitle(const QString& program_file_path);
 // `file`: the full name of the file concerned (file system bytes), or empty.
 void ShowErrorBox(const std::string& message, const std::string& file = {});
 
-// The message of an allocation failure.
-inline constexpr const char* kOutOfMemory = "Out of memory";
+using platform::kOutOfMemory;
 
 // Runs a handler; an error ends it and is shown, a cancellation is not.
+// Whatever failed to get memory left the table as it was before that step;
+// the window goes on.
 template <typename Handler> void Guard(Handler&& handler) {
   try {
     handler();
-  } catch (const platform::Cancelled&) {
-  } catch (const platform::Error& error) {
-    ShowErrorBox(error.what(), error.file());
-  } catch (const std::bad_alloc&) {
-    // Whatever failed to get memory left the table as it was before that
-    // step; the window goes on.
-    ShowErrorBox(kOutOfMemory);
-  } catch (const std::exception& error) {
-    ShowErrorBox(error.what());
+  } catch (...) {
+    const platform::ErrorMessage error = platform::CurrentErrorMessage();
+    if (error.kind != platform::ErrorMessage::Kind::kCancelled)
+      ShowErrorBox(error.text, error.file);
   }
 }
 

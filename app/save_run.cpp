@@ -10,8 +10,8 @@
 #include "app/unit1.h"
 #include "app/work_progress.h"
 #include "export/save_table.h"
-#include "platform/directory.h"
 #include "platform/file_name_text.h"
+#include "platform/working_directory.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -52,7 +52,7 @@ void TForm1::Button4Click() {
     Edit1->setText(chosen);
     // The current directory stays at the chosen file's folder until the next
     // directory change on the first page.
-    platform::EnterDirectory(platform::FileNameBytes(QFileInfo(chosen).absolutePath()));
+    platform::WorkingDirectory::Enter(platform::FileNameBytes(QFileInfo(chosen).absolutePath()));
   });
 }
 

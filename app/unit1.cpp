@@ -12,9 +12,9 @@
 #include "app/page_widgets.h"
 #include "app/status_line.h"
 #include "app/status_texts.h"
-#include "platform/directory.h"
 #include "platform/errors.h"
 #include "platform/file_name_text.h"
+#include "platform/working_directory.h"
 #include "settings/settings_file.h"
 
 #include <QFile>
@@ -177,7 +177,7 @@ const char* const TForm1::kStartDirectoryGone =
 
 void TForm1::FormCreate() {
   try {
-    start_directory_ = platform::CurrentDirectory();
+    start_directory_ = platform::WorkingDirectory::Path();
   } catch (const platform::FileError&) {
     // Started in a directory removed meanwhile: no settings are read, and
     // none are stored in its place elsewhere.

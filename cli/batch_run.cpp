@@ -7,8 +7,11 @@
 #include "merge/collect.h"
 #include "merge/result_table.h"
 #include "platform/directory.h"
+#include "platform/error_message.h"
 #include "platform/errors.h"
 #include "platform/file.h"
+#include "platform/same_file.h"
+#include "platform/working_directory.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -25,23 +28,6 @@ struct Failure {
   std::string file;
 };
 
-// The message as the error box shows it: a sentence ends with a full stop.
-std::string Sentence(std::string message) {
-  if (!message.empty() && static_cast<unsigned char>(message.back()) > '.')
-    message += '.';
-  return message;
-}
-
-// The directory's absolute name as the window reaches it by entering it
-// (symbolic links resolved).
-std::string EnteredDirectory(const std::string& directory) {
-  const std::string here = platform::CurrentDirectory();
-  platform::EnterDirectory(directory);
-  const std::string entered = platform::CurrentDirectory();
-  platform::EnterDirectory(here);
-  return entered;
-}
-
 // The sources given by name, each as the window would name it: its
 // directory as entered, then the bare name. A name that is no readable file
 // is an error here rather than skipped.
@@ -57,7 +43,8 @@ std::vector<std::string> GivenSources(const std::vector<std::string>& files) {
     const std::size_t start = platform::BareNameStart(file);
     const std::string dir = start == 0 ? "." : file.substr(0, start);
     try {
-      sources.push_back(platform::JoinPath(EnteredDirectory(dir), file.substr(start)));
+      sources.push_back(
+          platform::JoinPath(platform::WorkingDirectory::Resolve(dir), file.substr(start)));
     } catch (const platform::FileError& error) {
       throw platform::Error(error.what(), file);
     }
@@ -72,19 +59,18 @@ std::vector<std::string> DirectorySources(const BatchOptions& options) {
   std::string directory;
   std::vector<std::string> names;
   try {
-    directory = EnteredDirectory(shown);
+    directory = platform::WorkingDirectory::Resolve(shown);
     names = platform::ListCsvFiles(directory);
   } catch (const platform::Error& error) {
     throw platform::Error(error.what(), shown);
   }
-  const std::optional<platform::FileIdentity> output =
-      options.ToStandardOutput() ? std::nullopt : platform::IdentityOf(options.output);
   std::vector<std::string> sources;
-  for (const std::string& name : names) {
-    std::string path = platform::JoinPath(directory, name);
-    if (output && platform::IdentityOf(path) == output)
-      continue;
-    sources.push_back(std::move(path));
+  for (const std::string& name : names)
+    sources.push_back(platform::JoinPath(directory, name));
+  if (!options.ToStandardOutput()) {
+    const std::vector<std::size_t> output = platform::PathsNamingFile(sources, options.output);
+    for (auto i = output.rbegin(); i != output.rend(); ++i)
+      sources.erase(sources.begin() + static_cast<std::ptrdiff_t>(*i));
   }
   if (sources.empty())
     throw platform::Error("В каталоге нет файлов *.csv", directory);
@@ -148,9 +134,10 @@ void Merge(const BatchOptions& options, const std::vector<std::string>& sources,
 
 void Report(std::FILE* err, const Failure& failure) {
   if (failure.file.empty())
-    std::fprintf(err, "kleitab: %s\n", Sentence(failure.message).c_str());
+    std::fprintf(err, "kleitab: %s\n", platform::Sentence(failure.message).c_str());
   else
-    std::fprintf(err, "kleitab: %s: %s\n", failure.file.c_str(), Sentence(failure.message).c_str());
+    std::fprintf(err, "kleitab: %s: %s\n", failure.file.c_str(),
+                 platform::Sentence(failure.message).c_str());
 }
 
 } // namespace
@@ -186,17 +173,23 @@ int RunBatch(const std::vector<std::string>& args, std::FILE* err, bool err_is_t
                               TotalSize(sources) * (streamed ? 2 : 1));
     Merge(options, sources, progress, current);
     return 0;
-  } catch (const platform::Cancelled&) {
-    Report(err, {"Прервано", ""});
-  } catch (const std::bad_alloc&) {
-    Report(err, {"Out of memory", current});
-  } catch (const platform::Error& error) {
-    // The file layer names the file where it knows it; else the source being
-    // read, else the output.
-    const std::string& file = !error.file().empty() ? error.file()
-                              : !current.empty()    ? current
-                                                    : options.output;
-    Report(err, {error.what(), file});
+  } catch (...) {
+    const platform::ErrorMessage error = platform::CurrentErrorMessage();
+    switch (error.kind) {
+    case platform::ErrorMessage::Kind::kCancelled:
+      Report(err, {"Прервано", ""});
+      break;
+    case platform::ErrorMessage::Kind::kOutOfMemory:
+      Report(err, {error.text, current});
+      break;
+    default:
+      // The file layer names the file where it knows it; else the source
+      // being read, else the output.
+      Report(err, {error.text, !error.file.empty() ? error.file
+                               : !current.empty()  ? current
+                                                   : options.output});
+      break;
+    }
   }
   return 1;
 }
