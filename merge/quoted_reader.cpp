@@ -88,9 +88,20 @@ void QuotedRecordReader::DropUtf8Bom() {
     pos_ += platform::kUtf8Bom.size();
 }
 
+void QuotedRecordReader::StepOverLfAfterCr() {
+  after_cr_ = false;
+  std::size_t shift = 0;
+  while (pos_ >= end_ && Fill(&shift)) {
+  }
+  if (pos_ < end_ && buffer_[pos_] == '\n')
+    ++pos_;
+}
+
 void QuotedRecordReader::NextRecord(std::vector<std::string_view>& fields) {
   if (bom_pending_)
     DropUtf8Bom();
+  if (after_cr_)
+    StepOverLfAfterCr();
   enum class State { kFieldStart, kPlain, kQuoted };
   State state = State::kFieldStart;
   // Each field is unquoted in place: its text is written from its first byte
@@ -154,7 +165,7 @@ void QuotedRecordReader::NextRecord(std::vector<std::string_view>& fields) {
           }
           if (c == '\n') {
             w = p;
-            if (p != field)
+            if (p != field || count > 0) // a delimiter before it opened a last field
               add_field();
             s = p + 1;
             run = Run::kRecordEnded;
@@ -178,7 +189,8 @@ void QuotedRecordReader::NextRecord(std::vector<std::string_view>& fields) {
     if (end - p < look_ahead && !data_ended_ &&
         (p == end ||
          (state == State::kQuoted ? p + 1 == end
-                                  : static_cast<unsigned char>(b[p]) == split && long_size != 0))) {
+                                  : (static_cast<unsigned char>(b[p]) == split && long_size != 0) ||
+                                        (b[p] == kDataEnd && p + 1 == end)))) {
       // Reads more after the record's bytes, which move to the buffer's
       // start: the fields found so far move with them.
       if (spans_.size() < count)
@@ -203,7 +215,7 @@ void QuotedRecordReader::NextRecord(std::vector<std::string_view>& fields) {
       take(p);
       if (state == State::kQuoted)
         quote_left_open_ = true;
-      if (state != State::kFieldStart || field != r)
+      if (state != State::kFieldStart || field != r || count > 0)
         add_field();
       break;
     }
@@ -237,38 +249,32 @@ void QuotedRecordReader::NextRecord(std::vector<std::string_view>& fields) {
     }
     if (state == State::kFieldStart && p != r)
       state = State::kPlain; // the field has begun with text
-    if (c == '\n') {
+    if (c == '\n' || c == '\r') {
+      // A CR alone ends a record too; the LF of a CR LF is stepped over
+      // before the next one.
       take(p);
       r = s = p + 1;
-      if (state != State::kFieldStart)
+      after_cr_ = c == '\r';
+      if (state != State::kFieldStart || count > 0)
         add_field();
       break;
-    }
-    if (c == '\r') {
-      // A CR outside quotes disappears; before a field's first byte it
-      // moves the field's start.
-      if (state == State::kFieldStart) {
-        field = w = r = s = p + 1;
-      } else {
-        take(p);
-        r = s = p + 1;
-      }
-      continue;
     }
     if (c == kQuote && state == State::kFieldStart && quotes_) {
       field = w = r = s = p + 1;
       state = State::kQuoted;
       continue;
     }
-    if (c == kDataEnd) {
+    if (c == kDataEnd && p + 1 == end) {
+      // Only as the file's last byte: the old end-of-file mark.
       take(p);
       end = p; // nothing after it is ever looked at
       data_ended_ = true;
-      if (state != State::kFieldStart)
+      if (state != State::kFieldStart || count > 0)
         add_field();
       break;
     }
-    // A quote that does not begin a field is text.
+    // A quote that does not begin a field is text, and so is a byte 26
+    // before the last byte.
     s = p + 1;
     state = State::kPlain;
   }
@@ -279,17 +285,23 @@ void QuotedRecordReader::NextRecord(std::vector<std::string_view>& fields) {
 }
 
 bool QuotedRecordReader::AtDataEnd() {
+  if (after_cr_)
+    StepOverLfAfterCr();
   std::size_t shift = 0;
   while (pos_ >= end_) {
     if (!Fill(&shift))
       return true;
   }
-  if (buffer_[pos_] == kDataEnd) {
-    end_ = pos_;
-    data_ended_ = true;
-    return true;
+  if (buffer_[pos_] != kDataEnd)
+    return false;
+  // A byte 26 ends the data only as the file's last byte.
+  while (pos_ + 1 >= end_ && Fill(&shift)) {
   }
-  return false;
+  if (pos_ + 1 < end_)
+    return false;
+  end_ = pos_;
+  data_ended_ = true;
+  return true;
 }
 
 } // namespace merge

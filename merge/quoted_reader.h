@@ -1,11 +1,12 @@
 #pragma once
-// Cuts the bytes of one source file into records of fields, honouring quotes:
-// a field that begins with '"' runs to the next '"' that is not doubled, and
-// the delimiter, CR, LF and byte 26 inside it belong to the field, so one
-// record may span lines. Outside quotes the line rules of the plain reader
-// hold: LF (or CR LF) ends a record, every CR is removed, byte 26 ends the
-// data. A '"' that does not begin a field is an ordinary byte, and a quote
-// still open at the end of the file runs to the end of the file.
+// Cuts the bytes of one source file into records of fields as RFC 4180
+// readers do: a field that begins with '"' runs to the next '"' that is not
+// doubled, and the delimiter, CR, LF and byte 26 inside it belong to the
+// field, so one record may span lines. Outside quotes LF, CR LF and a CR
+// alone end a record, and a byte 26 ends the data only as the file's last
+// byte (elsewhere it is text). A '"' that does not begin a field is an
+// ordinary byte, and a quote still open at the end of the file runs to the
+// end of the file.
 //
 // This is a reader of its own, not a branch in LineReader: the plain path
 // stays as fast as it was.
@@ -45,13 +46,12 @@ public:
   QuotedRecordReader& operator=(const QuotedRecordReader&) = delete;
 
   // Fills `fields` (cleared first) with the next record's fields, without
-  // their quotes, a doubled quote as one. The fields follow the splitting
-  // rules of a plain line: a record without bytes gives no field, and a
-  // delimiter at the record's end is not followed by an empty field. The
+  // their quotes, a doubled quote as one. A record without bytes gives no
+  // field; a delimiter at the record's end closes a last, empty field. The
   // views stay valid until the next call. A read failure throws
   // platform::FileError.
   void NextRecord(std::vector<std::string_view>& fields);
-  // True at the end of the file or at a byte 26 outside quotes.
+  // True at the end of the file or at its last byte when that is a 26.
   bool AtDataEnd();
   // True once a record ran to the end of the file inside an open quote.
   bool QuoteLeftOpen() const { return quote_left_open_; }
@@ -74,6 +74,8 @@ private:
   bool Fill(std::size_t* shift);
   // Before the first record: steps over a byte-order mark.
   void DropUtf8Bom();
+  // After a record that a CR ended: an LF right after it belongs to it.
+  void StepOverLfAfterCr();
 
   std::unique_ptr<platform::ReadOnlyFile> owned_file_; // when no file was lent
   platform::ReadOnlyFile& file_;
@@ -90,6 +92,7 @@ private:
   std::size_t end_ = 0;  // end of the data held
   bool data_ended_ = false;
   bool quote_left_open_ = false;
+  bool after_cr_ = false; // the last record ended at a CR
   std::int64_t bytes_read_ = 0;
   RecordByteMasks marker_{'\n'};
   // Where the walk over the marked bytes stands between records; emptied

@@ -54,7 +54,7 @@ TEST_F(CollectExports, QuotedStackedWithOneHeaderRow) {
   EXPECT_EQ(summary.files_with_open_quote, 0);
   EXPECT_EQ(Cells(table, 4, 5), (Grid{{"id", "name", "note", kNameCaption},
                                       {"1", "Smith, John", "said \"hi\"\r\nthen left", "a"},
-                                      {"2", "Ann", "a", ""},
+                                      {"2", "Ann", "", "a"},
                                       {"3", "Doe, Jane", "", "b"},
                                       {"", "", "", ""}}));
   EXPECT_EQ(table.RowCount(), 4);

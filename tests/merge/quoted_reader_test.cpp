@@ -81,7 +81,7 @@ INSTANTIATE_TEST_SUITE_P(
                    "\"He said \"\"yes\"\"\",\"\"\"\",\"\"\"\"\"\"\r\n",
                    {{"He said \"yes\"", "\"", "\"\""}}},
         RecordCase{"EmptyQuotedFields", "\"\",\"\",a,\"\"\r\n", {{"", "", "a", ""}}},
-        RecordCase{"TrailingDelimiterGivesNoField", "a,\"b\",\r\n", {{"a", "b"}}},
+        RecordCase{"TrailingDelimiterClosesAnEmptyField", "a,\"b\",\r\n", {{"a", "b", ""}}},
         RecordCase{"LongQuotedFieldOverBlocks",
                    "\"" + std::string(40, 'x') + "\"\"" + std::string(40, ',') + "\",z\n",
                    {{std::string(40, 'x') + "\"" + std::string(40, ','), "z"}}},
@@ -104,13 +104,16 @@ INSTANTIATE_TEST_SUITE_P(
 INSTANTIATE_TEST_SUITE_P(
     LineRulesOutsideQuotesOnly, QuotedRecords,
     ::testing::Values(
-        RecordCase{"CrOutsideRemovedInsideKept", "a\rb,\"c\rd\"\r\n", {{"ab", "c\rd"}}},
-        RecordCase{"CrBeforeOpeningQuote", "\r\"a,b\"\n", {{"a,b"}}},
-        RecordCase{"OnlyCrsGiveAnEmptyRecord", "\r\r\nx", {{}, {"x"}}},
+        RecordCase{"CrAloneEndsARecordInsideKept", "a\rb,\"c\rd\"\r\n", {{"a"}, {"b", "c\rd"}}},
+        RecordCase{"CrBeforeOpeningQuote", "\r\"a,b\"\n", {{}, {"a,b"}}},
+        RecordCase{"CrThenCrLfGiveTwoEmptyRecords", "\r\r\nx", {{}, {}, {"x"}}},
         RecordCase{"CtrlZInsideQuotesKept", "\"a" + kZ + "b\",c\n", {{"a" + kZ + "b", "c"}}},
-        RecordCase{"CtrlZOutsideEndsData", "a,b" + kZ + "c\nd\n", {{"a", "b"}}},
-        RecordCase{"CtrlZAtRecordStart", "a\n" + kZ + "b\n", {{"a"}}},
-        RecordCase{"CtrlZFirstByte", kZ + "a\n", {{}}},
+        RecordCase{
+            "CtrlZBeforeTheLastByteIsText", "a,b" + kZ + "c\nd\n", {{"a", "b" + kZ + "c"}, {"d"}}},
+        RecordCase{"CtrlZAtRecordStart", "a\n" + kZ + "b\n", {{"a"}, {kZ + "b"}}},
+        RecordCase{"CtrlZFirstByte", kZ + "a\n", {{kZ + "a"}}},
+        RecordCase{"CtrlZLastByteEndsData", "a\n" + kZ, {{"a"}}},
+        RecordCase{"CtrlZLastByteAfterADelimiter", "a," + kZ, {{"a", ""}}},
         RecordCase{"NoDelimiterQuotesStillSpanLines",
                    "\"a,b\nc\"\nd,e\n",
                    {{"a,b\nc"}, {"d,e"}},
@@ -140,7 +143,7 @@ INSTANTIATE_TEST_SUITE_P(
         RecordCase{"QuotedFieldEndsAtTheLastByte",
                    kA62 + ",\"" + std::string(61, 'b') + "\"\"\"",
                    {{kA62, std::string(61, 'b') + "\""}}},
-        RecordCase{"CtrlZFirstInWindow", kA63 + "," + kZ + "b\n", {{kA63}}}));
+        RecordCase{"CtrlZFirstInWindow", kA63 + "," + kZ + "b\n", {{kA63, kZ + "b"}}}));
 
 // A UTF-8 export split by "§" (C2 A7): "Ч" (D0 A7) and "©" (C2 A9) share a
 // byte with it and stay whole; the byte-order mark is no part of the first
