@@ -11,6 +11,7 @@
 
 #include <QString>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 
@@ -38,6 +39,24 @@ std::string Resolve(const std::string& base, const std::string& name) {
   if (name.empty() || platform::IsAbsolutePath(name))
     return name;
   return platform::JoinPath(base, name);
+}
+
+// An encoding as people write it, letter case aside.
+merge::SourceEncoding SourceEncodingNamed(const std::string& name) {
+  static const std::map<std::string, merge::SourceEncoding> kNames = {
+      {"1251", merge::SourceEncoding::kCp1251},         {"cp1251", merge::SourceEncoding::kCp1251},
+      {"windows-1251", merge::SourceEncoding::kCp1251}, {"utf-8", merge::SourceEncoding::kUtf8},
+      {"utf8", merge::SourceEncoding::kUtf8},           {"utf-8-sig", merge::SourceEncoding::kUtf8},
+      {"auto", merge::SourceEncoding::kDetect}};
+  std::string lower = name;
+  for (char& c : lower)
+    c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
+  const auto it = kNames.find(lower);
+  if (it == kNames.end())
+    throw UsageError("--encoding: ожидается 1251, cp1251, windows-1251, utf-8, utf8, utf-8-sig "
+                     "или auto, а не «" +
+                     name + "»");
+  return it->second;
 }
 
 // Takes every default from an init.ini as the window would at its start.
@@ -144,15 +163,7 @@ BatchOptions ParseArguments(const std::vector<std::string>& args) {
     } else if (arg == "--skip") {
       options.collect.skip_count = merge::ParseSkipCount(ToCodePage(value()));
     } else if (arg == "--encoding") {
-      const std::string v = value();
-      if (v == "1251")
-        options.collect.source_encoding = merge::SourceEncoding::kCp1251;
-      else if (v == "utf-8")
-        options.collect.source_encoding = merge::SourceEncoding::kUtf8;
-      else if (v == "auto")
-        options.collect.source_encoding = merge::SourceEncoding::kDetect;
-      else
-        throw UsageError("--encoding: ожидается 1251, utf-8 или auto, а не «" + v + "»");
+      options.collect.source_encoding = SourceEncodingNamed(value());
     } else if (arg == "--bom") {
       flag();
       options.save.bom = true;
@@ -177,6 +188,9 @@ BatchOptions ParseArguments(const std::vector<std::string>& args) {
     } else if (arg == "-q" || arg == "--quiet") {
       flag();
       options.quiet = true;
+    } else if (arg == "--strict") {
+      flag();
+      options.strict = true;
     } else if (arg == "--in-memory") {
       flag();
       options.in_memory = true;
@@ -191,8 +205,12 @@ BatchOptions ParseArguments(const std::vector<std::string>& args) {
   if (options.output.empty())
     throw UsageError("не указан файл для сохранения (-o ФАЙЛ)");
 
-  // One name that is not a file is the directory; else the files, in order.
-  if (positional.size() == 1 && !platform::IsReadableCandidate(positional[0])) {
+  // One name that is not a file is the directory; else the files, in order
+  // ("-" is standard input, read once).
+  if (std::count(positional.begin(), positional.end(), "-") > 1)
+    throw UsageError("стандартный ввод «-» можно указать только один раз");
+  if (positional.size() == 1 && positional[0] != "-" &&
+      !platform::IsReadableCandidate(positional[0])) {
     options.directory = positional[0];
   } else if (!positional.empty()) {
     options.files = positional;
@@ -211,7 +229,7 @@ std::string HelpText() {
          "\n"
          "Использование:\n"
          "  kleitab                               окно программы\n"
-         "  kleitab -o ФАЙЛ [параметры] [КАТАЛОГ | ФАЙЛ...]\n"
+         "  kleitab -o ФАЙЛ [параметры] [КАТАЛОГ | ФАЙЛ...]   («-» — стандартный ввод)\n"
          "  kleitab --help | --version\n"
          "\n"
          "Без окна собирает файлы *.csv КАТАЛОГА (по умолчанию текущего) в том порядке,\n"
@@ -234,8 +252,9 @@ std::string HelpText() {
          "      --utf8                сохранить в UTF-8\n"
          "      --bom                 с --utf8: файл начинается с метки порядка байтов\n"
          "      --encoding 1251|utf-8|auto\n"
-         "                            кодировка файлов: Windows-1251 (по умолчанию), UTF-8,\n"
-         "                            определять для каждого файла\n"
+         "                            кодировка файлов: Windows-1251 (по умолчанию; также\n"
+         "                            cp1251, windows-1251), UTF-8 (также utf8, utf-8-sig),\n"
+         "                            определять для каждого файла; регистр букв не важен\n"
          "      --quotes              учитывать кавычки при чтении\n"
          "      --quote-output        кавычки при сохранении (вместо #<код>)\n"
          "      --header              первая строка — заголовок\n"
@@ -245,7 +264,10 @@ std::string HelpText() {
          "      --in-memory           собирать по вертикали через таблицу в памяти\n"
          "                            (по умолчанию — потоком в два прохода; с --encoding\n"
          "                            utf-8 или auto и с --bom — всегда через таблицу)\n"
-         "  -q, --quiet               не показывать ход работы\n"
+         "      --strict              считать ошибкой всё потерянное (символы, записанные\n"
+         "                            как «?», незакрытые кавычки, файлы не в UTF-8):\n"
+         "                            ничего не записывать\n"
+         "  -q, --quiet               не показывать ход работы и сообщения о потерянном\n"
          "  -h, --help                эта справка\n"
          "  -V, --version             версия программы\n"
          "\n"

@@ -29,8 +29,9 @@ struct BatchOptions {
   std::string directory;          // empty: the current directory
   std::vector<std::string> files; // given sources, in the order given
   std::string settings_file;      // --settings; empty: init.ini is not touched
-  bool quiet = false;
-  bool in_memory = false; // stacked merges through the table rather than streamed
+  bool quiet = false;             // no progress, and nothing said of what was lost
+  bool strict = false;            // anything lost is an error: nothing written
+  bool in_memory = false;         // stacked merges through the table rather than streamed
 
   bool ToStandardOutput() const { return output == "-"; }
 };

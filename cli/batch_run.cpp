@@ -1,6 +1,8 @@
 #include "cli/batch_run.h"
 
 #include "cli/batch_options.h"
+#include "cli/loss_report.h"
+#include "cli/standard_input.h"
 #include "cli/terminal_progress.h"
 #include "export/save_table.h"
 #include "export/streamed_save.h"
@@ -30,10 +32,15 @@ struct Failure {
 
 // The sources given by name, each as the window would name it: its
 // directory as entered, then the bare name. A name that is no readable file
-// is an error here rather than skipped.
-std::vector<std::string> GivenSources(const std::vector<std::string>& files) {
+// is an error here rather than skipped. "-" is the copy of standard input.
+std::vector<std::string> GivenSources(const std::vector<std::string>& files,
+                                      const StandardInputCopy* standard_input) {
   std::vector<std::string> sources;
   for (const std::string& file : files) {
+    if (file == "-" && standard_input != nullptr) {
+      sources.push_back(standard_input->Path());
+      continue;
+    }
     if (!platform::IsReadableCandidate(file)) {
       const bool exists = platform::StatusOf(file).kind != platform::PathStatus::kMissing;
       throw platform::Error(
@@ -53,8 +60,9 @@ std::vector<std::string> GivenSources(const std::vector<std::string>& files) {
 }
 
 // The "*.csv" files of the directory in the window's order; the output file
-// is left out, as the window leaves it unticked.
-std::vector<std::string> DirectorySources(const BatchOptions& options) {
+// is left out, as the window leaves it unticked, and `note` (when given)
+// hears of it.
+std::vector<std::string> DirectorySources(const BatchOptions& options, std::FILE* note) {
   const std::string shown = options.directory.empty() ? "." : options.directory;
   std::string directory;
   std::vector<std::string> names;
@@ -69,12 +77,25 @@ std::vector<std::string> DirectorySources(const BatchOptions& options) {
     sources.push_back(platform::JoinPath(directory, name));
   if (!options.ToStandardOutput()) {
     const std::vector<std::size_t> output = platform::PathsNamingFile(sources, options.output);
-    for (auto i = output.rbegin(); i != output.rend(); ++i)
-      sources.erase(sources.begin() + static_cast<std::ptrdiff_t>(*i));
+    for (auto i = output.rbegin(); i != output.rend(); ++i) {
+      const std::size_t at = *i;
+      if (note != nullptr)
+        std::fprintf(note, "kleitab: %s: не прочитан: это файл для сохранения\n",
+                     sources[at].c_str());
+      sources.erase(sources.begin() + static_cast<std::ptrdiff_t>(at));
+    }
   }
   if (sources.empty())
     throw platform::Error("В каталоге нет файлов *.csv", directory);
   return sources;
+}
+
+// The output is never one of the sources: refused in every mode before
+// anything is read, so that the source stays as it was.
+void RefuseOutputAmongSources(const BatchOptions& options,
+                              const std::vector<std::string>& sources) {
+  if (!options.ToStandardOutput() && !platform::PathsNamingFile(sources, options.output).empty())
+    throw platform::Error("Файл для сохранения — один из исходных файлов", options.output);
 }
 
 std::int64_t TotalSize(const std::vector<std::string>& sources) {
@@ -117,8 +138,11 @@ bool Streamed(const BatchOptions& options) {
          !collect.quotes && !collect.header && !options.save.quote;
 }
 
+// Merges and writes; what was lost on the way goes to `err` after the
+// save (unless quiet), or with --strict fails the merge before anything is
+// written.
 void Merge(const BatchOptions& options, const std::vector<std::string>& sources,
-           platform::Progress& progress, std::string& current) {
+           platform::Progress& progress, std::string& current, std::FILE* err) {
   const exporter::OutputPlace place{options.output, options.ToStandardOutput()};
   if (Streamed(options)) {
     exporter::SaveStackedStreamed(sources, options.collect, place, options.save, &progress,
@@ -127,9 +151,32 @@ void Merge(const BatchOptions& options, const std::vector<std::string>& sources,
   }
   merge::ResultTable table;
   SourceList list(sources, current);
-  merge::CollectFiles(table, list, options.collect, nullptr, &progress);
+  merge::EncodingReport encoding;
+  merge::CollectOptions collect = options.collect;
+  collect.encoding_report = &encoding;
+  const merge::CollectSummary summary =
+      merge::CollectFiles(table, list, collect, nullptr, &progress);
   current.clear();
-  exporter::WriteTable(table, place, options.save, &progress);
+  std::vector<std::string> losses = CollectLosses(encoding, summary);
+  exporter::SaveOptions save = options.save;
+  exporter::SaveReport save_report;
+  if (options.strict) {
+    for (std::string& line : SaveLosses(DrySaveReport(table, save)))
+      losses.push_back(std::move(line));
+    if (!losses.empty()) {
+      std::string text = losses.front();
+      for (std::size_t i = 1; i < losses.size(); ++i)
+        text += "; " + losses[i];
+      throw platform::Error(text);
+    }
+  }
+  save.report = &save_report;
+  exporter::WriteTable(table, place, save, &progress);
+  for (std::string& line : SaveLosses(save_report))
+    losses.push_back(std::move(line));
+  if (!options.quiet)
+    for (const std::string& line : losses)
+      std::fprintf(err, "kleitab: %s\n", line.c_str());
 }
 
 void Report(std::FILE* err, const Failure& failure) {
@@ -163,15 +210,21 @@ int RunBatch(const std::vector<std::string>& args, std::FILE* err, bool err_is_t
   }
 
   std::string current; // the source being read when an error came
+  std::optional<StandardInputCopy> standard_input;
   try {
+    if (std::find(options.files.begin(), options.files.end(), "-") != options.files.end())
+      standard_input.emplace(stdin);
     const std::vector<std::string> sources =
-        options.files.empty() ? DirectorySources(options) : GivenSources(options.files);
+        options.files.empty()
+            ? DirectorySources(options, options.quiet ? nullptr : err)
+            : GivenSources(options.files, standard_input ? &*standard_input : nullptr);
+    RefuseOutputAmongSources(options, sources);
     TerminalProgress::CatchInterrupts();
     const bool streamed = Streamed(options);
     TerminalProgress progress(err_is_terminal && !options.quiet ? err : nullptr,
                               static_cast<int>(sources.size()) * (streamed ? 2 : 1),
                               TotalSize(sources) * (streamed ? 2 : 1));
-    Merge(options, sources, progress, current);
+    Merge(options, sources, progress, current, err);
     return 0;
   } catch (...) {
     const platform::ErrorMessage error = platform::CurrentErrorMessage();

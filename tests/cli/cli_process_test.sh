@@ -30,4 +30,10 @@ status=0; run -o x.csv missing 2>err.txt || status=$?
 [ "$status" = 1 ] || fail "missing directory exit $status"
 grep -q 'missing: File not found\.' err.txt || fail "missing directory message: $(cat err.txt)"
 [ ! -e x.csv ] || fail "output written after an error"
+# Standard input as a source, between two files, streamed and through the table.
+for mode in "" --in-memory; do
+  printf 'x;y\n' | run -o in.csv $mode -d ';' --file-name name d/file2.csv - d/file2.csv || fail "stdin exit"
+  printf '1,file2,,\r\n,,,\r\nx,y,-,\r\n1,file2,,\r\n' | cmp - in.csv || fail "stdin output $mode"
+done
+
 echo "cli_process_test passed"

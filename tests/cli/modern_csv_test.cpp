@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <fstream>
 #include <string>
 #include <utility>
 #include <vector>
@@ -74,3 +75,78 @@ TEST(HeaderRowExtentsTest, TheFileIsExactlyTheRecords) {
 }
 
 } // namespace
+
+// Encoding names as people write them give what the canonical name gives; a
+// wrong one is a usage error that lists the accepted ones.
+TEST(EncodingNamesTest, EveryCommonSpellingReadsTheSame) {
+  const std::vector<std::pair<std::string, std::string>> files = {{"a.csv", "\xD0\x96,\xC6\n"}};
+  const std::string utf8 = MergeOf(files, {"--utf8", "--encoding", "utf-8"});
+  const std::string cp1251 = MergeOf(files, {"--utf8", "--encoding", "1251"});
+  ASSERT_NE(utf8, cp1251);
+  for (const char* name : {"utf8", "UTF-8", "utf-8-sig", "Utf8"})
+    EXPECT_EQ(MergeOf(files, {"--utf8", "--encoding", name}), utf8) << name;
+  for (const char* name : {"cp1251", "windows-1251", "CP1251", "Windows-1251"})
+    EXPECT_EQ(MergeOf(files, {"--utf8", "--encoding", name}), cp1251) << name;
+  EXPECT_EQ(MergeOf(files, {"--encoding", "latin1"}), "<status 2>");
+}
+
+// The output named as one of the sources is refused in every mode before
+// anything is read: status 1, the file named, the source as it was.
+TEST(OutputAmongSourcesTest, RefusedTheSameWayInEveryMode) {
+  TempDir dir;
+  const std::string a = dir.Write("a.csv", "1,2\n");
+  const std::string b = dir.Write("b.csv", "3\n");
+  for (const std::vector<std::string>& mode :
+       std::vector<std::vector<std::string>>{{},
+                                             {"--in-memory"},
+                                             {"--encoding", "utf-8"},
+                                             {"--side-by-side"},
+                                             {"--quotes", "--header"}}) {
+    std::vector<std::string> args = {"-o", b, a, b};
+    args.insert(args.end(), mode.begin(), mode.end());
+    std::FILE* err = std::tmpfile();
+    EXPECT_EQ(cli::RunBatch(args, err, false), 1) << mode.size();
+    std::rewind(err);
+    char text[512] = {};
+    EXPECT_GT(std::fread(text, 1, sizeof text - 1, err), 0u);
+    std::fclose(err);
+    EXPECT_EQ(std::string(text),
+              "kleitab: " + b + ": Файл для сохранения — один из исходных файлов.\n");
+    EXPECT_EQ(testing_support::ReadBytes(b), "3\n");
+  }
+}
+
+// What was lost is told on standard error with status 0; -q says nothing,
+// --strict fails before anything is written.
+TEST(LossReportTest, ToldSilencedOrAnError) {
+  TempDir dir;
+  const std::string a = dir.Write("a.csv", "\xCE\xA9mega\n"); // "Ωmega": no byte in Windows-1251
+  const std::string b = dir.Write("b.csv", "x,\"open\n");     // a quote left open
+  const std::string c = dir.Write("c.csv", "\xFF\n");         // not UTF-8
+  const auto run = [&](std::vector<std::string> extra, std::string& err_text) {
+    std::vector<std::string> args = {"-o", dir.File("out.txt"), "--encoding", "utf-8", "--quotes"};
+    args.insert(args.end(), extra.begin(), extra.end());
+    args.insert(args.end(), {a, b, c});
+    std::FILE* err = std::tmpfile();
+    const int status = cli::RunBatch(args, err, false);
+    std::rewind(err);
+    char text[2048] = {};
+    err_text.assign(text, std::fread(text, 1, sizeof text - 1, err));
+    std::fclose(err);
+    return status;
+  };
+  std::string err;
+  EXPECT_EQ(run({}, err), 0);
+  EXPECT_EQ(
+      err, "kleitab: файлов не в кодировке UTF-8: 1, их байты взяты как есть; первый из них: " + c +
+               "\nkleitab: файлов, где кавычка не закрыта до конца файла: 1\n" +
+               "kleitab: символов, которых нет в кодировке Windows-1251: 1, в файл они "
+               "записаны как «?»; первый из них: строка 1, столбец 1\n");
+  EXPECT_EQ(testing_support::ReadBytes(dir.File("out.txt")).substr(0, 6), "?mega,");
+  EXPECT_EQ(run({"-q"}, err), 0);
+  EXPECT_EQ(err, "");
+  std::remove(dir.File("out.txt").c_str());
+  EXPECT_EQ(run({"--strict"}, err), 1);
+  EXPECT_NE(err.find("строка 1, столбец 1"), std::string::npos) << err;
+  EXPECT_FALSE(std::ifstream(dir.File("out.txt")).good());
+}
