@@ -1,7 +1,6 @@
 #include "merge/collect.h"
 
 #include "merge/collect_rows.h"
-#include "merge/load_file.h"
 #include "platform/errors.h"
 #include "platform/file.h"
 
@@ -233,9 +232,9 @@ CollectSummary CollectFiles(ResultTable& table, CandidateList& candidates,
   return StackedDriver(table, candidates, options, 0, false, after_item, read_progress);
 }
 
-CollectSummary N6Collect(ResultTable& table, CandidateList& candidates,
-                         const CollectOptions& options, const AfterItem& after_item,
-                         platform::Progress* progress) {
+CollectSummary CollectAgain(ResultTable& table, CandidateList& candidates,
+                            const CollectOptions& options, const AfterItem& after_item,
+                            platform::Progress* progress) {
   BulkChange bulk(table);
   AnnounceJob(candidates, progress);
   ReadProgress read_progress(progress);
@@ -246,9 +245,9 @@ CollectSummary N6Collect(ResultTable& table, CandidateList& candidates,
   return StackedDriver(table, candidates, every_line, 0, true, after_item, read_progress);
 }
 
-CollectSummary N7Collect(ResultTable& table, CandidateList& candidates,
-                         const CollectOptions& options, const AfterItem& after_item,
-                         platform::Progress* progress) {
+CollectSummary AddFiles(ResultTable& table, CandidateList& candidates,
+                        const CollectOptions& options, const AfterItem& after_item,
+                        platform::Progress* progress) {
   BulkChange bulk(table);
   AnnounceJob(candidates, progress);
   ReadProgress read_progress(progress);

@@ -4,6 +4,7 @@
 // candidate list so that no widget is reached from here.
 
 #include "merge/result_table.h"
+#include "merge/skip_count.h"
 #include "merge/text_encoding.h"
 
 #include <cstdint>
@@ -15,6 +16,8 @@ class Progress;
 } // namespace platform
 
 namespace merge {
+
+class ReadProgress;
 
 // The reading options, taken from the page "Настройка" when a collect starts.
 struct CollectOptions {
@@ -54,6 +57,17 @@ public:
   virtual std::string FullPathOf(int /*index*/) const { return {}; }
 };
 
+// Puts the file's used lines (the first options.skip_count dropped) into row
+// start_row + k, fields from `start_column`, the file-name cell (when asked
+// for) right after a row's last field. ColCount grows to c + 2 for a field at
+// column c >= ColCount, and to take in a name cell landing at or beyond it;
+// RowCount grows to take in each row; neither is ever lowered. A file that is
+// not available (IsSourceFileAvailable) is skipped without a word. Throws
+// platform::FileError or platform::Cancelled, keeping what was placed.
+void LoadFile(ResultTable& table, const std::string& path, std::int32_t start_row,
+              std::int32_t start_column, const CollectOptions& options,
+              ReadProgress* progress = nullptr);
+
 // Called after every item of the check list, ticked or not (the window sets
 // Button1's caption there).
 using AfterItem = std::function<void()>;
@@ -77,18 +91,15 @@ CollectSummary CollectFiles(ResultTable& table, CandidateList& candidates,
 // "Собрать повторно": ClearAll, then every ticked file stacked from row 0, no
 // line dropped, whatever the direction and skip count say; a header and
 // matching by names as for a stacked collect.
-CollectSummary N6Collect(ResultTable& table, CandidateList& candidates,
-                         const CollectOptions& options, const AfterItem& after_item,
-                         platform::Progress* progress = nullptr);
+CollectSummary CollectAgain(ResultTable& table, CandidateList& candidates,
+                            const CollectOptions& options, const AfterItem& after_item,
+                            platform::Progress* progress = nullptr);
 // "Добавить": every ticked file stacked below RowCount, no line dropped. With
 // `header` the files' headers are dropped below a table that holds rows (a
 // fresh one takes the first), rows follow each other from RowCount and the
 // extents only grow to what the records use; columns are not matched by name.
-CollectSummary N7Collect(ResultTable& table, CandidateList& candidates,
-                         const CollectOptions& options, const AfterItem& after_item,
-                         platform::Progress* progress = nullptr);
-
-// The text of Edit3 as a skip count; never fails.
-std::int32_t ParseSkipCount(const std::string& text);
+CollectSummary AddFiles(ResultTable& table, CandidateList& candidates,
+                        const CollectOptions& options, const AfterItem& after_item,
+                        platform::Progress* progress = nullptr);
 
 } // namespace merge

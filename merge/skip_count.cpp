@@ -1,7 +1,7 @@
 // The text of Edit3 read as a whole number the lenient way: as far as it
 // goes, never failing.
 
-#include "merge/collect.h"
+#include "merge/skip_count.h"
 
 namespace merge {
 

@@ -3,7 +3,7 @@
 // after "Собрать" and "Сохранить" with the same choices, stacked and side by
 // side, streamed and through the table.
 
-#include "test_support.h"
+#include "tests/support/window_test_support.h"
 
 #include "app/desktop_seams.h"
 #include "app/unit1.h"

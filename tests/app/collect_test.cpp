@@ -1,8 +1,8 @@
 // Collecting from the page "Настройка" into the grid, a locked source file,
 // and the four commands of the grid's context menu.
 
-#include "test_support.h"
 #include "tests/support/address_space.h"
+#include "tests/support/window_test_support.h"
 
 #include "app/file_page.h"
 #include "app/grid_model.h"

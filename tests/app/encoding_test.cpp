@@ -2,7 +2,7 @@
 // in the grid, typing in both table encodings, the warnings after a collect
 // and a save, the saved bytes, and init.ini before and after.
 
-#include "test_support.h"
+#include "tests/support/window_test_support.h"
 
 #include "app/grid_model.h"
 #include "app/grid_view.h"

@@ -3,7 +3,7 @@
 // process's current directory, unenterable directories, the check list's
 // menu, the directory list's items, strange names, links and big folders.
 
-#include "test_support.h"
+#include "tests/support/window_test_support.h"
 
 #include "app/file_page.h"
 #include "app/unit1.h"

@@ -1,7 +1,7 @@
 // StringGrid1 over the ResultTable: the model under Qt's model tester, the
 // fixed row and column, the in-place editor, and dragging rows and columns.
 
-#include "test_support.h"
+#include "tests/support/window_test_support.h"
 
 #include "app/cell_delegate.h"
 #include "app/grid_model.h"

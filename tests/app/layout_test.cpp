@@ -3,7 +3,7 @@
 // or the window, and every caption fits its widget. Run once more with the
 // whole window scaled twice (QT_SCALE_FACTOR=2).
 
-#include "test_support.h"
+#include "tests/support/window_test_support.h"
 
 #include "app/page_column.h"
 #include "app/unit1.h"

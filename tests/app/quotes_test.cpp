@@ -2,7 +2,7 @@
 // the window: the options on "Настройка" and "Сохранить", what they enable,
 // the warning about a quote left open, and init.ini.
 
-#include "test_support.h"
+#include "tests/support/window_test_support.h"
 
 #include "app/desktop_seams.h"
 #include "app/notice_box.h"

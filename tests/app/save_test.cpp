@@ -1,7 +1,7 @@
 // Saving from the page "Сохранить" and init.ini: Button2Click in its order,
 // Button4Click with the save dialog, and the settings restored at start.
 
-#include "test_support.h"
+#include "tests/support/window_test_support.h"
 
 #include "app/desktop_seams.h"
 #include "app/file_page.h"

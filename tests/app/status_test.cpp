@@ -3,7 +3,7 @@
 // line under the pages (the table's size, the file saved, a collect cancelled
 // part way), and a column fitted to its text by a double click on its edge.
 
-#include "test_support.h"
+#include "tests/support/window_test_support.h"
 
 #include "app/grid_model.h"
 #include "app/grid_view.h"

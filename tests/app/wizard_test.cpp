@@ -1,7 +1,7 @@
 // The wizard: Button1 and the user's page changes, the widgets' start values,
 // and the error box's text and title.
 
-#include "test_support.h"
+#include "tests/support/window_test_support.h"
 
 #include "app/error_box.h"
 #include "app/file_page.h"

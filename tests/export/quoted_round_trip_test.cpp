@@ -2,7 +2,7 @@
 #include "export/save_table.h"
 #include "merge/collect.h"
 #include "merge/result_table.h"
-#include "tests/merge/collect_test_support.h"
+#include "tests/support/collect_test_support.h"
 
 #include <gtest/gtest.h>
 

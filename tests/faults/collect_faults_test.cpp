@@ -5,7 +5,7 @@
 #include "merge/result_table.h"
 #include "platform/directory.h"
 #include "platform/errors.h"
-#include "tests/faults/fault_support.h"
+#include "tests/support/fault_support.h"
 
 #include <gtest/gtest.h>
 

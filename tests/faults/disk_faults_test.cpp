@@ -7,7 +7,7 @@
 #include "platform/errors.h"
 #include "settings/settings_file.h"
 #include "settings/settings_values.h"
-#include "tests/faults/fault_support.h"
+#include "tests/support/fault_support.h"
 
 #include <gtest/gtest.h>
 

@@ -12,8 +12,8 @@
 #include "merge/collect.h"
 #include "merge/result_table.h"
 #include "merge/table_commands.h"
-#include "tests/faults/fault_support.h"
 #include "tests/support/address_space.h"
+#include "tests/support/fault_support.h"
 
 #include <gtest/gtest.h>
 

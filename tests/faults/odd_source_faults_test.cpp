@@ -4,14 +4,14 @@
 
 #include "merge/collect.h"
 #include "merge/line_reader.h"
-#include "merge/load_file.h"
 #include "merge/result_table.h"
 #include "merge/table_commands.h"
 #include "platform/errors.h"
 #include "platform/file.h"
 #include "platform/progress.h"
 #include "settings/settings_file.h"
-#include "tests/faults/fault_support.h"
+#include "tests/support/fault_support.h"
+#include "tests/support/load_file.h"
 
 #include <gtest/gtest.h>
 
@@ -144,7 +144,7 @@ TEST(RowLimitTest, ACollectStopsAtTheLastRowAndKeepsWhatItPlaced) {
 
   // Adding below a full table stops before its first row.
   FakeCandidates candidates({dir.File("five.csv")});
-  EXPECT_THROW(merge::N7Collect(table, candidates, Stacked(false), [] {}), platform::Error);
+  EXPECT_THROW(merge::AddFiles(table, candidates, Stacked(false), [] {}), platform::Error);
   EXPECT_EQ(table.RowCount(), INT32_MAX);
   EXPECT_EQ(table.GetCell(0, INT32_MAX - 1), "2");
 

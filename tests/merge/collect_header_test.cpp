@@ -2,7 +2,7 @@
 // a header line, and columns that drift from file to file.
 #include "merge/collect.h"
 
-#include "tests/merge/collect_test_support.h"
+#include "tests/support/collect_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -101,9 +101,9 @@ TEST_F(CollectExports, CollectAgainAndAddKeepOneHeader) {
     CollectOptions o = Options(false, true, match);
     o.add_file_name = false;
     o.skip_count = 1;
-    merge::N6Collect(table, candidates, o, nullptr);
+    merge::CollectAgain(table, candidates, o, nullptr);
     EXPECT_EQ(Cells(table, 1, 3), (Grid{{"id"}, {"1"}, {"1"}}));
-    merge::N7Collect(table, candidates, o, nullptr);
+    merge::AddFiles(table, candidates, o, nullptr);
     EXPECT_EQ(Cells(table, 2, 6),
               (Grid{{"id", ""}, {"1", ""}, {"1", ""}, {"1", ""}, {"1", ""}, {"", ""}}));
     EXPECT_EQ(table.ColCount(), 1);

@@ -1,8 +1,8 @@
 #include "merge/collect.h"
 
-#include "merge/load_file.h"
 #include "platform/errors.h"
-#include "tests/merge/collect_test_support.h"
+#include "tests/support/collect_test_support.h"
+#include "tests/support/load_file.h"
 
 #include <fcntl.h>
 #include <gtest/gtest.h>
@@ -333,8 +333,8 @@ TEST_F(Collect, ProgressHearsTheWholeJobFirst) {
   merge::CollectOptions side_by_side = Stacked();
   side_by_side.side_by_side = true;
   EXPECT_EQ(job_of(merge::CollectFiles, side_by_side), expected);
-  EXPECT_EQ(job_of(merge::N6Collect, Stacked()), expected);
-  EXPECT_EQ(job_of(merge::N7Collect, Stacked()), expected);
+  EXPECT_EQ(job_of(merge::CollectAgain, Stacked()), expected);
+  EXPECT_EQ(job_of(merge::AddFiles, Stacked()), expected);
 }
 
 // A view attached to the table hears one reset for the whole collect.
@@ -366,7 +366,7 @@ TEST_F(Collect, N6ClearsAndStacksFromRowZeroWithoutSkipping) {
   CollectOptions o = SideBySide();
   o.skip_count = 1;
   FakeCandidates candidates(dir, {{"a.csv"}});
-  merge::N6Collect(table, candidates, o, [&] { ++after_items; });
+  merge::CollectAgain(table, candidates, o, [&] { ++after_items; });
   EXPECT_EQ(Cells(table, 3, 2), (Grid{{"h", "a", ""}, {"1", "a", ""}}));
   EXPECT_EQ(table.GetCell(39, 0), "");
   EXPECT_EQ(table.ColCount(), 2);
@@ -378,7 +378,7 @@ TEST_F(Collect, N6UntickedFirstItemMovesTheStartRow) {
   dir.Write("a.csv", "1\n");
   dir.Write("b.csv", "2\n");
   FakeCandidates candidates(dir, {{"a.csv", false}, {"b.csv"}});
-  merge::N6Collect(table, candidates, Stacked(), nullptr);
+  merge::CollectAgain(table, candidates, Stacked(), nullptr);
   EXPECT_EQ(Cells(table, 2, 3), (Grid{{"", ""}, {"", ""}, {"2", "b"}}));
   EXPECT_EQ(table.RowCount(), 3);
 }
@@ -387,7 +387,7 @@ TEST_F(Collect, N6EmptyListLeavesAnEmptyTwoByTwoTable) {
   table.SetCell(1, 1, "x");
   table.SetColCount(7);
   FakeCandidates candidates(dir, {});
-  merge::N6Collect(table, candidates, Stacked(), nullptr);
+  merge::CollectAgain(table, candidates, Stacked(), nullptr);
   EXPECT_EQ(table.GetCell(1, 1), "");
   EXPECT_EQ(table.ColCount(), 2);
   EXPECT_EQ(table.RowCount(), 2);
@@ -400,7 +400,7 @@ TEST_F(Collect, N7StacksBelowRowCountWhateverTheDirection) {
   CollectOptions o = SideBySide();
   o.skip_count = 5;
   FakeCandidates candidates(dir, {{"a.csv"}, {"a.csv"}});
-  merge::N7Collect(table, candidates, o, [&] { ++after_items; });
+  merge::AddFiles(table, candidates, o, [&] { ++after_items; });
   EXPECT_EQ(table.GetCell(0, 6), "keep");
   EXPECT_EQ(Cells(table, 2, 4), (Grid{{"", ""}, {"", ""}, {"", ""}, {"", ""}}));
   EXPECT_EQ(table.GetCell(0, 7), "h");

@@ -6,8 +6,8 @@
 #include "merge/source_decoder.h"
 #include "merge/split_line.h"
 #include "merge/table_commands.h"
-#include "tests/merge/collect_test_support.h"
 #include "tests/samples/encoding_samples.h"
+#include "tests/support/collect_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -147,7 +147,7 @@ TEST_F(EncodingCollect, TextTypedBeforeTheFirstFillIsConverted) {
   Collect(Options(SourceEncoding::kUtf8), {});
   EXPECT_FALSE(table.EncodingFixed());
   FakeCandidates web(dir, {{"web.csv"}});
-  merge::N7Collect(table, web, Options(SourceEncoding::kUtf8), nullptr);
+  merge::AddFiles(table, web, Options(SourceEncoding::kUtf8), nullptr);
   EXPECT_EQ(table.Encoding(), TextEncoding::kUtf8);
   EXPECT_EQ(table.GetCell(0, 1), "Итог");
   EXPECT_EQ(table.GetCell(0, 2), "id");

@@ -1,8 +1,8 @@
-// "Удалить пустые строки ": finding the empty rows, and the table taking
-// them out of its visible part in one pass.
+// The table page's commands. "Удалить пустые строки ": finding the empty
+// rows, and the table taking them out of its visible part in one pass.
 
-#include "merge/result_table.h"
 #include "merge/table_commands.h"
+#include "merge/result_table.h"
 
 #include <algorithm>
 #include <vector>

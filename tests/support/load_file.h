@@ -1,6 +1,6 @@
 #pragma once
-// Placing one source file into the table: one routine, and the two
-// placements by the names the collect drivers use.
+// The two placements of one source file by name, for the tests of
+// merge::LoadFile.
 
 #include "merge/collect.h"
 #include "merge/read_progress.h"
@@ -10,17 +10,6 @@
 #include <string>
 
 namespace merge {
-
-// Puts the file's used lines (the first options.skip_count dropped) into row
-// start_row + k, fields from `start_column`, the file-name cell (when asked
-// for) right after a row's last field. ColCount grows to c + 2 for a field at
-// column c >= ColCount, and to take in a name cell landing at or beyond it;
-// RowCount grows to take in each row; neither is ever lowered. A file that is
-// not available (IsSourceFileAvailable) is skipped without a word. Throws
-// platform::FileError or platform::Cancelled, keeping what was placed.
-void LoadFile(ResultTable& table, const std::string& path, std::int32_t start_row,
-              std::int32_t start_column, const CollectOptions& options,
-              ReadProgress* progress = nullptr);
 
 // Stacks the file's used lines from `start_row` down, fields from column 0.
 inline void LoadFileVertical(ResultTable& table, const std::string& path, std::int32_t start_row,
