@@ -49,11 +49,11 @@ void TForm1::RunCollect(CollectDriver driver) {
 }
 
 void TForm1::N6Click() {
-  Guard([this] { RunCollect(&merge::N6Collect); });
+  Guard([this] { RunCollect(&merge::CollectAgain); });
 }
 
 void TForm1::N7Click() {
-  Guard([this] { RunCollect(&merge::N7Collect); });
+  Guard([this] { RunCollect(&merge::AddFiles); });
 }
 
 } // namespace app

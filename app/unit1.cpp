@@ -60,7 +60,7 @@ QString TForm1::Button1Caption(Page page) {
 
 TForm1::TForm1(QWidget* parent) : QWidget(parent), table_(std::make_unique<merge::ResultTable>()) {
   setObjectName(QStringLiteral("Form1"));
-  setWindowTitle(QStringLiteral("Клейтаб 1.10"));
+  setWindowTitle(QStringLiteral("Клейтаб " KLEITAB_VERSION));
   BuildStrips();
   BuildSettingsPage();
   BuildTablePage();

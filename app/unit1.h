@@ -55,10 +55,9 @@ public:
   // Makes a page active without raising PageControl1Change.
   void SetActivePage(int index);
 
-  // The rows of "Настройка" and "Сохранить": a further option joins its page
-  // as a row below the last one (AddRow), or beside "Использовать UTF8".
+  // Where a further option goes: a row below the last one of "Настройка"
+  // (AddRow), or beside "Использовать UTF8" on "Сохранить".
   PageColumn& SettingsRows() { return *settings_rows_; }
-  PageColumn& SaveRows() { return *save_rows_; }
   QHBoxLayout* Utf8Row() { return utf8_row_; }
 
   // Heading and bottom strips.
