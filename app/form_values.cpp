@@ -63,7 +63,11 @@ settings::SettingsValues SettingsValuesOf(const TForm1& form) {
 // The options are read off the values init.ini would store: its text form
 // gives every text back exactly.
 merge::CollectOptions CollectOptionsOf(const TForm1& form) {
-  return settings::CollectOptionsFrom(SettingsValuesOf(form));
+  merge::CollectOptions options = settings::CollectOptionsFrom(SettingsValuesOf(form));
+  // Matching that the page shows disabled (side by side, or no header)
+  // counts for nothing, also for "Собрать повторно", which stacks.
+  options.match_headers = options.match_headers && options.header && !options.side_by_side;
+  return options;
 }
 
 exporter::SaveOptions SaveOptionsOf(const TForm1& form) {

@@ -64,6 +64,7 @@ private slots:
   void QuotingOnSavingDisablesTheEscape();
   void FolderOfExportsCollectedSavedAndRemembered();
   void QuoteLeftOpenIsWarnedAbout();
+  void DisabledMatchingCollectsAgainUnmatched();
 };
 
 void QuotesTest::OptionsStartOffAndMatchingNeedsStackedWithHeader() {
@@ -146,6 +147,21 @@ void QuotesTest::QuoteLeftOpenIsWarnedAbout() {
   Collect(form);
   QCOMPARE(notices.texts, QStringList{app::OpenQuoteNotice(1)});
   QVERIFY(notices.texts[0].contains(QStringLiteral("файлов: 1")));
+}
+
+void QuotesTest::DisabledMatchingCollectsAgainUnmatched() {
+  Scratch scratch;
+  ErrorRecorder errors;
+  scratch.Write("a.csv", "x,y\r\n1,2\r\n");
+  scratch.Write("b.csv", "y,x\r\n3,4\r\n");
+  app::TForm1& form = scratch.Form();
+  form.CheckBox1->setChecked(false);
+  form.CheckBox8->setChecked(true);
+  form.CheckBox9->setChecked(true);
+  form.ComboBox1->setCurrentIndex(1); // side by side: the matching is shown disabled
+  form.N6Click();                     // stacks, by position
+  QCOMPARE(errors.Texts(), QStringList());
+  QCOMPARE(Rows(form.Table()), (QList<QByteArray>{"x|y", "1|2", "3|4"}));
 }
 
 QTEST_MAIN(QuotesTest)
