@@ -32,9 +32,7 @@ struct MergePlan {
   std::int32_t row_count = 2;
 };
 
-std::int32_t FieldCount(std::size_t n) {
-  return static_cast<std::int32_t>(std::min<std::size_t>(n, INT32_MAX - 1));
-}
+using merge::FieldCount;
 
 // A source that reads differently in the second pass would give a file that
 // matches neither reading.

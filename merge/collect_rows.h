@@ -96,10 +96,6 @@ private:
 // two rows.
 bool IsFreshTable(const ResultTable& table);
 
-inline std::int32_t FieldCount(std::size_t n) {
-  return static_cast<std::int32_t>(std::min<std::size_t>(n, INT32_MAX - 1));
-}
-
 // The text of the name cell in a header row, "Имя файла", in the table's
 // encoding.
 std::string FileNameCaption(const ResultTable& table);

@@ -35,6 +35,11 @@ inline std::int32_t ColCountAfterFields(std::int32_t col_count, std::int32_t fir
   return static_cast<std::int32_t>(std::min<std::int64_t>(last_trigger + 2, INT32_MAX));
 }
 
+// A record's field count as the table counts fields: at most the widest row.
+inline std::int32_t FieldCount(std::size_t n) {
+  return static_cast<std::int32_t>(std::min<std::size_t>(n, INT32_MAX - 1));
+}
+
 // A name cell at `col` is always shown: ColCount grows to take it in.
 inline std::int32_t ColCountAfterNameCell(std::int32_t col_count, std::int32_t col) {
   return col >= col_count ? col + 1 : col_count;
