@@ -178,10 +178,6 @@ void FilePage::BuildWidgets() {
   setTabOrder(DriveComboBox1, CheckListBox1Widget);
 }
 
-void FilePage::ShowDirectory(const QString& directory) {
-  SetShownDirectory(platform::FileNameBytes(directory));
-}
-
 void FilePage::EnterItem(QListWidgetItem* item) {
   if (!item)
     return;

@@ -48,7 +48,6 @@ public:
   // An empty path or the shown one does nothing; a path that cannot be
   // entered throws its file error and leaves everything as it was.
   void SetShownDirectory(const std::string& path);
-  void ShowDirectory(const QString& directory); // the same, for a QString path
 
   QComboBox* DriveComboBox1 = nullptr;
   QListWidget* DirectoryListBox1 = nullptr;

@@ -229,7 +229,7 @@ void SaveTest::OutputIsListedButNotTicked() {
   scratch.Write("src/b.csv", "3,4\n");
   {
     app::TForm1& form = scratch.Form();
-    form.FilePage1->ShowDirectory(scratch.Path("src"));
+    app_test::ShowDirectory(*form.FilePage1, scratch.Path("src"));
     form.SetActivePage(1);
     form.Button1Click();
     form.Button2Click();
@@ -275,8 +275,8 @@ void SaveTest::OutputNamedAnotherWayIsNotTicked() {
   };
   for (const auto& c : cases) {
     form.Edit1->setText(c.output);
-    form.FilePage1->ShowDirectory(scratch.Path("elsewhere"));
-    form.FilePage1->ShowDirectory(scratch.Path("src"));
+    app_test::ShowDirectory(*form.FilePage1, scratch.Path("elsewhere"));
+    app_test::ShowDirectory(*form.FilePage1, scratch.Path("src"));
     QVERIFY2(Ticked(form) == c.ticked, qPrintable(c.output));
   }
 }

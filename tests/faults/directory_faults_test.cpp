@@ -9,6 +9,7 @@
 #include "platform/directory.h"
 #include "platform/errors.h"
 #include "tests/support/fault_support.h"
+#include "tests/support/window_test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -67,7 +68,7 @@ protected:
     WriteBytes(dir_.File("src/a.csv"), "1,2\r\n");
     WriteBytes(dir_.File("src/b.csv"), "3,4\r\n");
     start_ = platform::CurrentDirectory();
-    page_.ShowDirectory(QString::fromStdString(dir_.path()));
+    app_test::ShowDirectory(page_, QString::fromStdString(dir_.path()));
   }
   void TearDown() override { platform::EnterDirectory(start_); }
 
@@ -93,7 +94,7 @@ TEST_F(RemovedDirectoryTest, EnteringARemovedSubdirectoryIsAFileError) {
 }
 
 TEST_F(RemovedDirectoryTest, TheShownDirectoryRemovedLeavesThePageUsable) {
-  page_.ShowDirectory(QString::fromStdString(dir_.File("src")));
+  app_test::ShowDirectory(page_, QString::fromStdString(dir_.File("src")));
   ASSERT_EQ(page_.Count(), 2);
   ASSERT_EQ(std::system(("rm -rf '" + dir_.File("src") + "'").c_str()), 0);
 
@@ -107,7 +108,7 @@ TEST_F(RemovedDirectoryTest, TheShownDirectoryRemovedLeavesThePageUsable) {
   EXPECT_EQ(table.GetCell(0, 0), "");
 
   // Entering it again fails with its file error; leaving it for its parent works.
-  EXPECT_THROW(page_.ShowDirectory(QString::fromStdString(dir_.File("src") + "/.")),
+  EXPECT_THROW(app_test::ShowDirectory(page_, QString::fromStdString(dir_.File("src") + "/.")),
                platform::FileError);
   PressEnterOn(page_.DirectoryListBox1, ItemFor(page_.DirectoryListBox1, dir_.path()));
   EXPECT_TRUE(boxes_.texts.empty()) << boxes_.texts.front();

@@ -7,6 +7,7 @@
 #include "app/file_page.h"
 #include "app/notice_box.h"
 #include "app/unit1.h"
+#include "platform/file_name_text.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +17,11 @@
 #include <memory>
 
 namespace app_test {
+
+// The first page's directory change for a directory named as text.
+inline void ShowDirectory(app::FilePage& page, const QString& directory) {
+  page.SetShownDirectory(platform::FileNameBytes(directory));
+}
 
 // Records the error boxes' texts instead of showing them.
 class ErrorRecorder {
