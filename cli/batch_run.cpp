@@ -133,7 +133,8 @@ private:
 // save go through the table, as in the window.
 bool Streamed(const BatchOptions& options) {
   const merge::CollectOptions& collect = options.collect;
-  return !collect.side_by_side && !options.in_memory &&
+  // --strict must know every loss before it writes: through the table.
+  return !collect.side_by_side && !options.in_memory && !options.strict &&
          collect.source_encoding == merge::SourceEncoding::kCp1251 && !options.save.bom &&
          !collect.quotes && !collect.header && !options.save.quote;
 }
@@ -142,11 +143,14 @@ bool Streamed(const BatchOptions& options) {
 // save (unless quiet), or with --strict fails the merge before anything is
 // written.
 void Merge(const BatchOptions& options, const std::vector<std::string>& sources,
-           platform::Progress& progress, std::string& current, std::FILE* err) {
+           TerminalProgress& progress, std::string& current, std::FILE* err) {
   const exporter::OutputPlace place{options.output, options.ToStandardOutput()};
   if (Streamed(options)) {
     exporter::SaveStackedStreamed(sources, options.collect, place, options.save, &progress,
                                   &current);
+    if (!options.quiet)
+      for (const std::string& line : CollectLosses({}, {}, progress.CutFiles()))
+        std::fprintf(err, "kleitab: %s\n", line.c_str());
     return;
   }
   merge::ResultTable table;
@@ -157,7 +161,7 @@ void Merge(const BatchOptions& options, const std::vector<std::string>& sources,
   const merge::CollectSummary summary =
       merge::CollectFiles(table, list, collect, nullptr, &progress);
   current.clear();
-  std::vector<std::string> losses = CollectLosses(encoding, summary);
+  std::vector<std::string> losses = CollectLosses(encoding, summary, progress.CutFiles());
   exporter::SaveOptions save = options.save;
   exporter::SaveReport save_report;
   if (options.strict) {

@@ -6,7 +6,8 @@
 namespace cli {
 
 std::vector<std::string> CollectLosses(const merge::EncodingReport& encoding,
-                                       const merge::CollectSummary& summary) {
+                                       const merge::CollectSummary& summary,
+                                       const std::vector<std::string>& cut_files) {
   std::vector<std::string> lines;
   if (encoding.invalid_utf8_files > 0)
     lines.push_back("файлов не в кодировке UTF-8: " + std::to_string(encoding.invalid_utf8_files) +
@@ -18,6 +19,10 @@ std::vector<std::string> CollectLosses(const merge::EncodingReport& encoding,
   if (summary.files_with_open_quote > 0)
     lines.push_back("файлов, где кавычка не закрыта до конца файла: " +
                     std::to_string(summary.files_with_open_quote));
+  if (!cut_files.empty())
+    lines.push_back("файлов, где байт 26 закончил данные раньше конца файла (остальное не "
+                    "прочитано): " +
+                    std::to_string(cut_files.size()) + "; первый из них: " + cut_files.front());
   return lines;
 }
 

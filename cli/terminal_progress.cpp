@@ -89,4 +89,9 @@ void TerminalProgress::Draw(bool force) {
   std::fflush(out_);
 }
 
+void TerminalProgress::DataCutAtEndMark(const std::string& path) {
+  if (std::find(cut_files_.begin(), cut_files_.end(), path) == cut_files_.end())
+    cut_files_.push_back(path);
+}
+
 } // namespace cli

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace cli {
 
@@ -21,6 +22,10 @@ public:
   void FileStarted(const std::string& path, std::int64_t size) override;
   void BytesDone(std::int64_t total) override;
   bool CancelRequested() override;
+  void DataCutAtEndMark(const std::string& path) override;
+
+  // The sources whose data a byte 26 cut short, each once, in the order met.
+  const std::vector<std::string>& CutFiles() const { return cut_files_; }
 
   // From now on SIGINT and SIGTERM ask the work to stop at its next check.
   static void CatchInterrupts();
@@ -36,6 +41,7 @@ private:
   std::int64_t done_ = 0;
   std::int64_t base_ = 0; // bytes of earlier stages (a save after a collect)
   bool drawn_ = false;
+  std::vector<std::string> cut_files_;
   std::chrono::steady_clock::time_point start_;
   std::chrono::steady_clock::time_point last_draw_;
 };

@@ -65,7 +65,10 @@ bool LineReader::Fill() {
   bytes_read_ += static_cast<std::int64_t>(n);
   // A byte 26 ends the data: nothing after it is ever looked at.
   if (const void* stop = std::memchr(buffer + end_, kDataEnd, n)) {
-    end_ = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer);
+    const auto at = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer);
+    // Bytes after it, in this read or still in the file, are lost.
+    cut_at_end_mark_ = at + 1 < end_ + n || bytes_read_ < file_.SizeHint();
+    end_ = at;
     data_ended_ = true;
   } else {
     end_ += n;

@@ -58,6 +58,8 @@ public:
   std::string_view NextLine();
   // True at the end of the file or at a byte 26.
   bool AtDataEnd();
+  // Whether the data ended at a byte 26 that was not the file's last byte.
+  bool CutAtEndMark() const { return cut_at_end_mark_; }
 
   // Bytes taken from the file so far.
   std::int64_t BytesRead() const { return bytes_read_; }
@@ -81,6 +83,7 @@ private:
   std::size_t pos_ = 0;     // first unread byte
   std::size_t end_ = 0;     // end of the data held
   bool data_ended_ = false; // end of file or byte 26 seen: nothing more to read
+  bool cut_at_end_mark_ = false;
   std::int64_t bytes_read_ = 0;
   std::string scratch_; // a line with a CR inside, its CRs removed
 };

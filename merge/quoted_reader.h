@@ -53,6 +53,8 @@ public:
   void NextRecord(std::vector<std::string_view>& fields);
   // True at the end of the file or at its last byte when that is a 26.
   bool AtDataEnd();
+  // Never: a byte 26 ends the data here only as the file's last byte.
+  bool CutAtEndMark() const { return false; }
   // True once a record ran to the end of the file inside an open quote.
   bool QuoteLeftOpen() const { return quote_left_open_; }
 

@@ -38,6 +38,11 @@ public:
       progress_->BytesDone(total_);
   }
 
+  void DataCutAtEndMark(const std::string& path) {
+    if (progress_ != nullptr)
+      progress_->DataCutAtEndMark(path);
+  }
+
   std::int64_t total() const { return total_; }
 
   static constexpr std::int64_t kReportEvery = std::int64_t{4} << 20;

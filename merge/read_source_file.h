@@ -54,8 +54,11 @@ void WalkItems(Reader& reader, const std::string& path, std::int32_t skip_count,
     if (progress != nullptr)
       progress->Advance(reader.BytesRead());
   } while (!reader.AtDataEnd());
-  if (progress != nullptr)
+  if (progress != nullptr) {
     progress->FileDone(reader.BytesRead());
+    if (reader.CutAtEndMark())
+      progress->DataCutAtEndMark(path);
+  }
 }
 
 // Calls place_line(const std::vector<std::string_view>& fields) once per used

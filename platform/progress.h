@@ -24,6 +24,9 @@ public:
   // Work whose bytes are not known beforehand (saving) tells how far it has
   // come in other parts: `done` of `total` (rows).
   virtual void PartsDone(std::int64_t /*done*/, std::int64_t /*total*/) {}
+  // A source's data ended at a byte 26 with more bytes after it, which were
+  // not read (told once per file and pass).
+  virtual void DataCutAtEndMark(const std::string& /*path*/) {}
 };
 
 // Thrown when the user cancelled: it ends the work like an error, but the

@@ -150,3 +150,26 @@ TEST(LossReportTest, ToldSilencedOrAnError) {
   EXPECT_NE(err.find("строка 1, столбец 1"), std::string::npos) << err;
   EXPECT_FALSE(std::ifstream(dir.File("out.txt")).good());
 }
+
+// Data after a byte 26 that ended a file early is told, streamed or through
+// the table; a byte 26 as the last byte (the old end-of-file mark) is not.
+TEST(LossReportTest, DataCutAtAByte26) {
+  TempDir dir;
+  const std::string cut = dir.Write("cut.csv", "a\n\x1a"
+                                               "b\n");
+  const std::string mark = dir.Write("mark.csv", "c\n\x1a");
+  for (const char* mode : {"--stacked", "--in-memory", "--strict"}) {
+    std::FILE* err = std::tmpfile();
+    const int status = cli::RunBatch({"-o", dir.File("out.txt"), mode, mark, cut}, err, false);
+    std::rewind(err);
+    char text[1024] = {};
+    const std::string said(text, std::fread(text, 1, sizeof text - 1, err));
+    std::fclose(err);
+    EXPECT_EQ(status, std::string(mode) == "--strict" ? 1 : 0) << mode;
+    EXPECT_NE(said.find("байт 26 закончил данные раньше конца файла (остальное не прочитано): 1; "
+                        "первый из них: " +
+                        cut),
+              std::string::npos)
+        << mode << ": " << said;
+  }
+}
