@@ -20,6 +20,7 @@ InstallDirRegKey HKCU "Software\Kleitab" "InstallDir"
 
 VIProductVersion "${VERSION}.0.0"
 VIAddVersionKey /LANG=1049 "ProductName" "Клейтаб"
+VIAddVersionKey /LANG=1049 "LegalCopyright" "Разработчики Клейтаба"
 VIAddVersionKey /LANG=1049 "FileDescription" "Установка программы Клейтаб"
 VIAddVersionKey /LANG=1049 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1049 "ProductVersion" "${VERSION}"

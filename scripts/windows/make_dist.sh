@@ -23,7 +23,8 @@ printf '[Paths]\r\nPrefix = .\r\nPlugins = .\r\nTranslations = translations\r\n'
 # Every DLL the programs and plugins ask for is in the folder or Windows' own.
 missing=$(for f in "$dist"/*.exe "$dist"/*.com "$dist"/*.dll "$dist"/*/*.dll; do
   x86_64-w64-mingw32-objdump -p "$f" | sed -n 's/^\s*DLL Name: //p'
-done | sort -u | while read -r dll; do
+done | sort -u | grep -viE '^(api|ext)-ms-' | while read -r dll; do
+  # (the api-ms-win-* names are sets of the system's own, resolved by it)
   [ -e "$dist/$dll" ] || [ -e "$WINEPREFIX/drive_c/windows/system32/${dll,,}" ] ||
     [ -e "$WINEPREFIX/drive_c/windows/system32/$dll" ] || echo "$dll"
 done)

@@ -1,5 +1,6 @@
 # Sourced: a Wine prefix of the build's own (made once, in seconds) and the
-# folders the Windows programs find their DLLs and Qt plugins in.
+# folders the Windows programs find their DLLs in (Wine hands a program no
+# QT_* variable, so Qt finds its plugins beside its own DLLs).
 # Arguments: the build directory, the Windows Qt.
 build=$1
 qt=$2
@@ -14,6 +15,6 @@ if [ ! -f "$WINEPREFIX/system.reg" ]; then
   "$(dirname "$WINE_LOADER")/wineserver" -w
 fi
 winpath() { echo "Z:${1//\//\\}"; }
+export -f winpath
 runtime=/usr/lib/gcc/x86_64-w64-mingw32/12-posix
 export WINEPATH="$(winpath "$qt/bin");$(winpath "$runtime");$(winpath /usr/x86_64-w64-mingw32/lib)"
-export QT_PLUGIN_PATH=$(winpath "$qt/plugins")

@@ -109,8 +109,14 @@ void WriteProbe(const QString& path) {
     return;
   file.write(all.toUtf8());
   file.close();
+#ifdef _WIN32
+  // Windows renames over no existing file: the reader waits out the gap.
+  QFile::remove(path);
+  QFile::rename(path + QStringLiteral(".new"), path);
+#else
   std::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(),
               QFile::encodeName(path).constData());
+#endif
 }
 
 void ScaleFont() {
