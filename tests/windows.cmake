@@ -6,7 +6,7 @@
 # address-space limits) stay Linux's.
 set(t ${CMAKE_CURRENT_SOURCE_DIR})
 kleitab_gtest(win_platform_test
-  ${t}/platform/codepage_test.cpp ${t}/platform/utf8_test.cpp ${t}/platform/ini_text_test.cpp
+  ${t}/platform/codepage_test.cpp ${t}/platform/utf8_test.cpp
   LIBS platform)
 kleitab_gtest(win_merge_reading_test
   ${t}/merge/line_reader_test.cpp ${t}/merge/split_line_test.cpp
@@ -27,7 +27,7 @@ kleitab_gtest(win_export_test
   LIBS exporter merge platform)
 kleitab_gtest(win_settings_test
   ${t}/settings/settings_values_test.cpp ${t}/settings/encoding_settings_test.cpp
-  ${t}/settings/reading_options_test.cpp
+  ${t}/settings/reading_options_test.cpp ${t}/settings/ini_text_test.cpp
   LIBS settings platform Qt6::Core)
 kleitab_gtest(win_cli_test ${t}/cli/modern_csv_test.cpp LIBS kleitab_cli)
 target_include_directories(win_cli_test PRIVATE ${PROJECT_SOURCE_DIR})
