@@ -60,6 +60,12 @@ inline unsigned ModeOf(const std::string& path) {
   return st.st_mode & 07777;
 }
 
+#ifdef _WIN32
+inline constexpr const char* kSeparator = "\\";
+#else
+inline constexpr const char* kSeparator = "/";
+#endif
+
 class TempDir {
 public:
 #ifdef _WIN32
@@ -97,8 +103,9 @@ public:
   const std::string& path() const {
     return path_;
   }
+  // Joined as the system joins names, so that messages name it the same.
   std::string File(std::string_view name) const {
-    return path_ + "/" + std::string(name);
+    return path_ + kSeparator + std::string(name);
   }
   // Writes the bytes exactly as given; returns the full path.
   std::string Write(std::string_view name, std::string_view bytes) const {
