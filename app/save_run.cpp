@@ -13,6 +13,7 @@
 #include "platform/file_name_text.h"
 #include "platform/working_directory.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
@@ -34,7 +35,8 @@ void TForm1::Button2Click() {
     }
     // A relative name was written against the current directory, as now.
     const QFileInfo written(name);
-    StatusBar1->showMessage(SavedText(written.absoluteFilePath(), written.size()));
+    StatusBar1->showMessage(
+        SavedText(QDir::toNativeSeparators(written.absoluteFilePath()), written.size()));
     RequestOpen(name);
     StoreSettings();
     // Characters a Windows-1251 file could not hold are not lost silently.
