@@ -6,19 +6,9 @@
 
 namespace merge {
 
-namespace {
-
-constexpr std::size_t kPage = 4096;
-
-} // namespace
-
-std::size_t RoundToPage(std::size_t size) {
-  return (size + kPage - 1) & ~(kPage - 1);
-}
-
 void* MapMemory(std::size_t size, std::size_t alignment) {
   size = RoundToPage(size);
-  const std::size_t extra = alignment > kPage ? alignment : 0;
+  const std::size_t extra = alignment > kMemoryPage ? alignment : 0;
   void* p =
       ::mmap(nullptr, size + extra, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
   if (p == MAP_FAILED)

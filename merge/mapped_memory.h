@@ -7,8 +7,12 @@
 
 namespace merge {
 
+constexpr std::size_t kMemoryPage = 4096;
+
 // `size` rounded up to whole pages of 4096 bytes.
-std::size_t RoundToPage(std::size_t size);
+inline std::size_t RoundToPage(std::size_t size) {
+  return (size + kMemoryPage - 1) & ~(kMemoryPage - 1);
+}
 
 // Maps RoundToPage(size) bytes whose start is a multiple of `alignment` (a
 // power of two; above 4096 the start is aligned by mapping more and giving

@@ -6,16 +6,6 @@
 
 namespace merge {
 
-namespace {
-
-constexpr std::size_t kPage = 4096;
-
-} // namespace
-
-std::size_t RoundToPage(std::size_t size) {
-  return (size + kPage - 1) & ~(kPage - 1);
-}
-
 // VirtualAlloc starts every reservation on a 64 KiB boundary; a larger
 // alignment is had by reserving more and committing the aligned part.
 void* MapMemory(std::size_t size, std::size_t alignment) {

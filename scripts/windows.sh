@@ -10,8 +10,11 @@ root=$(pwd)
 phase() { echo "== $* (at ${SECONDS} s)"; }
 
 phase "packages"
-bash scripts/install_packages.sh
-bash scripts/windows/install_packages.sh
+# Besides the Linux build's: the mingw-w64 cross compiler, Wine for the
+# tests, NSIS for the installer, zip, the GoogleTest sources, and xz for
+# Qt's source package (whose host tools are Debian's qt6-base-dev-tools).
+bash scripts/install_packages.sh g++-mingw-w64-x86-64-posix mingw-w64-tools wine64 nsis zip \
+  googletest xz-utils
 
 phase "Qt for Windows (cache)"
 qt=$(bash scripts/windows/build_qt.sh)
