@@ -192,6 +192,18 @@ CollectSummary SideBySideDriver(ResultTable& table, CandidateList& candidates,
   return summary;
 }
 
+// What every driver starts with: one bulk change of the table (the grid
+// hears of it once, at the end), the job's size told, and the reading's
+// progress.
+struct DriverStart {
+  DriverStart(ResultTable& table, const CandidateList& candidates, platform::Progress* progress)
+      : bulk(table), read_progress(progress) {
+    AnnounceJob(candidates, progress);
+  }
+  BulkChange bulk;
+  ReadProgress read_progress;
+};
+
 bool AnyTicked(const CandidateList& candidates) {
   const int count = candidates.Count();
   for (int i = 0; i < count; ++i)
@@ -218,44 +230,39 @@ void LoadFile(ResultTable& table, const std::string& path, std::int32_t start_ro
 CollectSummary CollectFiles(ResultTable& table, CandidateList& candidates,
                             const CollectOptions& options, const AfterItem& after_item,
                             platform::Progress* progress) {
-  BulkChange bulk(table);
-  AnnounceJob(candidates, progress);
-  ReadProgress read_progress(progress);
+  DriverStart start(table, candidates, progress);
   if (options.side_by_side)
-    return SideBySideDriver(table, candidates, options, after_item, read_progress);
+    return SideBySideDriver(table, candidates, options, after_item, start.read_progress);
   // Stacked again into a table that holds something: from a clear table, so
   // that the old rows neither stay under the new ones nor below them.
   if (AnyTicked(candidates) && !IsFreshTable(table))
     table.ClearAll();
   if (options.header && options.match_headers)
-    return CollectMatchingHeaders(table, candidates, options, after_item, read_progress);
-  return StackedDriver(table, candidates, options, 0, false, after_item, read_progress);
+    return CollectMatchingHeaders(table, candidates, options, after_item, start.read_progress);
+  return StackedDriver(table, candidates, options, 0, false, after_item, start.read_progress);
 }
 
 CollectSummary CollectAgain(ResultTable& table, CandidateList& candidates,
                             const CollectOptions& options, const AfterItem& after_item,
                             platform::Progress* progress) {
-  BulkChange bulk(table);
-  AnnounceJob(candidates, progress);
-  ReadProgress read_progress(progress);
+  DriverStart start(table, candidates, progress);
   table.ClearAll();
   const CollectOptions every_line = KeepingEveryLine(options);
   if (every_line.header && every_line.match_headers)
-    return CollectMatchingHeaders(table, candidates, every_line, after_item, read_progress);
-  return StackedDriver(table, candidates, every_line, 0, true, after_item, read_progress);
+    return CollectMatchingHeaders(table, candidates, every_line, after_item, start.read_progress);
+  return StackedDriver(table, candidates, every_line, 0, true, after_item, start.read_progress);
 }
 
 CollectSummary AddFiles(ResultTable& table, CandidateList& candidates,
                         const CollectOptions& options, const AfterItem& after_item,
                         platform::Progress* progress) {
-  BulkChange bulk(table);
-  AnnounceJob(candidates, progress);
-  ReadProgress read_progress(progress);
+  DriverStart start(table, candidates, progress);
   // Below a table with a header the files' headers are dropped; a fresh
   // table takes the first one.
   const CollectOptions every_line = KeepingEveryLine(options);
   const std::int32_t start_row = every_line.header && IsFreshTable(table) ? 0 : table.RowCount();
-  return StackedDriver(table, candidates, every_line, start_row, true, after_item, read_progress);
+  return StackedDriver(table, candidates, every_line, start_row, true, after_item,
+                       start.read_progress);
 }
 
 } // namespace merge
