@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -124,7 +125,9 @@ void StatusTest::StatusAfterCollectEditAndSave() {
   QCOMPARE(errors.Texts(), QStringList());
   const qint64 size = QFileInfo(scratch.Path("out.txt")).size();
   QCOMPARE(form.StatusBar1->currentMessage(),
-           QStringLiteral("Сохранено: %1 (%2 байт)").arg(scratch.Path("out.txt")).arg(size));
+           QStringLiteral("Сохранено: %1 (%2 байт)")
+               .arg(QDir::toNativeSeparators(scratch.Path("out.txt")))
+               .arg(size));
   QVERIFY(model->setData(model->index(0, 0), QStringLiteral("x")));
   QCOMPARE(form.StatusBar1->currentMessage(), QStringLiteral("Таблица: 3 строки × 2 столбца"));
   form.N5Click();
