@@ -52,7 +52,11 @@ printf 'Иван,Москва,1 январь,\r\nПётр,Тверь#44 цент
   > "$work/expected_output"
 
 probe=$work/probe
-field() { awk -F'\t' -v n="$1" -v c="$2" '$1 == n { print $c; exit }' "$probe" 2>/dev/null; }
+# The probe's last complete picture is kept as $probe.seen.
+field() {
+  cp "$probe" "$probe.seen" 2>/dev/null || true
+  awk -F'\t' -v n="$1" -v c="$2" '$1 == n { print $c; exit }' "$probe.seen" 2>/dev/null
+}
 wait_for() {
   local i
   for i in $(seq 1 900); do
@@ -63,9 +67,14 @@ wait_for() {
   fail "timed out waiting for $1 column $2 to be '$3' (it is '$(field "$1" "$2")')"
 }
 click() {
-  local x y w h
-  read -r x y w h < <(awk -F'\t' -v n="$1" '$1 == n { print $2, $3, $4, $5; exit }' "$probe")
-  [ -n "$h" ] || fail "no widget $1"
+  local x y w h i
+  for i in $(seq 1 50); do
+    read -r x y w h < <(awk -F'\t' -v n="$1" '$1 == n { print $2, $3, $4, $5; exit }' \
+      "$probe" 2>/dev/null) || true
+    [ -z "${h:-}" ] || break
+    sleep 0.1
+  done
+  [ -n "${h:-}" ] || fail "no widget $1"
   xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1
 }
 
@@ -101,7 +110,7 @@ for i in 0 1 2 3 4; do
   click "PageControl1.tab[$i]"
   wait_for PageControl1 7 "$i"
   sleep 0.7 # the page painted
-  read -r x y w h < <(awk -F'\t' '$1 == "Form1" { print $2, $3, $4, $5; exit }' "$probe")
+  read -r x y w h < <(awk -F'\t' '$1 == "Form1" { print $2, $3, $4, $5; exit }' "$probe.seen")
   import -window root -crop "${w}x${h}+${x}+${y}" +repage "$shots/windows-page$((i + 1)).png"
   [ -s "$shots/windows-page$((i + 1)).png" ] || fail "no screenshot of page $((i + 1))"
 done

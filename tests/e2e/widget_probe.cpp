@@ -30,6 +30,9 @@
 #include <QWidget>
 
 #include <cstdio>
+#ifdef _WIN32
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -110,9 +113,8 @@ void WriteProbe(const QString& path) {
   file.write(all.toUtf8());
   file.close();
 #ifdef _WIN32
-  // Windows renames over no existing file: the reader waits out the gap.
-  QFile::remove(path);
-  QFile::rename(path + QStringLiteral(".new"), path);
+  ::MoveFileExW(reinterpret_cast<const wchar_t*>((path + QStringLiteral(".new")).utf16()),
+                reinterpret_cast<const wchar_t*>(path.utf16()), MOVEFILE_REPLACE_EXISTING);
 #else
   std::rename(QFile::encodeName(path + QStringLiteral(".new")).constData(),
               QFile::encodeName(path).constData());
