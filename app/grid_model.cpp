@@ -5,6 +5,9 @@
 #include "platform/utf8.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
+#include <exception>
 
 namespace app {
 
@@ -136,11 +139,67 @@ QString GridModel::CornerText() const {
   return ShownText(0, 0);
 }
 
+namespace {
+
+// A header keeps 8 bytes a section, as much again once a section was moved,
+// and its list may be copied while it grows; the spare is for painting.
+constexpr std::size_t kViewBytesPerSection = 16;
+constexpr std::size_t kViewSpareBytes = std::size_t{16} << 20;
+
+bool RoomForSections(std::int64_t sections) {
+  void* probe =
+      std::malloc(static_cast<std::size_t>(sections) * kViewBytesPerSection + kViewSpareBytes);
+  std::free(probe);
+  return probe != nullptr;
+}
+
+// The most rows in [shown, wanted] the views can take besides `other`
+// columns.
+int AffordableSections(int shown, int wanted, int other) {
+  if (RoomForSections(std::int64_t{wanted} + other))
+    return wanted;
+  int low = shown; // the views already hold these
+  int high = wanted;
+  while (high - low > 1) {
+    const int middle = low + (high - low) / 2;
+    if (RoomForSections(std::int64_t{middle} + other))
+      low = middle;
+    else
+      high = middle;
+  }
+  return low;
+}
+
+} // namespace
+
+bool GridModel::FitExtentsToMemory(int& new_rows, int new_cols) {
+  const bool refresh = table_.FixedRows() != fixed_rows_ || table_.FixedCols() != fixed_cols_;
+  const int shown_rows = refresh ? 0 : std::min(rows_, new_rows);
+  const int rows = AffordableSections(shown_rows, new_rows, new_cols);
+  if (rows == new_rows)
+    return true;
+  // The rows cut are emptied too: nothing of them may come back into view
+  // when the table grows again.
+  cutting_ = true;
+  const std::int32_t old_count = table_.RowCount();
+  table_.SetRowCount(rows + table_.FixedRows());
+  for (std::int32_t row = table_.RowCount(); row < old_count; ++row)
+    table_.ClearRow(row);
+  cutting_ = false;
+  new_rows = table_.RowCount() - table_.FixedRows();
+  return false;
+}
+
 void GridModel::Sync(bool repaint_all) {
+  if (cutting_)
+    return;
+  int new_rows = table_.RowCount() - table_.FixedRows();
+  int new_cols = table_.ColCount() - table_.FixedCols();
+  const bool fitted = (new_rows <= rows_ && new_cols <= cols_ &&
+                       table_.FixedRows() == fixed_rows_ && table_.FixedCols() == fixed_cols_) ||
+                      FitExtentsToMemory(new_rows, new_cols);
   const int new_fixed_rows = table_.FixedRows();
   const int new_fixed_cols = table_.FixedCols();
-  const int new_rows = table_.RowCount() - new_fixed_rows;
-  const int new_cols = table_.ColCount() - new_fixed_cols;
   if (new_fixed_rows != fixed_rows_ || new_fixed_cols != fixed_cols_) {
     // Every model index now names another cell: start afresh.
     beginResetModel();
@@ -151,6 +210,7 @@ void GridModel::Sync(bool repaint_all) {
     endResetModel();
     emit FixedCountsChanged();
     emit CornerChanged();
+    TellShortOfMemory(fitted);
     return;
   }
   if (new_rows > rows_) {
@@ -182,6 +242,14 @@ void GridModel::Sync(bool repaint_all) {
       emit headerDataChanged(Qt::Vertical, 0, rows_ - 1);
     emit CornerChanged();
   }
+  TellShortOfMemory(fitted);
+}
+
+void GridModel::TellShortOfMemory(bool fitted) {
+  // An error already on its way out (a collect that ran out itself) is
+  // shown by the handler it leaves.
+  if (!fitted && std::uncaught_exceptions() == 0)
+    ShowErrorBox(kOutOfMemory);
 }
 
 void GridModel::CellChanged(std::int32_t col, std::int32_t row) {

@@ -77,6 +77,13 @@ private:
   // Announces the difference between the extents the model shows and the
   // table's; `repaint_all` also says that any cell may have changed.
   void Sync(bool repaint_all);
+  // Qt's views keep a few bytes for every row they are told of and cannot
+  // say when they get no memory for them: before the model shows more rows,
+  // the room is made sure of, and rows that cannot be shown are cut from the
+  // table, as a collect that ran out of memory there would have ended.
+  // Returns false when rows were cut.
+  bool FitExtentsToMemory(int& new_rows, int new_cols);
+  void TellShortOfMemory(bool fitted);
   void RepaintRows(int first_table_row, int last_table_row);
   void RepaintCols(int first_table_col, int last_table_col);
 
@@ -86,6 +93,8 @@ private:
   int cols_ = 0;
   int fixed_rows_ = 0;
   int fixed_cols_ = 0;
+  // Set while the model itself cuts the table's extents.
+  bool cutting_ = false;
 };
 
 } // namespace app

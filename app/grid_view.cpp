@@ -4,6 +4,7 @@
 #include "app/error_box.h"
 #include "app/grid_model.h"
 #include "app/notice_box.h"
+#include "app/thread_stacks.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -39,6 +40,9 @@ void SetUpHeader(QHeaderView* header, int default_size) {
 } // namespace
 
 GridView::GridView(QWidget* parent) : QTableView(parent) {
+  // Painting a table that took nearly all the memory must still get its
+  // helper threads.
+  UseSmallThreadStacks();
   setTextElideMode(Qt::ElideNone);
   setWordWrap(false);
   setShowGrid(true);
