@@ -1,6 +1,7 @@
 #include "platform/directory.h"
 
 #include "platform/errors.h"
+#include "platform/long_path.h"
 
 #include <QFile>
 #include <QStorageInfo>
@@ -9,6 +10,7 @@
 #include <cerrno>
 #include <climits>
 #include <dirent.h>
+#include <fcntl.h>
 #include <memory>
 #include <strings.h>
 #include <sys/stat.h>
@@ -34,7 +36,7 @@ EntryKind KindOf(const std::string& dir, const dirent* entry) {
   case DT_UNKNOWN: {
     // A link counts as what it points to; a dangling link or loop as neither.
     struct stat st {};
-    if (::stat(JoinPath(dir, entry->d_name).c_str(), &st) != 0)
+    if (StatAnyLength(JoinPath(dir, entry->d_name), &st) != 0)
       return EntryKind::kOther;
     if (S_ISDIR(st.st_mode))
       return EntryKind::kDirectory;
@@ -46,9 +48,14 @@ EntryKind KindOf(const std::string& dir, const dirent* entry) {
 }
 
 template <typename Keep> std::vector<std::string> ListEntries(const std::string& dir, Keep keep) {
-  std::unique_ptr<DIR, int (*)(DIR*)> handle(::opendir(dir.c_str()), ::closedir);
-  if (!handle)
-    ThrowFileErrorFromErrno(errno, dir);
+  const int fd = OpenAnyLength(dir, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  std::unique_ptr<DIR, int (*)(DIR*)> handle(fd >= 0 ? ::fdopendir(fd) : nullptr, ::closedir);
+  if (!handle) {
+    const int error = errno;
+    if (fd >= 0)
+      ::close(fd);
+    ThrowFileErrorFromErrno(error, dir);
+  }
   std::vector<std::string> names;
   errno = 0;
   while (const dirent* entry = ::readdir(handle.get())) {
@@ -97,7 +104,7 @@ std::string CurrentDirectory() {
 }
 
 void EnterDirectory(const std::string& path) {
-  if (::chdir(path.c_str()) != 0)
+  if (ChangeDirectoryAnyLength(path) != 0)
     ThrowFileErrorFromErrno(errno, path);
 }
 
@@ -112,7 +119,7 @@ std::string AbsoluteName(const std::string& name) {
 
 bool IsDirectory(const std::string& path) {
   struct stat st {};
-  return ::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
+  return StatAnyLength(path, &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 bool IsAbsolutePath(const std::string& path) {
@@ -166,7 +173,7 @@ std::vector<std::string> ListSubdirectories(const std::string& dir) {
 
 std::optional<FileIdentity> IdentityOf(const std::string& path) {
   struct stat st {};
-  if (path.empty() || ::stat(path.c_str(), &st) != 0)
+  if (path.empty() || StatAnyLength(path, &st) != 0)
     return std::nullopt;
   return FileIdentity{static_cast<unsigned long long>(st.st_dev),
                       static_cast<unsigned long long>(st.st_ino)};

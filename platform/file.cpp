@@ -1,6 +1,7 @@
 #include "platform/file.h"
 
 #include "platform/errors.h"
+#include "platform/long_path.h"
 
 #include <cerrno>
 #include <fcntl.h>
@@ -20,21 +21,21 @@ bool IsReadableCandidate(const std::string& path) {
   if (path.empty())
     return false;
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0)
+  if (StatAnyLength(path, &st) != 0)
     return false;
   return S_ISREG(st.st_mode);
 }
 
 std::int64_t CandidateSize(const std::string& path) {
   struct stat st {};
-  if (path.empty() || ::stat(path.c_str(), &st) != 0 || !S_ISREG(st.st_mode))
+  if (path.empty() || StatAnyLength(path, &st) != 0 || !S_ISREG(st.st_mode))
     return -1;
   return static_cast<std::int64_t>(st.st_size);
 }
 
 PathStatus StatusOf(const std::string& path) {
   struct stat st {};
-  if (::stat(path.c_str(), &st) != 0) {
+  if (StatAnyLength(path, &st) != 0) {
     if (errno == ENOENT || errno == ENOTDIR)
       return {PathStatus::kMissing, errno};
     return {PathStatus::kUnreachable, errno};
@@ -56,9 +57,7 @@ bool TryLock(int fd, bool exclusive) {
 ReadOnlyFile::ReadOnlyFile(const std::string& path, Missing missing) : path_(path) {
   // O_NONBLOCK: a FIFO without a writer would otherwise hold the open
   // forever. It is cleared again once the file is known to be regular.
-  do {
-    fd_ = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-  } while (fd_ < 0 && errno == EINTR);
+  fd_ = OpenAnyLength(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
   if (fd_ < 0) {
     const int error = errno;
     // Asked only when the open failed, so that a file read costs one stat.

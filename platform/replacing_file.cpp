@@ -2,6 +2,7 @@
 
 #include "platform/directory.h"
 #include "platform/file.h"
+#include "platform/long_path.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -35,7 +36,7 @@ std::string BareName(const std::string& path) {
 // itself survives; a dangling link is replaced as it stands.
 std::string ResolveLink(const std::string& path) {
   struct stat st {};
-  if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+  if (LstatAnyLength(path, &st) != 0 || !S_ISLNK(st.st_mode))
     return path;
   char resolved[PATH_MAX];
   if (::realpath(path.c_str(), resolved) == nullptr)
@@ -53,10 +54,7 @@ int OpenForLock(const std::string& path, bool for_writing) {
   const std::initializer_list<int> read_first = {O_RDONLY, O_WRONLY};
   const std::initializer_list<int> write_only = {O_WRONLY};
   for (int flags : for_writing ? write_only : read_first) {
-    int fd;
-    do {
-      fd = ::open(path.c_str(), flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
-    } while (fd < 0 && errno == EINTR);
+    const int fd = OpenAnyLength(path, flags | O_CLOEXEC | O_NOCTTY | O_NONBLOCK);
     if (fd >= 0 || errno != EACCES)
       return fd;
   }
@@ -91,9 +89,13 @@ std::string TempPrefix(const std::string& directory, const std::string& target) 
 // keeps its own locked).
 void RemoveStaleTemporaries(const std::string& directory, const std::string& target) {
   const std::string prefix = "." + BareName(target).substr(0, 200) + kTempMark;
-  DIR* dir = ::opendir(directory.c_str());
-  if (dir == nullptr)
+  const int listed = OpenAnyLength(directory, O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  DIR* dir = listed >= 0 ? ::fdopendir(listed) : nullptr;
+  if (dir == nullptr) {
+    if (listed >= 0)
+      ::close(listed);
     return;
+  }
   const int dir_fd = ::dirfd(dir);
   while (const dirent* entry = ::readdir(dir)) {
     const std::string name = entry->d_name;
@@ -111,6 +113,19 @@ void RemoveStaleTemporaries(const std::string& directory, const std::string& tar
   ::closedir(dir);
 }
 
+// Six letters that make a temporary name of this process unlikely to be taken.
+std::string RandomSuffix(int attempt) {
+  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  static unsigned seed = static_cast<unsigned>(::getpid()) * 2654435761u ^
+                         static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(&seed));
+  std::string suffix;
+  for (int i = 0; i < 6; ++i) {
+    seed = seed * 1103515245u + 12345u + static_cast<unsigned>(attempt);
+    suffix.push_back(kLetters[(seed >> 16) % (sizeof kLetters - 1)]);
+  }
+  return suffix;
+}
+
 bool IsPermissionError(int error) {
   return error == EACCES || error == EPERM;
 }
@@ -120,13 +135,13 @@ bool IsPermissionError(int error) {
 ReplacingFile::ReplacingFile(const std::string& path) : target_(ResolveLink(path)) {
   const std::string directory = DirectoryOf(target_);
   struct stat dir_st {};
-  const bool dir_known = ::stat(directory.c_str(), &dir_st) == 0 && S_ISDIR(dir_st.st_mode);
+  const bool dir_known = StatAnyLength(directory, &dir_st) == 0 && S_ISDIR(dir_st.st_mode);
   // The mode bits decide, also for root, whether a new file may be made.
   const bool dir_closed = dir_known && (dir_st.st_mode & kAnyWrite) == 0;
 
   struct stat st {};
   bool exists = false;
-  if (::stat(target_.c_str(), &st) == 0) {
+  if (StatAnyLength(target_, &st) == 0) {
     exists = true;
     if (S_ISDIR(st.st_mode))
       Fail(ReplaceFailure::kCreate, EISDIR);
@@ -136,7 +151,7 @@ ReplacingFile::ReplacingFile(const std::string& path) : target_(ResolveLink(path
     // The mode bits decide read-only, also for root.
     if ((st.st_mode & kAnyWrite) == 0)
       Fail(ReplaceFailure::kCreate, EACCES);
-    if (::access(target_.c_str(), W_OK) != 0)
+    if (AccessAnyLength(target_, W_OK) != 0)
       Fail(ReplaceFailure::kCreate, errno);
     mode_ = st.st_mode & 07777;
     owner_ = st.st_uid;
@@ -195,9 +210,7 @@ ReplacingFile::ReplacingFile(const std::string& path) : target_(ResolveLink(path
 
 bool ReplacingFile::CreateUnnamed(const std::string& directory) {
 #ifdef O_TMPFILE
-  do {
-    temp_fd_ = ::open(directory.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
-  } while (temp_fd_ < 0 && errno == EINTR);
+  temp_fd_ = OpenAnyLength(directory, O_TMPFILE | O_WRONLY | O_CLOEXEC, 0600);
   if (temp_fd_ >= 0) {
     unnamed_ = true;
     return true;
@@ -215,11 +228,18 @@ bool ReplacingFile::CreateUnnamed(const std::string& directory) {
 }
 
 void ReplacingFile::CreateNamed(const std::string& directory) {
-  temp_path_ = TempPrefix(directory, target_) + "XXXXXX";
-  temp_fd_ = ::mkostemp(temp_path_.data(), O_CLOEXEC);
+  // As mkostemp does, by a name of any length.
+  const std::string prefix = TempPrefix(directory, target_);
+  int error = EEXIST;
+  for (int attempt = 0; attempt < 100 && temp_fd_ < 0 && error == EEXIST; ++attempt) {
+    const std::string name = prefix + RandomSuffix(attempt);
+    temp_fd_ = OpenAnyLength(name, O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (temp_fd_ >= 0)
+      temp_path_ = name;
+    else
+      error = errno;
+  }
   if (temp_fd_ < 0) {
-    const int error = errno;
-    temp_path_.clear();
     Discard();
     Fail(ReplaceFailure::kCreate, error);
   }
@@ -255,7 +275,7 @@ void ReplacingFile::Discard() {
     temp_fd_ = -1;
   }
   if (!temp_path_.empty()) {
-    ::unlink(temp_path_.c_str());
+    UnlinkAnyLength(temp_path_);
     temp_path_.clear();
   }
   if (target_fd_ >= 0) {
@@ -305,11 +325,11 @@ void ReplacingFile::Commit() {
   temp_fd_ = -1;
   if (::close(fd) != 0)
     Fail(ReplaceFailure::kWrite, errno);
-  if (::rename(temp_path_.c_str(), target_.c_str()) != 0)
+  if (RenameAnyLength(temp_path_, target_) != 0)
     Fail(ReplaceFailure::kWrite, errno);
   temp_path_.clear();
   // Makes the rename itself durable; a failure here changes nothing visible.
-  const int dir_fd = ::open(DirectoryOf(target_).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  const int dir_fd = OpenAnyLength(DirectoryOf(target_), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir_fd >= 0) {
     ::fsync(dir_fd);
     ::close(dir_fd);
@@ -323,16 +343,9 @@ void ReplacingFile::LinkIntoPlace() {
   TryLock(temp_fd_, true);
   const std::string proc = "/proc/self/fd/" + std::to_string(temp_fd_);
   const std::string prefix = TempPrefix(DirectoryOf(target_), target_);
-  static const char kLetters[] = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
-  unsigned seed = static_cast<unsigned>(::getpid()) ^ static_cast<unsigned>(temp_fd_ << 16) ^
-                  static_cast<unsigned>(reinterpret_cast<std::uintptr_t>(this));
   for (int attempt = 0; attempt < 100; ++attempt) {
-    std::string name = prefix;
-    for (int i = 0; i < 6; ++i) {
-      seed = seed * 1103515245u + 12345u + static_cast<unsigned>(attempt);
-      name.push_back(kLetters[(seed >> 16) % (sizeof kLetters - 1)]);
-    }
-    if (::linkat(AT_FDCWD, proc.c_str(), AT_FDCWD, name.c_str(), AT_SYMLINK_FOLLOW) == 0) {
+    const std::string name = prefix + RandomSuffix(attempt);
+    if (LinkAnyLength(proc, name) == 0) {
       temp_path_ = name;
       return;
     }

@@ -15,10 +15,12 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <fcntl.h>
 #include <fstream>
 #include <sstream>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -308,3 +310,29 @@ TEST(BatchOptionsTest, EncodingAndByteOrderMarkGoThroughTheTable) {
 }
 
 } // namespace
+
+// A working directory deeper than any one name may be (PATH_MAX): sources
+// given by their bare name, by their full name and as a directory are read,
+// and the output is written there.
+TEST(BatchOptionsTest, PathsLongerThanAnyOneName) {
+  TempDir dir;
+  const std::string here = platform::CurrentDirectory();
+  platform::EnterDirectory(dir.path());
+  const std::string step(199, 'd');
+  for (int depth = 0; depth < 24; ++depth) {
+    ASSERT_EQ(::mkdir(step.c_str(), 0755), 0);
+    platform::EnterDirectory(step);
+  }
+  const std::string deep = platform::CurrentDirectory();
+  ASSERT_GT(deep.size(), std::size_t{PATH_MAX});
+  std::ofstream("x.csv") << "1,2\n3,4\n";
+  const std::vector<std::vector<std::string>> runs = {{"-o", "out.csv", "x.csv"},
+                                                      {"-o", deep + "/out.csv", deep + "/x.csv"},
+                                                      {"-o", "out.csv", "."}};
+  for (const std::vector<std::string>& args : runs) {
+    const BatchRun run = Batch(args);
+    EXPECT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(ReadAll("out.csv"), "1,2,\r\n3,4,\r\n") << args[2];
+  }
+  platform::EnterDirectory(here);
+}
