@@ -2,9 +2,11 @@
 // application, so that no display is needed); without, one window, run
 // until it is closed.
 
+#include "app/notice_box.h"
 #include "app/unit1.h"
 #include "cli/batch_run.h"
 #include "platform/file_name_text.h"
+#include "platform/kept_content.h"
 #include "platform/process_start.h"
 
 #include <QApplication>
@@ -26,6 +28,10 @@ int RunWindow(int argc, char* argv[]) {
     QApplication::installTranslator(&qt_translation);
   app::TForm1 form;
   form.show();
+  // A save killed earlier while it wrote over its file left that file's
+  // whole new content aside.
+  for (const platform::LeftContent& left : platform::LeftContents())
+    app::ShowNotice(platform::FileNameText(platform::LeftContentMessage(left)));
   return QApplication::exec();
 }
 

@@ -12,6 +12,7 @@
 #include "platform/error_message.h"
 #include "platform/errors.h"
 #include "platform/file.h"
+#include "platform/kept_content.h"
 #include "platform/same_file.h"
 #include "platform/working_directory.h"
 
@@ -212,6 +213,11 @@ int RunBatch(const std::vector<std::string>& args, std::FILE* err, bool err_is_t
     std::fputs(VersionText().c_str(), stdout);
     return 0;
   }
+
+  // A save killed earlier while it wrote over its file left that file's
+  // whole new content aside: said before anything else is done.
+  for (const platform::LeftContent& left : platform::LeftContents())
+    std::fprintf(err, "kleitab: %s\n", platform::LeftContentMessage(left).c_str());
 
   std::string current; // the source being read when an error came
   std::optional<StandardInputCopy> standard_input;

@@ -2,6 +2,7 @@
 
 #include "platform/directory.h"
 #include "platform/file.h"
+#include "platform/kept_content.h"
 #include "platform/long_path.h"
 
 #include <algorithm>
@@ -126,6 +127,45 @@ std::string RandomSuffix(int attempt) {
   return suffix;
 }
 
+// Copies `size` bytes from the start of one file over the start of another.
+void CopyInto(int from_fd, int to_fd, off_t size) {
+  off_t from = 0;
+  off_t to = 0;
+  // Between two file systems the kernel's copy fails at once (EXDEV): it is
+  // tried once, then the copy goes through a buffer.
+  bool kernel_copy = true;
+  std::vector<char> buffer;
+  while (from < size) {
+    if (kernel_copy) {
+      const ssize_t n =
+          ::copy_file_range(from_fd, &from, to_fd, &to, static_cast<std::size_t>(size - from), 0);
+      if (n > 0 || (n < 0 && errno == EINTR))
+        continue;
+      if (n == 0 || !(errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP))
+        Fail(ReplaceFailure::kWrite, n < 0 ? errno : EIO);
+      kernel_copy = false;
+      buffer.resize(std::size_t{1} << 20);
+    }
+    const ssize_t got = ::pread(from_fd, buffer.data(), buffer.size(), from);
+    if (got < 0 && errno == EINTR)
+      continue;
+    if (got <= 0)
+      Fail(ReplaceFailure::kWrite, got < 0 ? errno : EIO);
+    ssize_t put = 0;
+    while (put < got) {
+      const ssize_t w =
+          ::pwrite(to_fd, buffer.data() + put, static_cast<std::size_t>(got - put), to + put);
+      if (w < 0 && errno == EINTR)
+        continue;
+      if (w <= 0)
+        Fail(ReplaceFailure::kWrite, w < 0 ? errno : ENOSPC);
+      put += w;
+    }
+    from += got;
+    to += got;
+  }
+}
+
 bool IsPermissionError(int error) {
   return error == EACCES || error == EPERM;
 }
@@ -248,8 +288,11 @@ void ReplacingFile::CreateNamed(const std::string& directory) {
 }
 
 void ReplacingFile::PrepareInPlace() {
-  // The content is prepared apart from the target, in memory-backed file
-  // storage that holds no address space of the process.
+  // The content is prepared apart from the target: in the temporary folder,
+  // where it outlives a killed save, else in memory-backed file storage.
+  temp_fd_ = CreateKeptContent(temp_path_);
+  if (temp_fd_ >= 0)
+    return;
   temp_fd_ = ::memfd_create("kleitab-save", MFD_CLOEXEC);
   if (temp_fd_ < 0) {
     const int error = errno;
@@ -275,7 +318,10 @@ void ReplacingFile::Discard() {
     temp_fd_ = -1;
   }
   if (!temp_path_.empty()) {
-    UnlinkAnyLength(temp_path_);
+    if (in_place_) // the content kept in the temporary folder
+      RemoveKeptContent(temp_path_);
+    else
+      UnlinkAnyLength(temp_path_);
     temp_path_.clear();
   }
   if (target_fd_ >= 0) {
@@ -364,37 +410,12 @@ void ReplacingFile::CommitInPlace() {
     if (reserved != 0 && errno != EOPNOTSUPP && errno != ENOSYS)
       Fail(ReplaceFailure::kWrite, errno);
   }
-  off_t from = 0;
-  off_t to = 0;
-  while (from < size) {
-    const ssize_t n = ::copy_file_range(temp_fd_, &from, target_fd_, &to,
-                                        static_cast<std::size_t>(size - from), 0);
-    if (n > 0)
-      continue;
-    if (n < 0 && errno == EINTR)
-      continue;
-    if (n < 0 && (errno == EXDEV || errno == EINVAL || errno == ENOSYS || errno == EOPNOTSUPP)) {
-      // No copy between these two: through a buffer.
-      char buffer[1 << 16];
-      const ssize_t got = ::pread(temp_fd_, buffer, sizeof buffer, from);
-      if (got <= 0)
-        Fail(ReplaceFailure::kWrite, got < 0 ? errno : EIO);
-      ssize_t put = 0;
-      while (put < got) {
-        const ssize_t w =
-            ::pwrite(target_fd_, buffer + put, static_cast<std::size_t>(got - put), to + put);
-        if (w < 0 && errno == EINTR)
-          continue;
-        if (w <= 0)
-          Fail(ReplaceFailure::kWrite, w < 0 ? errno : ENOSPC);
-        put += w;
-      }
-      from += got;
-      to += got;
-      continue;
-    }
-    Fail(ReplaceFailure::kWrite, n < 0 ? errno : EIO);
+  // From here on the target changes: the whole new content is named first.
+  if (!temp_path_.empty()) {
+    if (const int error = MarkKeptContentComplete(temp_fd_, temp_path_, target_))
+      Fail(ReplaceFailure::kWrite, error);
   }
+  CopyInto(temp_fd_, target_fd_, size);
   if (::ftruncate(target_fd_, size) != 0)
     Fail(ReplaceFailure::kWrite, errno);
   if (::fdatasync(target_fd_) != 0)

@@ -14,11 +14,12 @@
 // done by renaming (the owner or group is not one this user may give, the
 // directory cannot take a new file, a sticky directory), an existing
 // writable target is written in place instead, as a plain rewrite would:
-// the whole new content is first prepared apart (in memory-backed file
-// storage), room for it is reserved in the target, and only then is the
-// target overwritten. That path keeps the target's identity and refuses
-// nothing a plain rewrite would write; what it cannot promise is the old
-// content after a crash or a device error during the final copy.
+// the whole new content is first prepared apart (in the user's temporary
+// folder, see kept_content.h, else in memory-backed file storage), room for
+// it is reserved in the target, and only then is the target overwritten.
+// That path keeps the target's identity and refuses nothing a plain rewrite
+// would write; a save killed during the final copy leaves the whole new
+// content in the temporary folder, named at the next start.
 //
 // An existing target is opened and locked exclusively (without waiting)
 // before anything is written, and the lock is held until the new content has
