@@ -1,6 +1,7 @@
 #include "cli/batch_run.h"
 
 #include "cli/batch_options.h"
+#include "cli/error_words.h"
 #include "cli/loss_report.h"
 #include "cli/standard_input.h"
 #include "cli/terminal_progress.h"
@@ -25,10 +26,12 @@ namespace cli {
 
 namespace {
 
-// An error that concerns a file: its message and that file's name.
+// An error that concerns a file: its message, that file's name and the
+// errno value behind it (0 when unknown).
 struct Failure {
   std::string message;
   std::string file;
+  int system_error = 0;
 };
 
 // The sources given by name, each as the window would name it: its
@@ -185,11 +188,29 @@ void Merge(const BatchOptions& options, const std::vector<std::string>& sources,
 }
 
 void Report(std::FILE* err, const Failure& failure) {
+  const std::string sentence = ErrorSentence(failure.message, failure.file, failure.system_error);
   if (failure.file.empty())
-    std::fprintf(err, "kleitab: %s\n", platform::Sentence(failure.message).c_str());
+    std::fprintf(err, "kleitab: %s\n", sentence.c_str());
   else
-    std::fprintf(err, "kleitab: %s: %s\n", failure.file.c_str(),
-                 platform::Sentence(failure.message).c_str());
+    std::fprintf(err, "kleitab: %s: %s\n", failure.file.c_str(), sentence.c_str());
+}
+
+int SystemError(const platform::Error& error) {
+  const auto* file_error = dynamic_cast<const platform::FileError*>(&error);
+  return file_error != nullptr ? file_error->system_error() : 0;
+}
+
+// The settings file named on the command line, for an error reading it that
+// names no file.
+std::string SettingsArgument(const std::vector<std::string>& args) {
+  std::string file;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (args[i] == "--settings" && i + 1 < args.size())
+      file = args[i + 1];
+    else if (args[i].rfind("--settings=", 0) == 0)
+      file = args[i].substr(11);
+  }
+  return file;
 }
 
 } // namespace
@@ -202,7 +223,8 @@ int RunBatch(const std::vector<std::string>& args, std::FILE* err, bool err_is_t
     std::fprintf(err, "kleitab: %s\nПодробнее: kleitab --help\n", error.what());
     return 2;
   } catch (const platform::Error& error) { // the settings file
-    Report(err, {error.what(), error.file().empty() ? options.settings_file : error.file()});
+    Report(err, {error.what(), error.file().empty() ? SettingsArgument(args) : error.file(),
+                 SystemError(error)});
     return 1;
   }
   if (options.action == BatchOptions::Action::kHelp) {
@@ -248,9 +270,11 @@ int RunBatch(const std::vector<std::string>& args, std::FILE* err, bool err_is_t
     default:
       // The file layer names the file where it knows it; else the source
       // being read, else the output.
-      Report(err, {error.text, !error.file.empty() ? error.file
-                               : !current.empty()  ? current
-                                                   : options.output});
+      Report(err, {error.text,
+                   !error.file.empty() ? error.file
+                   : !current.empty()  ? current
+                                       : options.output,
+                   error.system_error});
       break;
     }
   }

@@ -13,6 +13,8 @@ ErrorMessage CurrentErrorMessage() {
     throw;
   } catch (const Cancelled&) {
     return {ErrorMessage::Kind::kCancelled, {}, {}};
+  } catch (const FileError& error) {
+    return {ErrorMessage::Kind::kError, error.what(), error.file(), error.system_error()};
   } catch (const Error& error) {
     return {ErrorMessage::Kind::kError, error.what(), error.file()};
   } catch (const std::bad_alloc&) {

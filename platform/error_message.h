@@ -13,8 +13,9 @@ inline constexpr const char* kOutOfMemory = "Out of memory";
 struct ErrorMessage {
   enum class Kind { kCancelled, kError, kOutOfMemory, kOther };
   Kind kind = Kind::kOther;
-  std::string text; // as raised; nothing for a cancellation
-  std::string file; // the full name of the file concerned, or empty
+  std::string text;     // as raised; nothing for a cancellation
+  std::string file;     // the full name of the file concerned, or empty
+  int system_error = 0; // the errno value behind a file error, 0 when unknown
 };
 
 // The exception being handled; called inside a catch block. One that is no

@@ -336,3 +336,33 @@ TEST(BatchOptionsTest, PathsLongerThanAnyOneName) {
   }
   platform::EnterDirectory(here);
 }
+
+// Each error names the file or option and says what is wrong with it.
+TEST(BatchErrorsTest, MessagesSayWhatIsWrong) {
+  TempDir dir;
+  const std::string a = dir.Write("a.csv", "1\n");
+  const std::string fifo = dir.File("fifo");
+  ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
+  ASSERT_EQ(::mkdir(dir.File("dir.csv").c_str(), 0755), 0);
+  ASSERT_EQ(::symlink("loop2", dir.File("loop1").c_str()), 0);
+  ASSERT_EQ(::symlink("loop1", dir.File("loop2").c_str()), 0);
+  const std::string not_file = " (это не обычный файл, а канал, устройство или сокет).\n";
+  const std::string o = dir.File("o.csv");
+  const std::vector<std::pair<std::vector<std::string>, std::string>> cases = {
+      {{"-o", dir.File("dir.csv"), a},
+       dir.File("dir.csv") + ": File access denied (это каталог, а не файл).\n"},
+      {{"--settings", dir.File("none.ini"), "-o", o, a},
+       dir.File("none.ini") + ": File not found.\n"},
+      {{"--settings", fifo, "-o", o, a}, fifo + ": File not found" + not_file},
+      {{"-o", o, fifo}, fifo + ": Invalid filename" + not_file},
+      {{"-o", "/dev/full", a}, "/dev/full: File access denied" + not_file},
+      {{"-o", o, dir.File("loop1")},
+       dir.File("loop1") + ": I/O error 40 (символические ссылки образуют петлю).\n"},
+  };
+  for (const auto& [args, message] : cases) {
+    const BatchRun run = Batch(args);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(run.err, "kleitab: " + message);
+  }
+  EXPECT_EQ(ReadAll(o), "<missing>");
+}

@@ -36,4 +36,12 @@ for mode in "" --in-memory; do
   printf '1,file2,,\r\n,,,\r\nx,y,-,\r\n1,file2,,\r\n' | cmp - in.csv || fail "stdin output $mode"
 done
 
+# A closed or full standard output is an error that says so.
+status=0; run -o - d >&- 2>err.txt || status=$?
+[ "$status" = 1 ] || fail "closed standard output exit $status"
+grep -q '^kleitab: -: I/O error 9 (файл закрыт)\.$' err.txt ||
+  fail "closed standard output message: $(cat err.txt)"
+status=0; run -o - d >/dev/full 2>err.txt || status=$?
+grep -q 'I/O error 28 (на диске нет места)' err.txt ||
+  fail "full standard output: $status $(cat err.txt)"
 echo "cli_process_test passed"
