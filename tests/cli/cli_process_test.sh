@@ -44,4 +44,13 @@ grep -q '^kleitab: -: I/O error 9 (файл закрыт)\.$' err.txt ||
 status=0; run -o - d >/dev/full 2>err.txt || status=$?
 grep -q 'I/O error 28 (на диске нет места)' err.txt ||
   fail "full standard output: $status $(cat err.txt)"
+# Two runs on one output at once: it ends up whole, as one of them wrote it.
+run -o one.csv d 2>/dev/null && run -o two.csv -d ';' d 2>/dev/null
+for round in 1 2 3 4 5; do
+  run -o same.csv d 2>/dev/null & first=$!
+  run -o same.csv -d ';' d 2>/dev/null || true
+  wait "$first" || true
+  cmp -s same.csv one.csv || cmp -s same.csv two.csv || fail "two runs on one output, round $round"
+done
+[ "$(ls -A | grep -c kleitab)" = 0 ] || fail "a temporary file was left: $(ls -A)"
 echo "cli_process_test passed"
