@@ -166,6 +166,29 @@ void CopyInto(int from_fd, int to_fd, off_t size) {
   }
 }
 
+bool IsFullDisk(int error) {
+  return error == ENOSPC || error == EDQUOT || error == EFBIG;
+}
+
+// A memory-backed file holding the first `size` bytes of `fd`, its offset at
+// their end; -1 when none can be made.
+int MoveIntoMemory(int fd, off_t size) {
+  const int memory = ::memfd_create("kleitab-save", MFD_CLOEXEC);
+  if (memory < 0)
+    return -1;
+  try {
+    CopyInto(fd, memory, size);
+  } catch (const ReplaceFailure&) {
+    ::close(memory);
+    return -1;
+  }
+  if (::lseek(memory, size, SEEK_SET) != size) {
+    ::close(memory);
+    return -1;
+  }
+  return memory;
+}
+
 bool IsPermissionError(int error) {
   return error == EACCES || error == EPERM;
 }
@@ -343,7 +366,20 @@ void ReplacingFile::Write(const char* data, std::size_t size) {
         StopDirect();
         continue;
       }
-      Fail(ReplaceFailure::kWrite, errno);
+      const int error = errno;
+      if (in_place_ && !temp_path_.empty() && IsFullDisk(error)) {
+        // The temporary folder is full: the content goes on in memory, as
+        // a save in place always did, only without the kept copy.
+        const int memory = MoveIntoMemory(temp_fd_, written_);
+        if (memory >= 0) {
+          ::close(temp_fd_);
+          RemoveKeptContent(temp_path_);
+          temp_path_.clear();
+          temp_fd_ = memory;
+          continue;
+        }
+      }
+      Fail(ReplaceFailure::kWrite, error);
     }
     if (n == 0)
       Fail(ReplaceFailure::kWrite, ENOSPC);

@@ -76,5 +76,30 @@ TEST(KilledSaveTest, InPlaceSaveKilledAnywhereLosesNothing) {
   EXPECT_TRUE(finished);
 }
 
+// A temporary folder too small for the content: the save in place still
+// writes it (in memory, as before), and the folder is left empty.
+TEST(KilledSaveTest, FullTemporaryFolderStillSavesInPlace) {
+  TempDir dir;
+  SmallDisk small(dir.File("tmp"), "1m");
+  if (!small.mounted())
+    GTEST_SKIP() << "needs root and a tmpfs of its own";
+  const std::string folder = dir.File("closed");
+  ASSERT_EQ(::mkdir(folder.c_str(), 0755), 0);
+  const std::string target = dir.Write("closed/out.csv", "earlier\n");
+  ::chmod(folder.c_str(), 0555);
+  const std::string content(4 << 20, 'n');
+  ::setenv("TMPDIR", dir.File("tmp").c_str(), 1);
+  {
+    platform::ReplacingFile file(target);
+    file.Write(content.data(), content.size());
+    file.Commit();
+    EXPECT_TRUE(file.in_place());
+  }
+  ::unsetenv("TMPDIR");
+  ::chmod(folder.c_str(), 0755);
+  EXPECT_EQ(ReadBytes(target), content);
+  EXPECT_EQ(NamesIn(dir.File("tmp")), std::vector<std::string>{});
+}
+
 } // namespace
 } // namespace faults
