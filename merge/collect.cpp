@@ -220,6 +220,16 @@ CollectOptions KeepingEveryLine(CollectOptions options) {
   return options;
 }
 
+// Every ticked file stacked from row 0 of a clear or fresh table, matched
+// by header names when asked.
+CollectSummary StackedFromTheTop(ResultTable& table, CandidateList& candidates,
+                                 const CollectOptions& options, bool follow_unticked,
+                                 const AfterItem& after_item, ReadProgress& progress) {
+  if (options.header && options.match_headers)
+    return CollectMatchingHeaders(table, candidates, options, after_item, progress);
+  return StackedDriver(table, candidates, options, 0, follow_unticked, after_item, progress);
+}
+
 } // namespace
 
 void LoadFile(ResultTable& table, const std::string& path, std::int32_t start_row,
@@ -237,9 +247,7 @@ CollectSummary CollectFiles(ResultTable& table, CandidateList& candidates,
   // that the old rows neither stay under the new ones nor below them.
   if (AnyTicked(candidates) && !IsFreshTable(table))
     table.ClearAll();
-  if (options.header && options.match_headers)
-    return CollectMatchingHeaders(table, candidates, options, after_item, start.read_progress);
-  return StackedDriver(table, candidates, options, 0, false, after_item, start.read_progress);
+  return StackedFromTheTop(table, candidates, options, false, after_item, start.read_progress);
 }
 
 CollectSummary CollectAgain(ResultTable& table, CandidateList& candidates,
@@ -247,10 +255,8 @@ CollectSummary CollectAgain(ResultTable& table, CandidateList& candidates,
                             platform::Progress* progress) {
   DriverStart start(table, candidates, progress);
   table.ClearAll();
-  const CollectOptions every_line = KeepingEveryLine(options);
-  if (every_line.header && every_line.match_headers)
-    return CollectMatchingHeaders(table, candidates, every_line, after_item, start.read_progress);
-  return StackedDriver(table, candidates, every_line, 0, true, after_item, start.read_progress);
+  return StackedFromTheTop(table, candidates, KeepingEveryLine(options), true, after_item,
+                           start.read_progress);
 }
 
 CollectSummary AddFiles(ResultTable& table, CandidateList& candidates,
