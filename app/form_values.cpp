@@ -57,6 +57,7 @@ settings::SettingsValues SettingsValuesOf(const TForm1& form) {
   values.header = form.CheckBox8->isChecked();
   values.match_headers = form.CheckBox9->isChecked();
   values.quote_output = form.CheckBox10->isChecked();
+  values.numbering = form.Numbering->isChecked();
   return values;
 }
 
@@ -105,6 +106,7 @@ void ShowSettingsValues(TForm1& form, const settings::SettingsValues& values) {
   form.CheckBox8->setChecked(values.header);
   form.CheckBox9->setChecked(values.match_headers);
   form.CheckBox10->setChecked(values.quote_output);
+  form.Numbering->setChecked(values.numbering);
   if (directory_error)
     std::rethrow_exception(directory_error);
 }

@@ -117,6 +117,8 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
     return QVariant::fromValue(Qt::Alignment(Qt::AlignLeft | Qt::AlignVCenter));
   if (role != Qt::DisplayRole || section < 0)
     return {};
+  if (numbering_)
+    return NumberingHeader(section, orientation);
   if (orientation == Qt::Horizontal) {
     if (fixed_rows_ < 1 || section >= cols_)
       return QString();
@@ -125,6 +127,47 @@ QVariant GridModel::headerData(int section, Qt::Orientation orientation, int rol
   if (fixed_cols_ < 1 || section >= rows_)
     return QString();
   return ShownText(0, TableRow(section));
+}
+
+namespace {
+
+// Column letters as spreadsheets name them: A..Z, AA..AZ, BA, ...
+QString ColumnLetters(int col) {
+  QString letters;
+  for (std::int64_t n = std::int64_t{col} + 1; n > 0; n = (n - 1) / 26)
+    letters.prepend(QChar(u'A' + static_cast<char16_t>((n - 1) % 26)));
+  return letters;
+}
+
+} // namespace
+
+QString GridModel::NumberingHeader(int section, Qt::Orientation orientation) const {
+  if (orientation == Qt::Vertical)
+    return section < rows_ ? QString::number(std::int64_t{section} + 1) : QString();
+  if (section >= cols_)
+    return QString();
+  if (header_names_) {
+    QString name = ShownText(section, 0);
+    if (!name.isEmpty())
+      return name;
+  }
+  return ColumnLetters(section);
+}
+
+void GridModel::SetNumbering(bool on) {
+  if (on == numbering_)
+    return;
+  numbering_ = on;
+  // Every model index now names another cell: Sync starts afresh.
+  Sync(false);
+}
+
+void GridModel::SetHeaderNames(bool on) {
+  if (on == header_names_)
+    return;
+  header_names_ = on;
+  if (numbering_ && cols_ > 0)
+    emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
 }
 
 Qt::ItemFlags GridModel::flags(const QModelIndex& index) const {
@@ -173,7 +216,7 @@ int AffordableSections(int shown, int wanted, int other) {
 } // namespace
 
 bool GridModel::FitExtentsToMemory(int& new_rows, int new_cols) {
-  const bool refresh = table_.FixedRows() != fixed_rows_ || table_.FixedCols() != fixed_cols_;
+  const bool refresh = WantedFixedRows() != fixed_rows_ || WantedFixedCols() != fixed_cols_;
   const int shown_rows = refresh ? 0 : std::min(rows_, new_rows);
   const int rows = AffordableSections(shown_rows, new_rows, new_cols);
   if (rows == new_rows)
@@ -182,24 +225,24 @@ bool GridModel::FitExtentsToMemory(int& new_rows, int new_cols) {
   // when the table grows again.
   cutting_ = true;
   const std::int32_t old_count = table_.RowCount();
-  table_.SetRowCount(rows + table_.FixedRows());
+  table_.SetRowCount(rows + WantedFixedRows());
   for (std::int32_t row = table_.RowCount(); row < old_count; ++row)
     table_.ClearRow(row);
   cutting_ = false;
-  new_rows = table_.RowCount() - table_.FixedRows();
+  new_rows = table_.RowCount() - WantedFixedRows();
   return false;
 }
 
 void GridModel::Sync(bool repaint_all) {
   if (cutting_)
     return;
-  int new_rows = table_.RowCount() - table_.FixedRows();
-  int new_cols = table_.ColCount() - table_.FixedCols();
-  const bool fitted = (new_rows <= rows_ && new_cols <= cols_ &&
-                       table_.FixedRows() == fixed_rows_ && table_.FixedCols() == fixed_cols_) ||
+  int new_rows = table_.RowCount() - WantedFixedRows();
+  int new_cols = table_.ColCount() - WantedFixedCols();
+  const bool fitted = (new_rows <= rows_ && new_cols <= cols_ && WantedFixedRows() == fixed_rows_ &&
+                       WantedFixedCols() == fixed_cols_) ||
                       FitExtentsToMemory(new_rows, new_cols);
-  const int new_fixed_rows = table_.FixedRows();
-  const int new_fixed_cols = table_.FixedCols();
+  const int new_fixed_rows = WantedFixedRows();
+  const int new_fixed_cols = WantedFixedCols();
   if (new_fixed_rows != fixed_rows_ || new_fixed_cols != fixed_cols_) {
     // Every model index now names another cell: start afresh.
     beginResetModel();
@@ -266,6 +309,8 @@ void GridModel::CellChanged(std::int32_t col, std::int32_t row) {
   } else {
     const QModelIndex changed = index(model_row, model_col);
     emit dataChanged(changed, changed);
+    if (numbering_ && header_names_ && row == 0)
+      emit headerDataChanged(Qt::Horizontal, model_col, model_col);
   }
 }
 
@@ -290,7 +335,8 @@ void GridModel::TableReset() {
 }
 
 void GridModel::RepaintRows(int first_table_row, int last_table_row) {
-  if (first_table_row < fixed_rows_) {
+  const bool names_changed = numbering_ && header_names_ && first_table_row == 0;
+  if (first_table_row < fixed_rows_ || names_changed) {
     if (cols_ > 0)
       emit headerDataChanged(Qt::Horizontal, 0, cols_ - 1);
     emit CornerChanged();

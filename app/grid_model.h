@@ -4,7 +4,9 @@
 // model's rows (columns): while FixedRows is 1 the cells of row 0 are the
 // horizontal header's texts, and while FixedCols is 1 the cells of column 0
 // are the vertical header's texts, so they stay in view when the grid scrolls
-// and can never become the current cell.
+// and can never become the current cell. In the numbering view every cell is
+// a cell of the model and the headers show row numbers and column letters
+// (or the header row's names) instead.
 
 #include "merge/result_table.h"
 #include "merge/table_observer.h"
@@ -41,8 +43,13 @@ public:
                       int role = Qt::DisplayRole) const override;
   Qt::ItemFlags flags(const QModelIndex& index) const override;
 
-  // The fixed counts the model currently shows (they lag the table's only
-  // while a bulk change is running).
+  // The numbering view; `header_names` shows row 0's texts over the columns
+  // instead of letters (a column without a name keeps its letter).
+  void SetNumbering(bool on);
+  void SetHeaderNames(bool on);
+  bool Numbering() const { return numbering_; }
+  // The fixed counts the model currently shows: none in the numbering view
+  // (they lag the table's only while a bulk change is running).
   int FixedRows() const { return fixed_rows_; }
   int FixedCols() const { return fixed_cols_; }
   // Table coordinates of a model index's row and column.
@@ -67,6 +74,10 @@ private:
   void ColumnMoved(std::int32_t from, std::int32_t to) override;
   void TableReset() override;
 
+  // The fixed counts the table asks the model to show.
+  int WantedFixedRows() const { return numbering_ ? 0 : table_.FixedRows(); }
+  int WantedFixedCols() const { return numbering_ ? 0 : table_.FixedCols(); }
+  QString NumberingHeader(int section, Qt::Orientation orientation) const;
   // The cell's whole text.
   QString CellText(int col, int row) const;
   // Stores an edited text into table cell (col, row).
@@ -95,6 +106,8 @@ private:
   int fixed_cols_ = 0;
   // Set while the model itself cuts the table's extents.
   bool cutting_ = false;
+  bool numbering_ = false;
+  bool header_names_ = false;
 };
 
 } // namespace app

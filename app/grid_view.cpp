@@ -124,12 +124,14 @@ QString GridView::CornerText() const {
 }
 
 void GridView::ApplyFixedCounts() {
-  const bool fixed_row = grid_model_->FixedRows() > 0;
-  const bool fixed_col = grid_model_->FixedCols() > 0;
+  // The numbering view always has both headers.
+  const bool numbering = grid_model_->Numbering();
+  const bool fixed_row = numbering || grid_model_->FixedRows() > 0;
+  const bool fixed_col = numbering || grid_model_->FixedCols() > 0;
   horizontalHeader()->setVisible(fixed_row);
   verticalHeader()->setVisible(fixed_col);
   // A row is dragged by its cell in the fixed column, a column by its cell
-  // in the fixed row.
+  // in the fixed row (by its number or letter in the numbering view).
   verticalHeader()->setSectionsMovable(fixed_col);
   horizontalHeader()->setSectionsMovable(fixed_row);
   UpdateCorner();

@@ -45,6 +45,15 @@ void TForm1::BuildTablePage() {
   N5 = add_item("N5", QStringLiteral("Очистить"), &TForm1::N5Click);
   N6 = add_item("N6", QStringLiteral("Собрать повторно"), &TForm1::N6Click);
   N7 = add_item("N7", QStringLiteral("Добавить"), &TForm1::N7Click);
+  // A way of looking at the table, not a command on it: last, set apart.
+  PopupMenu2->addSeparator();
+  Numbering = PopupMenu2->addAction(QStringLiteral("Нумерация строк и столбцов"));
+  Numbering->setObjectName(QStringLiteral("Numbering"));
+  Numbering->setCheckable(true);
+  connect(Numbering, &QAction::toggled, grid_model_, &GridModel::SetNumbering);
+  // The header row names the columns while the first line is a header.
+  grid_model_->SetHeaderNames(CheckBox8->isChecked());
+  connect(CheckBox8, &QCheckBox::toggled, grid_model_, &GridModel::SetHeaderNames);
   StringGrid1->setContextMenuPolicy(Qt::CustomContextMenu);
   connect(StringGrid1, &QWidget::customContextMenuRequested, this, [this](const QPoint& pos) {
     PopupMenu2->popup(StringGrid1->viewport()->mapToGlobal(pos));

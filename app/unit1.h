@@ -100,6 +100,7 @@ public:
   QAction* N5 = nullptr;
   QAction* N6 = nullptr;
   QAction* N7 = nullptr;
+  QAction* Numbering = nullptr; // "Нумерация строк и столбцов", a view option
 
   // "Сохранить".
   QLineEdit* Edit1 = nullptr;

@@ -131,6 +131,7 @@ SettingsValues SettingsText::Values() const {
   values.header = IniTextToBool(Value(kHeaderKey));
   values.match_headers = IniTextToBool(Value(kMatchHeadersKey));
   values.quote_output = IniTextToBool(Value(kQuoteOutputKey));
+  values.numbering = IniTextToBool(Value(kNumberingKey));
   return values;
 }
 

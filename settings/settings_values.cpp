@@ -41,7 +41,8 @@ std::string FormatSettings(const SettingsValues& values) {
   const std::pair<const char*, bool> options[] = {{kQuotesKey, values.quotes},
                                                   {kHeaderKey, values.header},
                                                   {kMatchHeadersKey, values.match_headers},
-                                                  {kQuoteOutputKey, values.quote_output}};
+                                                  {kQuoteOutputKey, values.quote_output},
+                                                  {kNumberingKey, values.numbering}};
   for (const auto& [name, ticked] : options) {
     if (ticked)
       line(name, BoolToIniText(true));

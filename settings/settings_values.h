@@ -40,6 +40,7 @@ struct SettingsValues {
   bool header = false; // CheckBox8 "Первая строка — заголовок"
   bool match_headers = false; // CheckBox9 "Сопоставлять столбцы по заголовкам"
   bool quote_output = false; // CheckBox10 "Кавычки при сохранении"
+  bool numbering = false;    // the grid's view "Нумерация строк и столбцов"
 };
 
 // The init.ini names of the options beyond the twelve lines.
@@ -49,6 +50,7 @@ inline constexpr const char* kQuotesKey = "CheckBox7";
 inline constexpr const char* kHeaderKey = "CheckBox8";
 inline constexpr const char* kMatchHeadersKey = "CheckBox9";
 inline constexpr const char* kQuoteOutputKey = "CheckBox10";
+inline constexpr const char* kNumberingKey = "Numbering";
 
 // "TRUE" when ticked, else "FALSE".
 std::string BoolToIniText(bool ticked);

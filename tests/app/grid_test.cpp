@@ -11,6 +11,8 @@
 #include "export/save_table.h"
 
 #include <QAbstractItemModelTester>
+#include <QAction>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QTabWidget>
@@ -52,6 +54,7 @@ private slots:
   void RowDragWithTheMouse();
   void DropOnTheNearHalfOfASectionLandsThere();
   void DefaultsAndResizeLimit();
+  void NumberingViewShowsEveryCell();
 
 private:
   // A shown window on the table page with the grid focused.
@@ -497,6 +500,47 @@ void GridTest::DefaultsAndResizeLimit() {
   QVERIFY(grid->showGrid());
   grid->horizontalHeader()->resizeSection(0, 1);
   QVERIFY(grid->horizontalHeader()->sectionSize(0) > 1);
+}
+
+void GridTest::NumberingViewShowsEveryCell() {
+  Scratch scratch;
+  app::TForm1& form = TablePage(scratch);
+  merge::ResultTable& table = form.Table();
+  Fill(table, 28, 3);
+  app::GridView* grid = form.StringGrid1;
+  app::GridModel* model = grid->Model();
+  QAbstractItemModelTester tester(model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+  form.Numbering->setChecked(true);
+  QCOMPARE(model->rowCount(), 3);
+  QCOMPARE(model->columnCount(), 28);
+  QCOMPARE(model->index(0, 0).data().toString(), QStringLiteral("0:0"));
+  QCOMPARE(grid->CornerText(), QString());
+  const auto header = [model](int section, Qt::Orientation orientation) {
+    return model->headerData(section, orientation).toString();
+  };
+  QCOMPARE(header(0, Qt::Vertical), QStringLiteral("1"));
+  QCOMPARE(header(2, Qt::Vertical), QStringLiteral("3"));
+  QCOMPARE(header(0, Qt::Horizontal), QStringLiteral("A"));
+  QCOMPARE(header(25, Qt::Horizontal), QStringLiteral("Z"));
+  QCOMPARE(header(27, Qt::Horizontal), QStringLiteral("AB"));
+  // With a header line the columns take its names; a nameless one its letter.
+  form.CheckBox8->setChecked(true);
+  table.SetCell(1, 0, "");
+  QCOMPARE(header(0, Qt::Horizontal), QStringLiteral("0:0"));
+  QCOMPARE(header(1, Qt::Horizontal), QStringLiteral("B"));
+  // The first row and column are cells like any other: edited, dragged.
+  QVERIFY(model->setData(model->index(0, 0), QStringLiteral("top")));
+  QCOMPARE(Cell(table, 0, 0), "top");
+  QCOMPARE(header(0, Qt::Horizontal), QStringLiteral("top"));
+  QVERIFY(grid->verticalHeader()->sectionsMovable());
+  grid->verticalHeader()->moveSection(0, 2);
+  QCOMPARE(Cell(table, 0, 2), "top");
+  QCOMPARE(Cell(table, 0, 0), "0:1");
+  // Off again: the fixed row and column are headers, the data unchanged.
+  form.Numbering->setChecked(false);
+  QCOMPARE(model->rowCount(), 2);
+  QCOMPARE(grid->CornerText(), QStringLiteral("0:1"));
+  QCOMPARE(Cell(table, 0, 2), "top");
 }
 
 QTEST_MAIN(GridTest)

@@ -42,4 +42,13 @@ TEST(FurtherOptionsTest, AFileOfTheTwelveLinesLeavesThemOff) {
   EXPECT_FALSE(twelve.quotes || twelve.header || twelve.match_headers || twelve.quote_output);
 }
 
+TEST(FurtherOptionsTest, TheNumberingViewIsRememberedWhenOn) {
+  settings::SettingsValues values;
+  EXPECT_FALSE(values.numbering);
+  values.numbering = true;
+  const std::string text = settings::FormatSettings(values);
+  EXPECT_EQ(text.substr(text.find("direct=")), "direct=\r\nNumbering=TRUE\r\n");
+  EXPECT_TRUE(settings::SettingsText(text).Values().numbering);
+}
+
 } // namespace
