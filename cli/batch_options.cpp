@@ -5,6 +5,7 @@
 #include "platform/directory.h"
 #include "platform/errors.h"
 #include "platform/file.h"
+#include "platform/utf8.h"
 #include "settings/ini_text.h"
 #include "settings/settings_file.h"
 #include "settings/settings_options.h"
@@ -29,9 +30,32 @@ std::string ToCodePage(const std::string& utf8) {
       QString::fromUtf8(utf8.data(), static_cast<qsizetype>(utf8.size())).toStdU16String());
 }
 
-// A delimiter as typed: the word "tab" stands for a tab.
-std::string DelimiterText(const std::string& text) {
-  return text == "tab" ? std::string("\t") : ToCodePage(text);
+// A delimiter as typed: the word "tab" stands for a tab. Text that is no
+// UTF-8, or a character Windows-1251 has no byte for, would split or join
+// at a "?" nobody typed.
+std::string DelimiterText(const std::string& option, const std::string& text) {
+  if (text == "tab")
+    return "\t";
+  if (!platform::IsValidUtf8(text))
+    throw UsageError(option + ": разделитель — не текст UTF-8");
+  const std::string bytes = ToCodePage(text);
+  if (std::count(bytes.begin(), bytes.end(), '?') != std::count(text.begin(), text.end(), '?'))
+    throw UsageError(option + ": в «" + text + "» есть символ, которого нет в Windows-1251");
+  return bytes;
+}
+
+// The window reads its field leniently (as far as a number goes, else 0);
+// the command line reads it the same way but says so.
+std::int32_t SkipCount(const std::string& text, std::vector<std::string>& warnings) {
+  const std::int32_t count = merge::ParseSkipCount(ToCodePage(text));
+  const std::size_t start = std::min(text.find_first_not_of(' '), text.size());
+  const std::string digits = text.substr(start);
+  const bool plain = !digits.empty() && digits.size() <= 9 &&
+                     digits.find_first_not_of("0123456789") == std::string::npos;
+  if (!plain)
+    warnings.push_back("--skip «" + text + "» — не число строк; как и в окне, убирается строк: " +
+                       std::to_string(std::max(count, 0)));
+  return count;
 }
 
 // A relative name stored in init.ini counts from `base`.
@@ -141,9 +165,13 @@ BatchOptions ParseArguments(const std::vector<std::string>& args) {
     } else if (arg == "-o" || arg == "--output") {
       output = value();
     } else if (arg == "-d" || arg == "--delimiter") {
-      options.collect.delimiter_text = DelimiterText(value());
+      options.collect.delimiter_text = DelimiterText(arg, value());
     } else if (arg == "--output-delimiter") {
-      options.save.delimiter = exporter::DelimiterFromText(DelimiterText(value()));
+      const std::string text = value();
+      const std::string bytes = DelimiterText(arg, text);
+      if (bytes.size() != 1)
+        throw UsageError("--output-delimiter: ожидается один символ или tab, а не «" + text + "»");
+      options.save.delimiter = exporter::DelimiterFromText(bytes);
     } else if (arg == "--side-by-side") {
       flag();
       options.collect.side_by_side = true;
@@ -161,7 +189,7 @@ BatchOptions ParseArguments(const std::vector<std::string>& args) {
         throw UsageError("--file-name: ожидается none, name или path, а не «" + v + "»");
       }
     } else if (arg == "--skip") {
-      options.collect.skip_count = merge::ParseSkipCount(ToCodePage(value()));
+      options.collect.skip_count = SkipCount(value(), options.warnings);
     } else if (arg == "--encoding") {
       options.collect.source_encoding = SourceEncodingNamed(value());
     } else if (arg == "--bom") {

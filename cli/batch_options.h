@@ -32,6 +32,9 @@ struct BatchOptions {
   bool quiet = false;             // no progress, and nothing said of what was lost
   bool strict = false;            // anything lost is an error: nothing written
   bool in_memory = false;         // stacked merges through the table rather than streamed
+  // What the arguments left doubtful but the window would take as well
+  // (said on standard error unless quiet).
+  std::vector<std::string> warnings;
 
   bool ToStandardOutput() const { return output == "-"; }
 };

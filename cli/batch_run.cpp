@@ -236,6 +236,10 @@ int RunBatch(const std::vector<std::string>& args, std::FILE* err, bool err_is_t
     return 0;
   }
 
+  if (!options.quiet)
+    for (const std::string& warning : options.warnings)
+      std::fprintf(err, "kleitab: %s\n", warning.c_str());
+
   // A save killed earlier while it wrote over its file left that file's
   // whole new content aside: said before anything else is done.
   for (const platform::LeftContent& left : platform::LeftContents())

@@ -112,6 +112,32 @@ TEST(BatchErrorsTest, BadCommandLinesAreUsageErrors) {
   EXPECT_EQ(ReadAll(dir.File("o.csv")), "<missing>");
 }
 
+TEST(BatchErrorsTest, DoubtfulDelimitersAndSkipCountsAreSaid) {
+  TempDir dir;
+  const std::string a = dir.Write("a.csv", "x\ny\n");
+  const std::string out = dir.File("o.csv");
+  for (const std::string& bad :
+       {std::string("--output-delimiter=abc"), std::string("--output-delimiter="),
+        std::string("-d\xff"), std::string("-d\u2192")}) {
+    const BatchRun run = Batch({"-o", out, bad, a});
+    EXPECT_EQ(run.status, 2) << bad;
+    EXPECT_NE(run.err.find(bad.substr(0, 2) == "-d" ? "-d:" : "--output-delimiter:"),
+              std::string::npos)
+        << run.err;
+  }
+  EXPECT_EQ(ReadAll(out), "<missing>");
+  // A skip count the window would read leniently is read so, and said.
+  for (const auto& [skip, said] :
+       std::vector<std::pair<std::string, std::string>>{{"abc", "0"}, {"-5", "0"}, {"1x", "1"}}) {
+    const BatchRun run = Batch({"-o", out, "--skip", skip, a});
+    EXPECT_EQ(run.status, 0);
+    EXPECT_EQ(run.err, "kleitab: --skip «" + skip +
+                           "» — не число строк; как и в окне, убирается строк: " + said + "\n");
+    EXPECT_EQ(Batch({"-q", "-o", out, "--skip", skip, a}).err, "");
+  }
+  EXPECT_EQ(Batch({"-o", out, "--skip", " 1", a}).err, "");
+}
+
 TEST(BatchErrorsTest, LockedSourceNamesTheFile) {
   TempDir dir;
   TempDir out;
