@@ -13,6 +13,8 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDateTime>
+#include <QElapsedTimer>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -51,52 +53,89 @@ void SaveFromWindow(app::TForm1& form, const RandomChoices& c, const QString& ou
   form.Button2Click(); // "Сохранить"
 }
 
-} // namespace
-
-class CliEqualityTest : public QObject {
-  Q_OBJECT
-private slots:
-  void CommandLineWritesWhatTheWindowSaves();
+// What the rounds compared.
+struct Compared {
+  int side_by_side = 0;
+  int streamed = 0;
 };
 
-void CliEqualityTest::CommandLineWritesWhatTheWindowSaves() {
-  const app::OpenRequest previous_open = app::SetOpenRequest([](const QString&) {});
-  RandomFolder random(20261208);
-  int compared_side = 0;
-  int compared_streamed = 0;
-  for (int round = 0; round < 40; ++round) {
-    Scratch scratch;
-    ErrorRecorder errors;
-    QTemporaryDir outputs;
-    random.Fill(scratch.Dir().toStdString(), 6);
-    RandomChoices choices = random.Choices();
-    if (round == 0) // a folder full of everything, streamed
-      choices.side_by_side = choices.in_memory = false;
-    const QString window_file = outputs.filePath(QStringLiteral("window.csv"));
-    const QString cli_file = outputs.filePath(QStringLiteral("cli.csv"));
-    SaveFromWindow(scratch.Form(), choices, window_file);
-    QCOMPARE(errors.Texts(), QStringList());
-
+// One random folder and choice set: the window's file against the command
+// line's, and for a stacked merge both the streamed and the in-memory one.
+void CompareOnce(RandomFolder& random, bool stacked_streamed, Compared& compared) {
+  Scratch scratch;
+  ErrorRecorder errors;
+  QTemporaryDir outputs;
+  random.Fill(scratch.Dir().toStdString(), 6);
+  RandomChoices choices = random.Choices();
+  if (stacked_streamed) // a folder full of everything, streamed
+    choices.side_by_side = choices.in_memory = false;
+  const QString window_file = outputs.filePath(QStringLiteral("window.csv"));
+  SaveFromWindow(scratch.Form(), choices, window_file);
+  QCOMPARE(errors.Texts(), QStringList());
+  const bool no_sources = scratch.Form().FilePage1->Count() == 0;
+  for (const bool in_memory : {choices.in_memory, !choices.in_memory}) {
+    if (in_memory != choices.in_memory && choices.side_by_side)
+      break; // side by side has one way only
+    choices.in_memory = in_memory;
+    const QString cli_file =
+        outputs.filePath(in_memory ? QStringLiteral("memory.csv") : QStringLiteral("streamed.csv"));
     std::vector<std::string> args = {"-o", cli_file.toStdString()};
     for (const std::string& a : choices.Arguments())
       args.push_back(a);
     args.push_back(scratch.Dir().toStdString());
     std::FILE* err = std::tmpfile();
     const int status = cli::RunBatch(args, err, false);
-    const bool no_sources = scratch.Form().FilePage1->Count() == 0;
+    std::fclose(err);
     if (no_sources) { // the window saves its empty table; the command line refuses
       QCOMPARE(status, 1);
       QVERIFY(!QFile::exists(cli_file));
     } else {
       QCOMPARE(status, 0);
       QCOMPARE(ReadAll(cli_file), ReadAll(window_file));
-      compared_side += choices.side_by_side;
-      compared_streamed += !choices.side_by_side && !choices.in_memory;
+      compared.side_by_side += choices.side_by_side;
+      compared.streamed += !choices.side_by_side && !in_memory;
     }
-    std::fclose(err);
   }
-  QVERIFY(compared_side >= 5);
-  QVERIFY(compared_streamed >= 10);
+}
+
+} // namespace
+
+class CliEqualityTest : public QObject {
+  Q_OBJECT
+private slots:
+  void CommandLineWritesWhatTheWindowSaves();
+  void SoakForABoundedTime();
+};
+
+void CliEqualityTest::CommandLineWritesWhatTheWindowSaves() {
+  const app::OpenRequest previous_open = app::SetOpenRequest([](const QString&) {});
+  RandomFolder random(20261208);
+  Compared compared;
+  for (int round = 0; round < 40 && !QTest::currentTestFailed(); ++round)
+    CompareOnce(random, round == 0, compared);
+  QVERIFY(compared.side_by_side >= 5);
+  QVERIFY(compared.streamed >= 10);
+  app::SetOpenRequest(previous_open);
+}
+
+// New folders every run, for KLEITAB_SOAK_SECONDS (20 s by default); the
+// seed is printed so that a failure can be run again.
+void CliEqualityTest::SoakForABoundedTime() {
+  const int seconds = qEnvironmentVariableIsSet("KLEITAB_SOAK_SECONDS")
+                          ? qEnvironmentVariableIntValue("KLEITAB_SOAK_SECONDS")
+                          : 20;
+  const app::OpenRequest previous_open = app::SetOpenRequest([](const QString&) {});
+  const auto seed = static_cast<std::uint32_t>(QDateTime::currentMSecsSinceEpoch());
+  qInfo("seed %u", seed);
+  RandomFolder random(seed);
+  Compared compared;
+  QElapsedTimer clock;
+  clock.start();
+  int rounds = 0;
+  for (; clock.elapsed() < seconds * 1000 && !QTest::currentTestFailed(); ++rounds)
+    CompareOnce(random, false, compared);
+  qInfo("%d rounds: %d side by side, %d streamed", rounds, compared.side_by_side,
+        compared.streamed);
   app::SetOpenRequest(previous_open);
 }
 

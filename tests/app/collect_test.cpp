@@ -4,6 +4,7 @@
 #include "tests/support/address_space.h"
 #include "tests/support/window_test_support.h"
 
+#include "app/desktop_seams.h"
 #include "app/file_page.h"
 #include "app/grid_model.h"
 #include "app/grid_view.h"
@@ -19,6 +20,9 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QtTest>
+
+#include <QElapsedTimer>
+#include <QFileInfo>
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -83,6 +87,7 @@ private slots:
   void Add();
   void ProgressShownAfterHalfSecond();
   void OutOfMemoryShowsTheBoxAndKeepsWholeRows();
+  void RoundsOfCollectEditSaveClearKeepMemorySteady();
 };
 
 void CollectTest::FilePageListsCsvFiles() {
@@ -407,6 +412,65 @@ void CollectTest::OutOfMemoryInTheGridNeverCrashes() {
     });
     QCOMPARE(status, 0);
   }
+}
+
+namespace {
+
+std::int64_t ResidentBytes() {
+  QFile statm(QStringLiteral("/proc/self/statm"));
+  if (!statm.open(QIODevice::ReadOnly))
+    return -1;
+  const QList<QByteArray> fields = statm.readAll().split(' ');
+  return fields.size() > 1 ? fields[1].toLongLong() * ::sysconf(_SC_PAGESIZE) : -1;
+}
+
+} // namespace
+
+// An unattended soak of the window's whole job for a bounded time
+// (KLEITAB_SOAK_SECONDS, 20 s by default): collect, edit, save, clear, over
+// and over; what the process holds must not grow from round to round.
+void CollectTest::RoundsOfCollectEditSaveClearKeepMemorySteady() {
+#ifdef KLEITAB_UNDER_ASAN
+  QSKIP("AddressSanitizer keeps freed memory in quarantine: resident memory says nothing there");
+#endif
+  const int seconds = qEnvironmentVariableIsSet("KLEITAB_SOAK_SECONDS")
+                          ? qEnvironmentVariableIntValue("KLEITAB_SOAK_SECONDS")
+                          : 20;
+  const app::OpenRequest previous_open = app::SetOpenRequest([](const QString&) {});
+  Scratch scratch;
+  scratch.Write("a.csv", LongRows(20000, 'a'));
+  scratch.Write("b.csv", LongRows(5000, 'b'));
+  app::TForm1& form = scratch.Form();
+  form.Edit1->setText(scratch.Dir() + QStringLiteral("/out.txt"));
+  ErrorRecorder errors;
+  QElapsedTimer clock;
+  clock.start();
+  // The table reclaims the space of cleared rows once 64 MiB of it piled
+  // up, so memory rises and falls in cycles of a few rounds: the peak of
+  // the later rounds is held against the peak of rounds 10 to 19.
+  constexpr int kSettledRound = 10;
+  std::int64_t first_peak = 0;
+  std::int64_t later_peak = 0;
+  int round = 0;
+  for (; round < 3 * kSettledRound || clock.elapsed() < seconds * 1000; ++round) {
+    form.ComboBox1->setCurrentIndex(round % 2); // stacked, then side by side
+    Collect(form);
+    app::GridModel* model = form.StringGrid1->Model();
+    QVERIFY(model->setData(model->index(round % 100, 0), QStringLiteral("правка %1").arg(round)));
+    form.Button2Click();
+    QVERIFY(QFileInfo(scratch.Dir() + QStringLiteral("/out.txt")).size() > 20000 * 1000);
+    form.N5Click(); // "Очистить"
+    QCOMPARE(errors.Texts(), QStringList());
+    std::int64_t& peak = round < 2 * kSettledRound ? first_peak : later_peak;
+    if (round >= kSettledRound)
+      peak = std::max(peak, ResidentBytes());
+  }
+  qInfo("%d rounds; peak resident memory %lld KiB in rounds %d-%d, %lld KiB after", round,
+        static_cast<long long>(first_peak >> 10), kSettledRound, 2 * kSettledRound - 1,
+        static_cast<long long>(later_peak >> 10));
+  QVERIFY2(later_peak < first_peak + (std::int64_t{16} << 20),
+           "resident memory grows from round to round");
+  app::SetOpenRequest(previous_open);
 }
 
 QTEST_MAIN(CollectTest)
