@@ -1,5 +1,6 @@
 #include "cli/error_words.h"
 
+#include "platform/directory.h"
 #include "platform/file.h"
 
 #include <cerrno>
@@ -46,6 +47,13 @@ std::string KindOf(const std::string& file) {
   if (file.empty() || file == "-")
     return {};
   switch (platform::StatusOf(file).kind) {
+  case platform::PathStatus::kMissing: {
+    // The folder it was to be in is missing (or is no folder).
+    const std::string folder = platform::DirectoryOf(file);
+    if (!folder.empty() && platform::StatusOf(folder).kind != platform::PathStatus::kDirectory)
+      return "папки «" + folder + "» нет";
+    return {};
+  }
   case platform::PathStatus::kDirectory:
     return "это каталог, а не файл";
   case platform::PathStatus::kOther:

@@ -91,7 +91,8 @@ TEST(BatchErrorsTest, UnwritableOutputKeepsTheEarlierFile) {
   // An output in a directory that does not exist.
   const BatchRun run = Batch({"-o", out.File("no/o.csv"), dir.path()});
   EXPECT_EQ(run.status, 1);
-  EXPECT_EQ(run.err, "kleitab: " + out.File("no/o.csv") + ": Invalid filename.\n");
+  EXPECT_EQ(run.err, "kleitab: " + out.File("no/o.csv") + ": Invalid filename (папки «" +
+                         out.File("no") + "» нет).\n");
 }
 
 TEST(BatchErrorsTest, BadCommandLinesAreUsageErrors) {
