@@ -19,8 +19,30 @@
 
 namespace app {
 
-void TForm1::RunCollect(CollectDriver driver) {
+void TForm1::RunCollect(CollectDriver driver, bool clears_first) {
   merge::CollectOptions options = CollectOptionsOf(*this);
+  CloseEditor();
+  // The old table is kept whole for undo (moved, not copied), unless the
+  // history cannot hold it and the user chose to go on without.
+  std::unique_ptr<merge::TableSwap> step;
+  if (clears_first) {
+    if (history_.Fits(table_->MemoryUsed()))
+      step = merge::TableSwap::ClearKeeping(*table_);
+    else if (!MayGoOnWithoutUndo(table_->MemoryUsed()))
+      return;
+  } else {
+    // TODO: a step for what is added
+    history_.Forget();
+  }
+  // A collect cut short by an error or a cancel has changed the table too.
+  struct RecordAtEnd {
+    TForm1& form;
+    std::unique_ptr<merge::TableSwap>& step;
+    ~RecordAtEnd() {
+      if (step)
+        form.RecordStep(std::move(step));
+    }
+  } record_at_end{*this, step};
   merge::EncodingReport report;
   options.encoding_report = &report;
   merge::CollectSummary summary;
@@ -49,11 +71,11 @@ void TForm1::RunCollect(CollectDriver driver) {
 }
 
 void TForm1::N6Click() {
-  Guard([this] { RunCollect(&merge::CollectAgain); });
+  Guard([this] { RunCollect(&merge::CollectAgain, true); });
 }
 
 void TForm1::N7Click() {
-  Guard([this] { RunCollect(&merge::AddFiles); });
+  Guard([this] { RunCollect(&merge::AddFiles, false); });
 }
 
 } // namespace app

@@ -211,6 +211,13 @@ bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
     return false;
   }
   const bool opened = QTableView::edit(index, trigger, event);
+  if (opened && would_open && grid_model_ != nullptr) {
+    FinishEditStep();
+    merge::ResultTable& table = grid_model_->Table();
+    edit_step_ = std::make_unique<merge::CellEdits>(table);
+    edit_step_->KeepRun(table, grid_model_->TableRow(index.row()),
+                        grid_model_->TableCol(index.column()), 1);
+  }
   if (opened && trigger == EditKeyPressed) {
     // F2: caret at the end, nothing selected.
     if (QLineEdit* editor = delegate_->OpenEditor()) {
@@ -244,6 +251,21 @@ void GridView::CloseOpenEditor() {
     commitData(editor);
     closeEditor(editor, QAbstractItemDelegate::NoHint);
   }
+  FinishEditStep();
+}
+
+void GridView::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  QTableView::closeEditor(editor, hint);
+  FinishEditStep();
+}
+
+void GridView::FinishEditStep() {
+  std::unique_ptr<merge::CellEdits> step = std::move(edit_step_);
+  if (!step || grid_model_ == nullptr)
+    return;
+  step->Finish(grid_model_->Table());
+  if (step->Changed() && record_step_)
+    record_step_(std::move(step));
 }
 
 void GridView::SectionMoved(Qt::Orientation orientation, int old_visual, int new_visual) {
@@ -279,10 +301,16 @@ void GridView::MoveData(Qt::Orientation orientation, int old_visual, int new_vis
     const QModelIndex current = currentIndex();
 
     merge::ResultTable& table = grid_model_->Table();
-    if (orientation == Qt::Vertical)
-      table.MoveRow(grid_model_->TableRow(old_visual), grid_model_->TableRow(new_visual));
+    const bool rows = orientation == Qt::Vertical;
+    const int from = rows ? grid_model_->TableRow(old_visual) : grid_model_->TableCol(old_visual);
+    const int to = rows ? grid_model_->TableRow(new_visual) : grid_model_->TableCol(new_visual);
+    if (rows)
+      table.MoveRow(from, to);
     else
-      table.MoveColumn(grid_model_->TableCol(old_visual), grid_model_->TableCol(new_visual));
+      table.MoveColumn(from, to);
+    if (record_step_)
+      record_step_(std::make_unique<merge::MoveStep>(
+          rows ? merge::MoveStep::kRow : merge::MoveStep::kColumn, from, to));
 
     // Sizes belong to the data: they move the way the rows (columns) moved.
     if (old_visual < new_visual)

@@ -4,7 +4,12 @@
 // a header section moves the row or column in the table itself, and a row's
 // height (a column's width) travels with it.
 
+#include "merge/table_history.h"
+
 #include <QTableView>
+
+#include <functional>
+#include <memory>
 
 class QHeaderView;
 class QLabel;
@@ -28,10 +33,18 @@ public:
   // The text shown in the corner (cell (0, 0)).
   QString CornerText() const;
 
+  // Where the grid's own changes go as undo steps: an editor's session from
+  // its opening to its closing, a drag of a row or a column.
+  using StepRecorder = std::function<void(std::unique_ptr<merge::HistoryStep>)>;
+  void SetStepRecorder(StepRecorder recorder) { record_step_ = std::move(recorder); }
+  // Stores and closes an open editor (its session becomes a step).
+  void CloseOpenEditor();
+
 protected:
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
+  void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
 
 private:
   void ApplyFixedCounts();
@@ -43,13 +56,16 @@ private:
   // mouse, where Qt would stop one short of it on its near half.
   bool HeaderMouse(QHeaderView* header, QEvent* event);
   void FinishDrop();
-  void CloseOpenEditor();
+  void FinishEditStep();
 
   GridModel* grid_model_ = nullptr;
   CellDelegate* delegate_ = nullptr;
   QWidget* corner_button_ = nullptr;
   QLabel* corner_label_ = nullptr;
   bool undoing_move_ = false;
+  StepRecorder record_step_;
+  // The open editor's cell as it was when the editor opened.
+  std::unique_ptr<merge::CellEdits> edit_step_;
 
   // The drag of a header section under way, from press to release.
   struct Drag {

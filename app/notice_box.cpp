@@ -14,7 +14,28 @@ NoticeShower& CurrentShower() {
   return shower;
 }
 
+QuestionAsker& CurrentAsker() {
+  static QuestionAsker asker;
+  return asker;
+}
+
 } // namespace
+
+QuestionAsker SetQuestionAsker(QuestionAsker asker) {
+  QuestionAsker previous = std::move(CurrentAsker());
+  CurrentAsker() = std::move(asker);
+  return previous;
+}
+
+bool AskToGoOn(const QString& text) {
+  const QString title = ProgramTitle(QCoreApplication::applicationFilePath());
+  if (CurrentAsker())
+    return CurrentAsker()(title, text);
+  QMessageBox box(QMessageBox::Question, title, text, QMessageBox::Yes | QMessageBox::No,
+                  QApplication::activeWindow());
+  box.setDefaultButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
 
 NoticeShower SetNoticeShower(NoticeShower shower) {
   NoticeShower previous = std::move(CurrentShower());

@@ -16,6 +16,12 @@ NoticeShower SetNoticeShower(NoticeShower shower);
 
 void ShowNotice(const QString& text);
 
+// A question with "Да" and "Нет" before a step that cannot be taken back;
+// true when the user says yes. A replaceable seam as the shower is.
+using QuestionAsker = std::function<bool(const QString& title, const QString& text)>;
+QuestionAsker SetQuestionAsker(QuestionAsker asker);
+bool AskToGoOn(const QString& text);
+
 // The warning after a collect in which `files` source files ended inside an
 // open quote.
 QString OpenQuoteNotice(int files);

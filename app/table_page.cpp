@@ -9,6 +9,7 @@
 
 #include <QAction>
 #include <QCheckBox>
+#include <QKeySequence>
 #include <QMenu>
 #include <QVBoxLayout>
 
@@ -45,6 +46,35 @@ void TForm1::BuildTablePage() {
   N5 = add_item("N5", QStringLiteral("Очистить"), &TForm1::N5Click);
   N6 = add_item("N6", QStringLiteral("Собрать повторно"), &TForm1::N6Click);
   N7 = add_item("N7", QStringLiteral("Добавить"), &TForm1::N7Click);
+  // The editing tools follow the four commands; their keys work wherever
+  // the grid has the focus (an open editor keeps its own Ctrl+Z).
+  PopupMenu2->addSeparator();
+  const auto add_keys = [this](QAction* action, QList<QKeySequence> keys) {
+    action->setShortcuts(keys);
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    StringGrid1->addAction(action);
+  };
+  N8 = add_item("N8", QStringLiteral("Отменить"), &TForm1::N8Click);
+  add_keys(N8, {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+  N9 = add_item("N9", QStringLiteral("Повторить"), &TForm1::N9Click);
+  add_keys(N9,
+           {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  connect(PopupMenu2, &QMenu::aboutToShow, this, [this] {
+    N8->setEnabled(history_.CanUndo());
+    N9->setEnabled(history_.CanRedo());
+  });
+  // The keys stay live while the menu is closed; an empty history does nothing.
+  connect(PopupMenu2, &QMenu::aboutToHide, this, [this] {
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+          N8->setEnabled(true);
+          N9->setEnabled(true);
+        },
+        Qt::QueuedConnection);
+  });
+  StringGrid1->SetStepRecorder(
+      [this](std::unique_ptr<merge::HistoryStep> step) { RecordStep(std::move(step)); });
   // A way of looking at the table, not a command on it: last, set apart.
   PopupMenu2->addSeparator();
   Numbering = PopupMenu2->addAction(QStringLiteral("Нумерация строк и столбцов"));
@@ -61,11 +91,11 @@ void TForm1::BuildTablePage() {
 }
 
 void TForm1::N4Click() {
-  Guard([this] { merge::DeleteEmptyRows(*table_, CheckBox1->isChecked()); });
-}
-
-void TForm1::N5Click() {
-  Guard([this] { merge::ClearTable(*table_); });
+  Guard([this] {
+    CloseEditor();
+    history_.Forget(); // TODO step
+    merge::DeleteEmptyRows(*table_, CheckBox1->isChecked());
+  });
 }
 
 } // namespace app

@@ -213,7 +213,8 @@ void TForm1::Button1Click() {
       return;
     case kPageSettings:
       // The collect sets Button1's caption as it goes.
-      RunCollect(&merge::CollectFiles);
+      RunCollect(&merge::CollectFiles,
+                 merge::CollectClearsTable(*table_, *FilePage1, CollectOptionsOf(*this)));
       SetActivePage(kPageTable);
       return;
     case kPageTable:

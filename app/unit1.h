@@ -12,6 +12,7 @@
 
 #include "merge/collect.h"
 #include "merge/result_table.h"
+#include "merge/table_history.h"
 
 #include <QString>
 #include <QWidget>
@@ -51,6 +52,17 @@ public:
   // The start directory by its real bytes; empty when the process was
   // started in a directory removed meanwhile (nothing is stored then).
   const std::string& StartDirectory() const { return start_directory_; }
+
+  // The one place a change to the table is recorded for undo: a tool makes
+  // its change, then hands its step here (merge/table_history.h). A tool
+  // that changes cells calls CloseEditor first, so that an open editor's
+  // session is a step of its own before the tool's.
+  void RecordStep(std::unique_ptr<merge::HistoryStep> step);
+  void CloseEditor();
+  // Before a step of `bytes` that the history cannot keep: asks the user,
+  // and true means go on without undo (the history is then forgotten).
+  bool MayGoOnWithoutUndo(std::size_t bytes);
+  merge::TableHistory& History() { return history_; }
 
   // Makes a page active without raising PageControl1Change.
   void SetActivePage(int index);
@@ -100,6 +112,8 @@ public:
   QAction* N5 = nullptr;
   QAction* N6 = nullptr;
   QAction* N7 = nullptr;
+  QAction* N8 = nullptr; // "Отменить" (Ctrl+Z)
+  QAction* N9 = nullptr; // "Повторить" (Ctrl+Y, Ctrl+Shift+Z)
   QAction* Numbering = nullptr; // "Нумерация строк и столбцов", a view option
 
   // "Сохранить".
@@ -135,6 +149,8 @@ public slots:
   void N5Click();
   void N6Click();
   void N7Click();
+  void N8Click();
+  void N9Click();
 
 private:
   // init.ini in the start directory: read once at start, written after
@@ -167,9 +183,12 @@ private:
   using CollectDriver = merge::CollectSummary (*)(merge::ResultTable&, merge::CandidateList&,
                                                   const merge::CollectOptions&,
                                                   const merge::AfterItem&, platform::Progress*);
-  void RunCollect(CollectDriver driver);
+  // `clears_first`: the driver starts with ClearAll, so the old table is
+  // kept whole for undo.
+  void RunCollect(CollectDriver driver, bool clears_first);
 
   std::unique_ptr<merge::ResultTable> table_;
+  merge::TableHistory history_;
   std::unique_ptr<PageColumn> settings_rows_;
   std::unique_ptr<PageColumn> save_rows_;
   std::unique_ptr<PageColumn> about_rows_;

@@ -237,6 +237,11 @@ void LoadFile(ResultTable& table, const std::string& path, std::int32_t start_ro
   PlaceFile(table, path, start_row, start_column, options, FirstRecord::kRow, progress);
 }
 
+bool CollectClearsTable(const ResultTable& table, const CandidateList& candidates,
+                        const CollectOptions& options) {
+  return !options.side_by_side && AnyTicked(candidates) && !IsFreshTable(table);
+}
+
 CollectSummary CollectFiles(ResultTable& table, CandidateList& candidates,
                             const CollectOptions& options, const AfterItem& after_item,
                             platform::Progress* progress) {
@@ -245,7 +250,7 @@ CollectSummary CollectFiles(ResultTable& table, CandidateList& candidates,
     return SideBySideDriver(table, candidates, options, after_item, start.read_progress);
   // Stacked again into a table that holds something: from a clear table, so
   // that the old rows neither stay under the new ones nor below them.
-  if (AnyTicked(candidates) && !IsFreshTable(table))
+  if (CollectClearsTable(table, candidates, options))
     table.ClearAll();
   return StackedFromTheTop(table, candidates, options, false, after_item, start.read_progress);
 }

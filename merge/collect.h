@@ -88,6 +88,10 @@ using AfterItem = std::function<void()>;
 CollectSummary CollectFiles(ResultTable& table, CandidateList& candidates,
                             const CollectOptions& options, const AfterItem& after_item,
                             platform::Progress* progress = nullptr);
+// Whether CollectFiles starts with ClearAll (stacked, an item ticked, the
+// table not fresh), so that the window can keep the old table for undo.
+bool CollectClearsTable(const ResultTable& table, const CandidateList& candidates,
+                        const CollectOptions& options);
 // "Собрать повторно": ClearAll, then every ticked file stacked from row 0, no
 // line dropped, whatever the direction and skip count say; a header and
 // matching by names as for a stacked collect.

@@ -65,6 +65,14 @@ public:
   // or beyond the old RowCount keep their cells; fixed counts are kept. The
   // encoding is free again.
   void ClearAll();
+  // ClearAll, but the whole content (cells, extents, encoding) moves into
+  // `kept`, which must be fresh, instead of being dropped: nothing is
+  // copied but the rows at or beyond the old RowCount, which ClearAll
+  // leaves in place. The step that keeps "Очистить" for undo.
+  void ClearAllKeeping(ResultTable& kept);
+  // Exchanges the whole content with `other` in constant time; each keeps
+  // its observer (told of a reset) and its compaction threshold.
+  void SwapContents(ResultTable& other) noexcept;
 
   // The encoding of the cells: Windows-1251 until the first collect into
   // the empty table fixes it (FixTableEncoding); free again after ClearAll.

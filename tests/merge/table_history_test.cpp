@@ -1,0 +1,183 @@
+// The history against snapshots of the whole table: random tables, random
+// steps, then undo and redo in random turns, each of which must give back the
+// exact table of that point, cells beyond the extents included.
+
+#include "merge/table_history.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <random>
+#include <string>
+#include <utility>
+#include <vector>
+
+namespace {
+
+using merge::ResultTable;
+
+// Everything a table holds: every stored cell, the extents, the fixed
+// counts and the encoding's state.
+struct Snapshot {
+  std::map<std::pair<std::int32_t, std::int32_t>, std::string> cells; // (row, col)
+  std::int32_t cols, rows, fixed_cols, fixed_rows;
+  bool encoding_fixed;
+  bool operator==(const Snapshot& o) const {
+    return cells == o.cells && cols == o.cols && rows == o.rows && fixed_cols == o.fixed_cols &&
+           fixed_rows == o.fixed_rows && encoding_fixed == o.encoding_fixed;
+  }
+};
+
+constexpr std::int32_t kReach = 40; // rows and columns a test ever touches
+
+Snapshot Take(const ResultTable& table) {
+  Snapshot s{{},
+             table.ColCount(),
+             table.RowCount(),
+             table.FixedCols(),
+             table.FixedRows(),
+             table.EncodingFixed()};
+  for (std::int32_t r = 0; r < kReach; ++r)
+    table.ForEachCellInRow(r, 0, INT32_MAX, [&](std::int32_t c, std::string_view text) {
+      s.cells[{r, c}] = std::string(text);
+    });
+  return s;
+}
+
+std::string RandomText(std::mt19937& rng) {
+  static const char* const kTexts[] = {"", "", "a", "bb", "ccc", "Имя", "x,y", "a long text!"};
+  return kTexts[rng() % 8];
+}
+
+void RandomTable(ResultTable& table, std::mt19937& rng) {
+  table.SetColCount(2 + static_cast<std::int32_t>(rng() % 8));
+  table.SetRowCount(2 + static_cast<std::int32_t>(rng() % 12));
+  // Cells also beyond the extents, as a cut or a shrunk table leaves them.
+  for (int i = 0; i < 60; ++i)
+    table.SetCell(static_cast<std::int32_t>(rng() % 16), static_cast<std::int32_t>(rng() % 20),
+                  RandomText(rng));
+  if (rng() % 3 == 0)
+    table.SetEncoding(merge::TextEncoding::kUtf8);
+}
+
+// One random change, made through its step.
+std::unique_ptr<merge::HistoryStep> RandomStep(ResultTable& table, std::mt19937& rng) {
+  const auto pick = [&rng](std::int32_t n) { return static_cast<std::int32_t>(rng() % n); };
+  switch (rng() % 4) {
+  case 0: { // a paste-like run, growing the extents
+    auto edits = std::make_unique<merge::CellEdits>(table);
+    const std::int32_t row = pick(table.RowCount() + 3);
+    const std::int32_t col = pick(table.ColCount() + 3);
+    std::vector<std::string> texts(1 + rng() % 5);
+    for (auto& t : texts)
+      t = RandomText(rng);
+    std::vector<std::string_view> views(texts.begin(), texts.end());
+    edits->WriteRun(table, row, col, views.data(), views.size());
+    table.SetRowCount(std::max(table.RowCount(), row + 1));
+    table.SetColCount(std::max<std::int32_t>(table.ColCount(), col + views.size()));
+    edits->Finish(table);
+    return edits;
+  }
+  case 1: { // an edit made by other means (an editor's session)
+    auto edits = std::make_unique<merge::CellEdits>(table);
+    const std::int32_t row = pick(table.RowCount());
+    const std::int32_t col = pick(table.ColCount());
+    edits->KeepRun(table, row, col, 1);
+    table.SetCell(col, row, "typed");
+    table.SetCell(col, row, RandomText(rng));
+    edits->Finish(table);
+    return edits;
+  }
+  case 2: { // a drag
+    const bool rows = rng() % 2 == 0;
+    const std::int32_t n = rows ? table.RowCount() : table.ColCount();
+    const std::int32_t from = pick(n);
+    const std::int32_t to = pick(n);
+    if (rows)
+      table.MoveRow(from, to);
+    else
+      table.MoveColumn(from, to);
+    return std::make_unique<merge::MoveStep>(
+        rows ? merge::MoveStep::kRow : merge::MoveStep::kColumn, from, to);
+  }
+  default: // "Очистить"
+    return merge::TableSwap::ClearKeeping(table);
+  }
+}
+
+TEST(TableHistory, UndoAndRedoGiveBackEveryEarlierTable) {
+  for (unsigned seed = 1; seed <= 200; ++seed) {
+    SCOPED_TRACE("seed " + std::to_string(seed));
+    std::mt19937 rng(seed);
+    ResultTable table;
+    RandomTable(table, rng);
+    merge::TableHistory history(std::size_t{1} << 30);
+    std::vector<Snapshot> states{Take(table)};
+    std::size_t at = 0; // the state the table must be in
+    for (int turn = 0; turn < 30; ++turn) {
+      const unsigned what = rng() % 3;
+      if (what == 0) {
+        ASSERT_EQ(history.Undo(table), at > 0);
+        at -= at > 0 ? 1 : 0;
+      } else if (what == 1) {
+        ASSERT_EQ(history.Redo(table), at + 1 < states.size());
+        at += at + 1 < states.size() ? 1 : 0;
+      } else {
+        history.Record(RandomStep(table, rng));
+        states.resize(at + 1); // a new change ends what could be redone
+        states.push_back(Take(table));
+        at = states.size() - 1;
+      }
+      ASSERT_EQ(Take(table), states[at]) << "turn " << turn;
+    }
+  }
+}
+
+// A step that claims a fixed size, to watch the budget.
+class Sized : public merge::HistoryStep {
+public:
+  explicit Sized(std::size_t bytes) : bytes_(bytes) {}
+  void Undo(ResultTable&) override {}
+  void Redo(ResultTable&) override {}
+  std::size_t Bytes() const override { return bytes_; }
+
+private:
+  std::size_t bytes_;
+};
+
+TEST(TableHistory, KeepsWithinItsBudgetDroppingTheOldest) {
+  ResultTable table;
+  merge::TableHistory history(100);
+  for (int i = 0; i < 5; ++i)
+    history.Record(std::make_unique<Sized>(30));
+  EXPECT_EQ(history.StepCount(), 3u); // 90 bytes
+  EXPECT_LE(history.Bytes(), 100u);
+  EXPECT_TRUE(history.Undo(table));
+  // A new change drops what was undone, then the oldest as needed.
+  history.Record(std::make_unique<Sized>(60));
+  EXPECT_EQ(history.StepCount(), 2u);
+  EXPECT_FALSE(history.CanRedo());
+  // A step larger than the budget leaves nothing to undo.
+  EXPECT_FALSE(history.Fits(101));
+  history.Record(std::make_unique<Sized>(101));
+  EXPECT_FALSE(history.CanUndo());
+  EXPECT_EQ(history.StepCount(), 0u);
+}
+
+TEST(TableHistory, ClearKeepsTheOldTableItselfAndTheRowsBelow) {
+  ResultTable table;
+  table.SetRowCount(3);
+  table.SetCell(1, 1, "kept");
+  table.SetCell(0, 7, "below the extents");
+  const std::size_t used = table.MemoryUsed();
+  auto step = merge::TableSwap::ClearKeeping(table);
+  EXPECT_GE(step->Bytes(), used); // held, not copied: the table gave it away
+  EXPECT_EQ(table.GetCell(1, 1), "");
+  EXPECT_EQ(table.GetCell(0, 7), "below the extents"); // as ClearAll leaves it
+  EXPECT_EQ(table.RowCount(), 2);
+  step->Undo(table);
+  EXPECT_EQ(table.GetCell(1, 1), "kept");
+  EXPECT_EQ(table.RowCount(), 3);
+}
+
+} // namespace
