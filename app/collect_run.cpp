@@ -5,11 +5,14 @@
 #include "app/error_box.h"
 #include "app/file_page.h"
 #include "app/form_values.h"
+#include "app/grid_view.h"
 #include "app/notice_box.h"
 #include "app/status_texts.h"
 #include "app/unit1.h"
 #include "app/work_progress.h"
+#include "merge/collect_rows.h"
 #include "merge/result_table.h"
+#include "merge/table_edits.h"
 #include "platform/progress.h"
 
 #include <QPushButton>
@@ -24,20 +27,25 @@ void TForm1::RunCollect(CollectDriver driver, bool clears_first) {
   CloseEditor();
   // The old table is kept whole for undo (moved, not copied), unless the
   // history cannot hold it and the user chose to go on without.
-  std::unique_ptr<merge::TableSwap> step;
+  std::unique_ptr<merge::HistoryStep> step;
   if (clears_first) {
     if (history_.Fits(table_->MemoryUsed()))
       step = merge::TableSwap::ClearKeeping(*table_);
     else if (!MayGoOnWithoutUndo(table_->MemoryUsed()))
       return;
   } else {
-    // TODO: a step for what is added
-    history_.Forget();
+    // Only what lies below the table (beside it, side by side) is written;
+    // a fresh table takes the first file from row 0 (column 0).
+    const bool fresh = merge::collect_rows::IsFreshTable(*table_);
+    const bool beside = driver == &merge::CollectFiles && options.side_by_side;
+    const std::int32_t first_row = beside ? INT32_MAX : fresh ? 0 : table_->RowCount();
+    const std::int32_t first_col = !beside ? INT32_MAX : fresh ? 0 : table_->ColCount();
+    step = std::make_unique<merge::AddedPart>(*table_, first_row, first_col);
   }
   // A collect cut short by an error or a cancel has changed the table too.
   struct RecordAtEnd {
     TForm1& form;
-    std::unique_ptr<merge::TableSwap>& step;
+    std::unique_ptr<merge::HistoryStep>& step;
     ~RecordAtEnd() {
       if (step)
         form.RecordStep(std::move(step));
@@ -63,6 +71,7 @@ void TForm1::RunCollect(CollectDriver driver, bool clears_first) {
     }
   }
   ShowTableSize();
+  StringGrid1->FitColumnsToContents();
   // Told once the work is done and the grid shows its result.
   if (!report.Empty())
     ShowNotice(CollectEncodingNotice(report));

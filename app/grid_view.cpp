@@ -46,7 +46,8 @@ GridView::GridView(QWidget* parent) : QTableView(parent) {
   setTextElideMode(Qt::ElideNone);
   setWordWrap(false);
   setShowGrid(true);
-  setTabKeyNavigation(false);
+  // Tab and Shift+Tab go to the next and previous cell, also from an editor.
+  setTabKeyNavigation(true);
   setSelectionMode(QAbstractItemView::ContiguousSelection);
   setEditTriggers(QAbstractItemView::AnyKeyPressed | QAbstractItemView::EditKeyPressed |
                   QAbstractItemView::SelectedClicked | QAbstractItemView::DoubleClicked);
@@ -61,9 +62,15 @@ GridView::GridView(QWidget* parent) : QTableView(parent) {
 
   for (QHeaderView* header : {horizontalHeader(), verticalHeader()}) {
     header->viewport()->installEventFilter(this);
-    connect(header, &QHeaderView::sectionResized, this, [this, header] {
-      if (drag_.header == header)
-        drag_.resized = true;
+    connect(header, &QHeaderView::sectionResized, this, [this, header](int section) {
+      if (drag_.header != header)
+        return;
+      drag_.resized = true;
+      if (header == horizontalHeader() && section >= 0) {
+        if (user_sized_.size() <= static_cast<std::size_t>(section))
+          user_sized_.resize(static_cast<std::size_t>(section) + 1, false);
+        user_sized_[static_cast<std::size_t>(section)] = true;
+      }
     });
   }
   connect(horizontalHeader(), &QHeaderView::sectionMoved, this,
@@ -210,14 +217,18 @@ bool GridView::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event
                    .arg(bytes));
     return false;
   }
-  const bool opened = QTableView::edit(index, trigger, event);
-  if (opened && would_open && grid_model_ != nullptr) {
+  // The cell as it was before the key that opens the editor reaches it.
+  std::unique_ptr<merge::CellEdits> step;
+  if (would_open && grid_model_ != nullptr) {
     FinishEditStep();
     merge::ResultTable& table = grid_model_->Table();
-    edit_step_ = std::make_unique<merge::CellEdits>(table);
-    edit_step_->KeepRun(table, grid_model_->TableRow(index.row()),
-                        grid_model_->TableCol(index.column()), 1);
+    step = std::make_unique<merge::CellEdits>(table);
+    step->KeepRun(table, grid_model_->TableRow(index.row()), grid_model_->TableCol(index.column()),
+                  1);
   }
+  const bool opened = QTableView::edit(index, trigger, event);
+  if (opened && step)
+    edit_step_ = std::move(step);
   if (opened && trigger == EditKeyPressed) {
     // F2: caret at the end, nothing selected.
     if (QLineEdit* editor = delegate_->OpenEditor()) {
@@ -320,6 +331,15 @@ void GridView::MoveData(Qt::Orientation orientation, int old_visual, int new_vis
     for (int i = low; i <= high; ++i) {
       if (header->sectionSize(i) != sizes[i - low])
         header->resizeSection(i, sizes[i - low]);
+    }
+    // So does a width the user set.
+    if (!rows && static_cast<std::size_t>(high) < user_sized_.size()) {
+      const auto first = user_sized_.begin() + low;
+      const auto last = user_sized_.begin() + high + 1;
+      if (old_visual < new_visual)
+        std::rotate(first, first + 1, last);
+      else
+        std::rotate(first, last - 1, last);
     }
 
     // So does the current cell.

@@ -4,12 +4,14 @@
 // a header section moves the row or column in the table itself, and a row's
 // height (a column's width) travels with it.
 
+#include "merge/table_edits.h"
 #include "merge/table_history.h"
 
 #include <QTableView>
 
 #include <functional>
 #include <memory>
+#include <vector>
 
 class QHeaderView;
 class QLabel;
@@ -40,6 +42,14 @@ public:
   // Stores and closes an open editor (its session becomes a step).
   void CloseOpenEditor();
 
+  // The selection's bounding range in table coordinates; the current cell
+  // when nothing is selected; empty when there is no current cell either.
+  merge::CellRange SelectedRange() const;
+  // After a collect: each column as wide as its texts on the rows in view
+  // and a sample of the others (never all rows), not narrower than the
+  // default; a width the user set stays.
+  void FitColumnsToContents();
+
 protected:
   bool edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) override;
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -64,6 +74,8 @@ private:
   QLabel* corner_label_ = nullptr;
   bool undoing_move_ = false;
   StepRecorder record_step_;
+  // Columns (by section) whose width the user set by dragging an edge.
+  std::vector<bool> user_sized_;
   // The open editor's cell as it was when the editor opened.
   std::unique_ptr<merge::CellEdits> edit_step_;
 

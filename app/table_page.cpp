@@ -5,7 +5,7 @@
 #include "app/grid_model.h"
 #include "app/grid_view.h"
 #include "app/unit1.h"
-#include "merge/table_commands.h"
+#include "merge/table_edits.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -75,6 +75,7 @@ void TForm1::BuildTablePage() {
   });
   StringGrid1->SetStepRecorder(
       [this](std::unique_ptr<merge::HistoryStep> step) { RecordStep(std::move(step)); });
+  BuildEditItems();
   // A way of looking at the table, not a command on it: last, set apart.
   PopupMenu2->addSeparator();
   Numbering = PopupMenu2->addAction(QStringLiteral("Нумерация строк и столбцов"));
@@ -93,8 +94,7 @@ void TForm1::BuildTablePage() {
 void TForm1::N4Click() {
   Guard([this] {
     CloseEditor();
-    history_.Forget(); // TODO step
-    merge::DeleteEmptyRows(*table_, CheckBox1->isChecked());
+    RecordToolStep(merge::DeleteEmptyRowsKept(*table_, CheckBox1->isChecked()));
   });
 }
 

@@ -112,8 +112,16 @@ public:
   QAction* N5 = nullptr;
   QAction* N6 = nullptr;
   QAction* N7 = nullptr;
-  QAction* N8 = nullptr; // "Отменить" (Ctrl+Z)
-  QAction* N9 = nullptr; // "Повторить" (Ctrl+Y, Ctrl+Shift+Z)
+  QAction* N8 = nullptr;         // "Отменить" (Ctrl+Z)
+  QAction* N9 = nullptr;         // "Повторить" (Ctrl+Y, Ctrl+Shift+Z)
+  QAction* N10 = nullptr;        // "Копировать" (Ctrl+C)
+  QAction* N11 = nullptr;        // "Вырезать" (Ctrl+X)
+  QAction* N12 = nullptr;        // "Вставить" (Ctrl+V)
+  QAction* N13 = nullptr;        // "Удалить строки"
+  QAction* N14 = nullptr;        // "Удалить столбцы"
+  QAction* N15 = nullptr;        // "Вставить строку"
+  QAction* N16 = nullptr;        // "Вставить столбец"
+  QAction* ClearCells = nullptr; // Delete: empties the selected cells
   QAction* Numbering = nullptr; // "Нумерация строк и столбцов", a view option
 
   // "Сохранить".
@@ -151,6 +159,14 @@ public slots:
   void N7Click();
   void N8Click();
   void N9Click();
+  void N10Click();
+  void N11Click();
+  void N12Click();
+  void N13Click();
+  void N14Click();
+  void N15Click();
+  void N16Click();
+  void ClearCellsClick();
 
 private:
   // init.ini in the start directory: read once at start, written after
@@ -163,6 +179,9 @@ private:
   void ShowTableSize();
   void BuildSettingsPage();
   void BuildTablePage();
+  void BuildEditItems();
+  // Records the step of a tool that changed the table; none: nothing changed.
+  void RecordToolStep(std::unique_ptr<merge::HistoryStep> step);
   void BuildSavePage();
   void BuildAboutPage();
   void BindPageShortcuts();

@@ -78,6 +78,11 @@ public:
   // the empty table fixes it (FixTableEncoding); free again after ClearAll.
   TextEncoding Encoding() const { return encoding_; }
   bool EncodingFixed() const { return encoding_fixed_; }
+  // Puts back an encoding state read earlier (undo of a first collect).
+  void RestoreEncoding(TextEncoding encoding, bool fixed) {
+    encoding_ = encoding;
+    encoding_fixed_ = fixed;
+  }
   // Only records the encoding; the cells are left as they are.
   void SetEncoding(TextEncoding encoding) {
     encoding_ = encoding;
@@ -88,6 +93,15 @@ public:
   void MoveRow(std::int32_t from, std::int32_t to);
   // The same for a column, inside every stored row, also beyond RowCount.
   void MoveColumn(std::int32_t from, std::int32_t to);
+
+  // Rows first..end-1 turned round so that the row at `middle` comes first
+  // (std::rotate); cells at every column travel with their rows, rows
+  // outside the range stay. One pass, whatever the number of rows moved.
+  void RotateRows(std::int32_t first, std::int32_t middle, std::int32_t end);
+  // The same for columns, inside every stored row, also beyond RowCount.
+  void RotateColumns(std::int32_t first, std::int32_t middle, std::int32_t end);
+  // One past the last row that may hold a cell, inside the extents or not.
+  std::int64_t StoredRowsEnd() const { return rows_.StoredEnd(); }
 
   // --- Fast paths for the engine's bulk work ------------------------------
 
@@ -104,6 +118,9 @@ public:
   // over the gaps, the freed rows at the bottom become empty in those columns,
   // and cells beyond ColCount or at or beyond RowCount stay where they are.
   void RemoveVisibleRows(const std::vector<std::int32_t>& rows);
+  // Takes RemoveVisibleRows(rows) back, at the same extents: `removed` holds
+  // the visible part of the k-th removed row in its row k.
+  void RestoreVisibleRows(const std::vector<std::int32_t>& rows, const ResultTable& removed);
 
   // Reads the cells of one row in column order: calls visit(col, text) for
   // every non-empty cell with col in [first_col, end_col). `visit` must not
@@ -147,6 +164,9 @@ private:
   void NotifyCell(std::int32_t col, std::int32_t row);
   void NotifyReset();
   void NotifyExtents(std::int32_t old_cols, std::int32_t old_rows);
+  // Rewrites every stored row holding a cell in [lo, hi] with the columns
+  // there mapped by `to`; all rows are encoded before the first is replaced.
+  template <typename Map> void RemapColumns(std::int32_t lo, std::int32_t hi, Map to);
 
   std::int32_t col_count_ = 2;
   std::int32_t row_count_ = 2;

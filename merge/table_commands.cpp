@@ -91,13 +91,13 @@ void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
   NotifyReset();
 }
 
-void DeleteEmptyRows(ResultTable& table, bool file_name_column) {
+std::vector<std::int32_t> EmptyRows(const ResultTable& table, bool file_name_column) {
+  std::vector<std::int32_t> empty_rows;
   // With file names on, the last column holds them and is left out of the
   // test, so a row holding only its name counts as empty.
   const std::int32_t tested_end = table.ColCount() - (file_name_column ? 1 : 0);
   if (tested_end <= 0)
-    return; // no column to test: ColCount 1 with the name column
-  std::vector<std::int32_t> empty_rows;
+    return empty_rows; // no column to test: ColCount 1 with the name column
   const std::int32_t row_count = table.RowCount();
   for (std::int32_t row = 0; row < row_count; ++row) {
     bool empty = true;
@@ -106,6 +106,11 @@ void DeleteEmptyRows(ResultTable& table, bool file_name_column) {
     if (empty)
       empty_rows.push_back(row);
   }
+  return empty_rows;
+}
+
+void DeleteEmptyRows(ResultTable& table, bool file_name_column) {
+  const std::vector<std::int32_t> empty_rows = EmptyRows(table, file_name_column);
   if (empty_rows.empty())
     return;
   BulkChange bulk(table);

@@ -66,6 +66,10 @@ public:
 
   std::size_t Bytes() const;
   std::size_t Budget() const { return budget_; }
+  void SetBudget(std::size_t bytes) {
+    budget_ = bytes;
+    KeepWithinBudget();
+  }
   std::size_t StepCount() const { return steps_.size(); }
 
 private:
