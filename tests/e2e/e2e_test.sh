@@ -7,7 +7,11 @@
 # xdg-open first on PATH records it). A second start from that init.ini must
 # find the options and the directory restored, and save the same file again.
 # A third start with a font one half larger does the same job; after the
-# second and the third run every page is photographed.
+# second and the third run every page is photographed. A fourth run uses
+# the grid's tools with real keys and clicks (an edit, copy, Tab, paste,
+# Delete, cut, deleting and inserting a row, "Очистить"), undoes each, and
+# saves the same file again; the grid after a paste and its menu are
+# photographed.
 #
 # Usage: e2e_test.sh <kleitab> <widget probe library> [<screenshot directory>]
 # The probe library, loaded with LD_PRELOAD, reports where the named widgets
@@ -233,5 +237,89 @@ walk_and_save 3
 check_files
 [ "$(wc -l < "$work/opened")" -eq 3 ] || fail "the third open request did not come"
 photograph_pages font-1.5x
+quit_program
+echo "== fourth run: the grid's tools, each undone"
+rm -f "$output"
+start_program
+wait_for CheckListBox1 7 2
+wait_for Button1 8 "Далее"
+click Button1
+wait_for Button1 8 "Собрать"
+click Button1
+wait_for PageControl1 7 2
+cell=StringGrid1.cell
+# key <keys>: real key presses to the focused grid.
+key() { xdotool key --delay 50 "$@"; }
+# A click on the current cell would open its editor: another one first.
+click "$cell[0,1]"
+sleep 0.6
+click "$cell[0,0]"
+wait_for "$cell[0,0]" 7 1
+xdotool type --delay 50 "Kazan"
+key Return
+wait_for "$cell[0,0]" 8 "Kazan"
+key ctrl+z
+wait_for "$cell[0,0]" 8 "Тверь, центр"
+key ctrl+y
+wait_for "$cell[0,0]" 8 "Kazan"
+key ctrl+z
+wait_for "$cell[0,0]" 8 "Тверь, центр"
+key ctrl+c Tab
+wait_for "$cell[0,1]" 7 1
+key ctrl+v
+wait_for "$cell[0,1]" 8 "Тверь, центр"
+mkdir -p "${shots:-$work/shots}"
+read -r x y w h < <(awk -F'\t' '$1 == "Form1" { print $2, $3, $4, $5; exit }' "$probe")
+import -window root -crop "${w}x${h}+${x}+${y}" +repage "${shots:-$work/shots}/grid-paste.png"
+key ctrl+z
+wait_for "$cell[0,1]" 8 "1 январь"
+key Delete
+wait_for "$cell[0,1]" 8 ""
+key ctrl+z
+wait_for "$cell[0,1]" 8 "1 январь"
+key ctrl+x
+wait_for "$cell[0,1]" 8 ""
+key ctrl+shift+z ctrl+z
+wait_for "$cell[0,1]" 8 "1 январь"
+# menu <cell> <item>: the grid's menu opened on a cell, one item clicked.
+menu() {
+  read -r x y w h < <(awk -F'\t' -v n="$1" '$1 == n { print $2, $3, $4, $5; exit }' "$probe")
+  xdotool mousemove $((x + w / 2)) $((y + h / 2)) click 1 click 3
+  wait_for "$2" 6 1
+  sleep 0.3 # the menu painted
+  if [ "$2" = N13 ]; then
+    local mx my mw mh
+    read -r mx my mw mh < <(awk -F'\t' '$1 == "PopupMenu2" { print $2, $3, $4, $5; exit }' "$probe")
+    local right=$((mx + mw > x + w ? mx + mw : x + w)) bottom=$((my + mh > y + h ? my + mh : y + h))
+    read -r x y w h < <(awk -F'\t' '$1 == "Form1" { print $2, $3, $4, $5; exit }' "$probe")
+    right=$((right > x + w ? right : x + w))
+    bottom=$((bottom > y + h ? bottom : y + h))
+    import -window root -crop "$((right - x))x$((bottom - y))+${x}+${y}" +repage \
+      "${shots:-$work/shots}/grid-menu.png"
+  fi
+  click "$2"
+}
+menu "$cell[1,0]" N13 # "Удалить строки": the row of Анна
+wait_for "$cell[1,0]" 8 ""
+key ctrl+z
+wait_for "$cell[1,0]" 8 "Омск 55"
+menu "$cell[1,0]" N15 # "Вставить строку" above it
+wait_for "$cell[1,0]" 8 ""
+key ctrl+z
+wait_for "$cell[1,0]" 8 "Омск 55"
+menu "$cell[0,0]" N5 # "Очистить"
+wait_for "$cell[0,0]" 8 ""
+key ctrl+z
+wait_for "$cell[0,0]" 8 "Тверь, центр"
+click "PageControl1.tab[3]"
+wait_for PageControl1 7 3
+wait_for Button2 6 1
+click Button2
+for i in $(seq 1 300); do
+  [ -f "$work/opened" ] && [ "$(wc -l < "$work/opened")" -ge 4 ] && break
+  no_error_box
+  sleep 0.1
+done
+check_files
 quit_program
 echo "PASS"

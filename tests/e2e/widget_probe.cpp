@@ -10,8 +10,10 @@
 // "1"/"0" for a check box, the current index for a combo box or notebook,
 // the item count for a list. Each list item follows its list as a line
 // "<list>[i]  -  -  -  -  -  checked  text", and each tab of a notebook as
-// "<notebook>.tab[i]  x  y  width  height  1  -  caption". Tabs and line
-// ends in texts are written as spaces.
+// "<notebook>.tab[i]  x  y  width  height  1  -  caption", each named item
+// of a menu as "<item>  x  y  width  height  shown  -  caption", and the
+// first 4 x 4 cells of a grid as "<grid>.cell[r,c]  x  y  width  height  1
+// current  text". Tabs and line ends in texts are written as spaces.
 //
 // KLEITAB_E2E_FONT_SCALE=1.5 makes the program's font one half larger, as a
 // desktop with a larger font would, before the window is built.
@@ -23,12 +25,15 @@
 #include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QMenu>
 #include <QMessageBox>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <cstdio>
 #ifdef _WIN32
 #include <windows.h>
@@ -85,6 +90,44 @@ QString Describe(const QWidget* widget) {
                   .arg(rect.width())
                   .arg(rect.height())
                   .arg(Flat(bar->tabText(i)));
+    }
+  }
+  // A menu's named items, where they stand while it is open (visible and
+  // enabled as 1), and a grid's first cells with their texts.
+  if (const auto* menu = qobject_cast<const QMenu*>(widget)) {
+    for (QAction* action : menu->actions()) {
+      if (action->objectName().isEmpty())
+        continue;
+      const QRect rect = menu->actionGeometry(action);
+      const QPoint item_at = menu->mapToGlobal(rect.topLeft());
+      line += QStringLiteral("%1\t%2\t%3\t%4\t%5\t%6\t-\t%7\n")
+                  .arg(action->objectName())
+                  .arg(item_at.x())
+                  .arg(item_at.y())
+                  .arg(rect.width())
+                  .arg(rect.height())
+                  .arg(menu->isVisible() && action->isEnabled() ? 1 : 0)
+                  .arg(Flat(action->text()));
+    }
+  }
+  if (const auto* grid = qobject_cast<const QTableView*>(widget)) {
+    const QAbstractItemModel* model = grid->model();
+    for (int r = 0; model != nullptr && r < std::min(model->rowCount(), 4); ++r) {
+      for (int c = 0; c < std::min(model->columnCount(), 4); ++c) {
+        const QModelIndex index = model->index(r, c);
+        const QRect rect = grid->visualRect(index);
+        const QPoint cell_at = grid->viewport()->mapToGlobal(rect.topLeft());
+        line += QStringLiteral("%1.cell[%2,%3]\t%4\t%5\t%6\t%7\t1\t%8\t%9\n")
+                    .arg(widget->objectName())
+                    .arg(r)
+                    .arg(c)
+                    .arg(cell_at.x())
+                    .arg(cell_at.y())
+                    .arg(rect.width())
+                    .arg(rect.height())
+                    .arg(grid->currentIndex() == index ? 1 : 0)
+                    .arg(Flat(index.data().toString()));
+      }
     }
   }
   if (const auto* list = qobject_cast<const QListWidget*>(widget)) {
