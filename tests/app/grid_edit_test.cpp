@@ -12,8 +12,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
+#include <QHeaderView>
 #include <QLineEdit>
 #include <QMenu>
+#include <QPushButton>
 #include <QtTest>
 
 using app_test::Scratch;
@@ -63,6 +66,7 @@ private slots:
   void MenuKeepsTheFourCommandsFirst();
   void TabMovesToTheNextCell();
   void ClearIsUndoneAndAskedWhenTooBig();
+  void CollectsAreUndoneAndColumnsFitTheirTexts();
 };
 
 void GridEditTest::AnEditorSessionIsOneStep() {
@@ -186,6 +190,33 @@ void GridEditTest::ClearIsUndoneAndAskedWhenTooBig() {
   QCOMPARE(Cell(form, 2, 2), "");
   QVERIFY(!form.History().CanUndo());
   app::SetQuestionAsker(previous);
+}
+
+void GridEditTest::CollectsAreUndoneAndColumnsFitTheirTexts() {
+  Scratch scratch;
+  scratch.Write("a.csv", "1,a rather long text for one column\n2,b\n");
+  app::TForm1& form = scratch.Form();
+  form.ComboBox1->setCurrentIndex(0);
+  form.SetActivePage(1);
+  form.Button1->setText(QStringLiteral("Собрать"));
+  form.Button1Click();
+  QCOMPARE(Cell(form, 1, 1), "b");
+  // Column 1 of the table is the grid's first: fitted to its text.
+  QHeaderView* header = form.StringGrid1->horizontalHeader();
+  QVERIFY(header->sectionSize(0) > app::GridView::kDefaultColWidth);
+  form.N7->trigger(); // "Добавить"
+  QCOMPARE(Cell(form, 1, 3), "b");
+  form.N6->trigger(); // "Собрать повторно"
+  QCOMPARE(form.Table().RowCount(), 2);
+  form.N8->trigger();
+  QCOMPARE(Cell(form, 1, 3), "b");
+  form.N8->trigger();
+  QCOMPARE(form.Table().RowCount(), 2);
+  QCOMPARE(Cell(form, 1, 3), "");
+  form.N8->trigger();
+  QCOMPARE(Cell(form, 1, 1), "");
+  form.N9->trigger();
+  QCOMPARE(Cell(form, 1, 1), "b");
 }
 
 QTEST_MAIN(GridEditTest)
