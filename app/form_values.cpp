@@ -58,6 +58,8 @@ settings::SettingsValues SettingsValuesOf(const TForm1& form) {
   values.match_headers = form.CheckBox9->isChecked();
   values.quote_output = form.CheckBox10->isChecked();
   values.numbering = form.Numbering->isChecked();
+  values.file_name_header = ToIni(form.Edit4->text());
+  values.file_name_first = form.CheckBox12->isChecked();
   return values;
 }
 
@@ -107,6 +109,8 @@ void ShowSettingsValues(TForm1& form, const settings::SettingsValues& values) {
   form.CheckBox9->setChecked(values.match_headers);
   form.CheckBox10->setChecked(values.quote_output);
   form.Numbering->setChecked(values.numbering);
+  form.Edit4->setText(FromIni(values.file_name_header));
+  form.CheckBox12->setChecked(values.file_name_first);
   if (directory_error)
     std::rethrow_exception(directory_error);
 }

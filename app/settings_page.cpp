@@ -28,14 +28,20 @@ void TForm1::BuildSettingsPage() {
   Label9 = Named(new QLabel(QStringLiteral("Разделитель"), page), "Label9");
   Label12 = Named(new QLabel(QStringLiteral("Кодировка файлов"), page), "Label12");
   ComboBox3 = Named(new QComboBox(page), "ComboBox3", 233);
-  ComboBox3->addItems({QString::fromUtf16(settings::kCp1251Item),
-                       QString::fromUtf16(settings::kUtf8Item),
-                       QString::fromUtf16(settings::kDetectItem)});
+  ComboBox3->addItems(
+      {QString::fromUtf16(settings::kCp1251Item), QString::fromUtf16(settings::kUtf8Item),
+       QString::fromUtf16(settings::kDetectItem), QString::fromUtf16(settings::kUtf16LeItem),
+       QString::fromUtf16(settings::kUtf16BeItem), QString::fromUtf16(settings::kCp866Item),
+       QString::fromUtf16(settings::kKoi8rItem)});
   ComboBox3->setCurrentIndex(0);
 
   settings_rows_ = std::make_unique<PageColumn>(page, 16, 24);
   PageColumn& rows = *settings_rows_;
-  rows.AddRow(0, 0, {CheckBox1});
+  // Beside it, the name column's caption and its place.
+  Edit4 = Named(new QLineEdit(QStringLiteral("Имя файла"), page), "Edit4", 121);
+  Edit4->setToolTip(QStringLiteral("Заголовок столбца с именем файла"));
+  CheckBox12 = Named(TickBox(QStringLiteral("первым столбцом"), false, page), "CheckBox12", 153);
+  rows.AddRow(0, 0, {CheckBox1, Edit4, CheckBox12});
   rows.AddRow(16, 7, {CheckBox2});
   rows.AddRow(16, 15, {ComboBox1});
   // The delimiter on the left; beside it, how the bytes of the source files

@@ -94,7 +94,8 @@ void TForm1::BuildTablePage() {
 void TForm1::N4Click() {
   Guard([this] {
     CloseEditor();
-    RecordToolStep(merge::DeleteEmptyRowsKept(*table_, CheckBox1->isChecked()));
+    RecordToolStep(
+        merge::DeleteEmptyRowsKept(*table_, CheckBox1->isChecked(), CheckBox12->isChecked()));
   });
 }
 

@@ -104,6 +104,8 @@ public:
   QCheckBox* CheckBox7 = nullptr; // "Учитывать кавычки"
   QCheckBox* CheckBox8 = nullptr; // "Первая строка — заголовок"
   QCheckBox* CheckBox9 = nullptr; // "Сопоставлять столбцы по заголовкам"
+  QLineEdit* Edit4 = nullptr;     // the name column's caption in a header row
+  QCheckBox* CheckBox12 = nullptr; // "первым столбцом": the name column first
 
   // "Искомая таблица".
   GridView* StringGrid1 = nullptr;

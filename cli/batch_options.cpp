@@ -68,17 +68,30 @@ std::string Resolve(const std::string& base, const std::string& name) {
 // An encoding as people write it, letter case aside.
 merge::SourceEncoding SourceEncodingNamed(const std::string& name) {
   static const std::map<std::string, merge::SourceEncoding> kNames = {
-      {"1251", merge::SourceEncoding::kCp1251},         {"cp1251", merge::SourceEncoding::kCp1251},
-      {"windows-1251", merge::SourceEncoding::kCp1251}, {"utf-8", merge::SourceEncoding::kUtf8},
-      {"utf8", merge::SourceEncoding::kUtf8},           {"utf-8-sig", merge::SourceEncoding::kUtf8},
-      {"auto", merge::SourceEncoding::kDetect}};
+      {"1251", merge::SourceEncoding::kCp1251},
+      {"cp1251", merge::SourceEncoding::kCp1251},
+      {"windows-1251", merge::SourceEncoding::kCp1251},
+      {"utf-8", merge::SourceEncoding::kUtf8},
+      {"utf8", merge::SourceEncoding::kUtf8},
+      {"utf-8-sig", merge::SourceEncoding::kUtf8},
+      {"auto", merge::SourceEncoding::kDetect},
+      {"utf-16", merge::SourceEncoding::kUtf16Le},
+      {"utf16", merge::SourceEncoding::kUtf16Le},
+      {"utf-16le", merge::SourceEncoding::kUtf16Le},
+      {"utf-16be", merge::SourceEncoding::kUtf16Be},
+      {"cp866", merge::SourceEncoding::kCp866},
+      {"866", merge::SourceEncoding::kCp866},
+      {"ibm866", merge::SourceEncoding::kCp866},
+      {"koi8-r", merge::SourceEncoding::kKoi8r},
+      {"koi8r", merge::SourceEncoding::kKoi8r}};
   std::string lower = name;
   for (char& c : lower)
     c = static_cast<char>(c >= 'A' && c <= 'Z' ? c - 'A' + 'a' : c);
   const auto it = kNames.find(lower);
   if (it == kNames.end())
-    throw UsageError("--encoding: ожидается 1251, cp1251, windows-1251, utf-8, utf8, utf-8-sig "
-                     "или auto, а не «" +
+    throw UsageError("--encoding: ожидается 1251, cp1251, windows-1251, utf-8, utf8, utf-8-sig, "
+                     "auto, utf-16, utf16, utf-16le, utf-16be, cp866, 866, ibm866, koi8-r "
+                     "или koi8r, а не «" +
                      name + "»");
   return it->second;
 }
@@ -188,6 +201,11 @@ BatchOptions ParseArguments(const std::vector<std::string>& args) {
       } else {
         throw UsageError("--file-name: ожидается none, name или path, а не «" + v + "»");
       }
+    } else if (arg == "--file-name-header") {
+      options.collect.file_name_header = ToCodePage(value());
+    } else if (arg == "--file-name-first") {
+      flag();
+      options.collect.file_name_first = true;
     } else if (arg == "--skip") {
       options.collect.skip_count = SkipCount(value(), options.warnings);
     } else if (arg == "--encoding") {
@@ -273,16 +291,21 @@ std::string HelpText() {
          "      --file-name none|name|path\n"
          "                            добавить имя файла: нет (по умолчанию), только имя,\n"
          "                            полный путь\n"
+         "      --file-name-header ТЕКСТ\n"
+         "                            заголовок столбца имени файла (по умолчанию «Имя файла»)\n"
+         "      --file-name-first     имя файла — первым столбцом, поля после него\n"
          "      --skip ТЕКСТ          убрать первые строки каждого файла (число, как в окне)\n"
          "      --output-delimiter ТЕКСТ\n"
          "                            разделитель при сохранении (по умолчанию «,»)\n"
          "      --escape              экранировать разделитель при сохранении (#<код>)\n"
          "      --utf8                сохранить в UTF-8\n"
          "      --bom                 с --utf8: файл начинается с метки порядка байтов\n"
-         "      --encoding 1251|utf-8|auto\n"
+         "      --encoding 1251|utf-8|auto|utf-16le|utf-16be|cp866|koi8-r\n"
          "                            кодировка файлов: Windows-1251 (по умолчанию; также\n"
          "                            cp1251, windows-1251), UTF-8 (также utf8, utf-8-sig),\n"
-         "                            определять для каждого файла; регистр букв не важен\n"
+         "                            определять для каждого файла, UTF-16 (также utf-16,\n"
+         "                            utf16; порядок байтов по метке), CP866 (также 866,\n"
+         "                            ibm866), KOI8-R (также koi8r); регистр букв не важен\n"
          "      --quotes              учитывать кавычки при чтении\n"
          "      --quote-output        кавычки при сохранении (вместо #<код>)\n"
          "      --header              первая строка — заголовок\n"

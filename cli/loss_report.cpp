@@ -27,13 +27,18 @@ std::vector<std::string> CollectLosses(const merge::EncodingReport& encoding,
 }
 
 std::vector<std::string> SaveLosses(const exporter::SaveReport& report) {
+  std::vector<std::string> lines;
+  if (report.repaired_sequences > 0)
+    lines.push_back("мест не в кодировке UTF-8: " + std::to_string(report.repaired_sequences) +
+                    ", в файл они записаны как U+FFFD");
   if (report.replaced_characters == 0)
-    return {};
-  return {"символов, которых нет в кодировке Windows-1251: " +
-          std::to_string(report.replaced_characters) +
-          ", в файл они записаны как «?»; первый из них: строка " +
-          std::to_string(report.first_replaced_row + 1) + ", столбец " +
-          std::to_string(report.first_replaced_col + 1)};
+    return lines;
+  lines.push_back("символов, которых нет в кодировке Windows-1251: " +
+                  std::to_string(report.replaced_characters) +
+                  ", в файл они записаны как «?»; первый из них: строка " +
+                  std::to_string(report.first_replaced_row + 1) + ", столбец " +
+                  std::to_string(report.first_replaced_col + 1));
+  return lines;
 }
 
 exporter::SaveReport DrySaveReport(const merge::ResultTable& table,

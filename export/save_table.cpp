@@ -121,7 +121,8 @@ void WriteTable(const merge::ResultTable& table, const OutputPlace& place,
   const bool utf8_table = table.Encoding() == merge::TextEncoding::kUtf8;
   std::optional<Utf8TableCells> utf8_cells;
   if (utf8_table)
-    utf8_cells.emplace(options.delimiter, options.escape && !quote, options.utf8, options.report);
+    utf8_cells.emplace(options.delimiter, options.escape && !quote, options.utf8, options.report,
+                       table.MayHoldInvalidUtf8());
   if (utf8_cells && !utf8_cells->Needed())
     utf8_cells.reset();
   // A UTF-8 table's cells are UTF-8 already: the encoder only escapes.

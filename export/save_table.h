@@ -38,6 +38,9 @@ struct SaveReport {
   std::int64_t replaced_characters = 0; // each written as "?"
   std::int32_t first_replaced_row = -1; // the first such cell, counted from 0
   std::int32_t first_replaced_col = -1;
+  // Parts of cells that were not UTF-8, each written as U+FFFD into a
+  // UTF-8 file.
+  std::int64_t repaired_sequences = 0;
 };
 
 // Writes rows 0..RowCount-1 of `table`, each as its cells 0..ColCount-1,

@@ -77,6 +77,11 @@ MergePlan PlanMerge(const std::vector<std::string>& sources, const merge::Collec
             merge::StepRow(row);
             plan.row_count = std::max(plan.row_count, row + 1);
             const std::int32_t n = FieldCount(fields.size());
+            if (options.add_file_name && options.file_name_first) {
+              // A name in front is one more field of the row.
+              plan.col_count = merge::ColCountAfterFields(plan.col_count, 0, n + 1);
+              return;
+            }
             plan.col_count = merge::ColCountAfterFields(plan.col_count, 0, n);
             if (options.add_file_name)
               plan.col_count = merge::ColCountAfterNameCell(plan.col_count, n);
@@ -102,8 +107,10 @@ public:
         // they are written: the line's run from the first to the last field.
         copy_runs_(encoder.IsPlain() && reading_delimiter == delimiter) {}
 
-  // The encoded name cell closing every line; none when not added.
-  void SetNameCell(std::optional<std::string> text) {
+  // The encoded name cell closing (or, `first`, opening) every line; none
+  // when not added.
+  void SetNameCell(std::optional<std::string> text, bool first = false) {
+    name_first_ = first;
     name_cell_.clear();
     has_name_cell_ = text.has_value();
     if (has_name_cell_) {
@@ -143,6 +150,11 @@ public:
 private:
   void LineInPlace(const std::vector<std::string_view>& fields, std::size_t padding) {
     char* pos = out_.Pos();
+    if (has_name_cell_ && name_first_) {
+      std::memcpy(pos, name_cell_.data(), name_cell_.size());
+      pos += name_cell_.size();
+      *pos++ = delimiter_;
+    }
     if (!fields.empty()) {
       if (copy_runs_) {
         const char* begin = fields.front().data();
@@ -158,7 +170,7 @@ private:
         }
       }
     }
-    if (has_name_cell_) {
+    if (has_name_cell_ && !name_first_) {
       std::memcpy(pos, name_cell_.data(), name_cell_.size());
       pos += name_cell_.size();
       *pos++ = delimiter_;
@@ -171,17 +183,22 @@ private:
   }
 
   void LineInPieces(const std::vector<std::string_view>& fields, std::size_t padding) {
+    if (has_name_cell_ && name_first_)
+      PutNameCell();
     for (const std::string_view field : fields) {
       out_.PutCell(field, encoder_);
       out_.Put(delimiter_);
     }
-    if (has_name_cell_) {
-      for (const char ch : name_cell_)
-        out_.Put(ch);
-      out_.Put(delimiter_);
-    }
+    if (has_name_cell_ && !name_first_)
+      PutNameCell();
     out_.PutRepeated(delimiter_, padding);
     out_.PutLineEnd();
+  }
+
+  void PutNameCell() {
+    for (const char ch : name_cell_)
+      out_.Put(ch);
+    out_.Put(delimiter_);
   }
 
   OutputBuffer& out_;
@@ -190,6 +207,7 @@ private:
   std::int32_t col_count_;
   bool copy_runs_;
   bool has_name_cell_ = false;
+  bool name_first_ = false;
   std::string name_cell_;
 };
 
@@ -220,7 +238,7 @@ void SaveStackedStreamed(const std::vector<std::string>& sources,
         writer.EmptyLines(source.start_row - written);
         written = source.start_row;
         if (options.add_file_name)
-          writer.SetNameCell(merge::FileNameTag(path, options.name_only));
+          writer.SetNameCell(merge::FileNameTag(path, options.name_only), options.file_name_first);
         else
           writer.SetNameCell(std::nullopt);
         std::int64_t rows = 0;

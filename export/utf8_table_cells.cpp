@@ -6,8 +6,10 @@
 
 namespace exporter {
 
-Utf8TableCells::Utf8TableCells(char delimiter, bool escape, bool utf8_output, SaveReport* report)
-    : delimiter_(delimiter), utf8_output_(utf8_output), report_(report) {
+Utf8TableCells::Utf8TableCells(char delimiter, bool escape, bool utf8_output, SaveReport* report,
+                               bool repair)
+    : delimiter_(delimiter), utf8_output_(utf8_output), report_(report),
+      repair_(repair && utf8_output) {
   const auto byte = static_cast<unsigned char>(delimiter);
   if (utf8_output && escape && byte >= 0x80) {
     delimiter_character_ = platform::Cp1251ToUtf8(std::string_view(&delimiter, 1));
@@ -37,7 +39,14 @@ std::string_view Utf8TableCells::Prepare(std::string_view cell, std::int32_t col
     }
     return std::string_view(scratch_.data(), static_cast<std::size_t>(end - scratch_.data()));
   }
-  if (cell.find(delimiter_character_) == std::string_view::npos)
+  if (repair_ && !platform::IsValidUtf8(cell)) {
+    repaired_.clear();
+    const std::int64_t repaired = platform::AppendRepairedUtf8(cell, repaired_);
+    if (report_ != nullptr)
+      report_->repaired_sequences += repaired;
+    cell = repaired_;
+  }
+  if (delimiter_character_.empty() || cell.find(delimiter_character_) == std::string_view::npos)
     return cell;
   scratch_.clear();
   std::size_t from = 0;

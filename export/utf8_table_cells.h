@@ -16,11 +16,14 @@ struct SaveReport;
 class Utf8TableCells {
 public:
   // `delimiter` is the writing delimiter's Windows-1251 byte.
-  Utf8TableCells(char delimiter, bool escape, bool utf8_output, SaveReport* report);
+  // With `repair` a UTF-8 file gets U+FFFD for what in a cell is not UTF-8.
+  Utf8TableCells(char delimiter, bool escape, bool utf8_output, SaveReport* report,
+                 bool repair = false);
 
   // Whether the cells need this step at all: a UTF-8 file without escape,
-  // or with an ASCII delimiter, takes them as they are.
-  bool Needed() const { return !utf8_output_ || !delimiter_character_.empty(); }
+  // or with an ASCII delimiter, of a table of valid UTF-8, takes them as
+  // they are.
+  bool Needed() const { return !utf8_output_ || !delimiter_character_.empty() || repair_; }
   // The delimiter the byte-wise encoder escapes after this step.
   char EncoderDelimiter() const;
 
@@ -34,7 +37,9 @@ private:
   std::string delimiter_character_; // the UTF-8 bytes to escape; empty for none
   std::string escaped_delimiter_;   // "#" and the byte's value
   SaveReport* report_;
+  bool repair_;
   std::string scratch_;
+  std::string repaired_;
 };
 
 } // namespace exporter

@@ -75,7 +75,7 @@ FileResult PlaceFile(ResultTable& table, const std::string& path, std::int32_t s
   FixTableEncoding(table, options.source_encoding);
   const NameCell tag = FileNameCell(table, path, options);
   const NameCell caption =
-      first_record == FirstRecord::kHeader ? CaptionCell(table, tag) : NameCell{};
+      first_record == FirstRecord::kHeader ? CaptionCell(table, tag, options) : NameCell{};
 
   std::optional<GrowingExtents> extents;
   if (exact != nullptr)
@@ -110,6 +110,11 @@ FileResult PlaceFile(ResultTable& table, const std::string& path, std::int32_t s
           return;
         }
         extents->TakeRow(row);
+        if (name->first) {
+          // A name in front is one more field of the row.
+          extents->TakeFields(start_column, n + 1);
+          return;
+        }
         extents->TakeFields(start_column, n);
         if (name->added) {
           result.name_column = start_column + n;

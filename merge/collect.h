@@ -19,6 +19,9 @@ namespace merge {
 
 class ReadProgress;
 
+// "Имя файла", the name column's caption unless told otherwise.
+inline constexpr char kFileNameHeader[] = "\xC8\xEC\xFF \xF4\xE0\xE9\xEB\xE0";
+
 // The reading options, taken from the page "Настройка" when a collect starts.
 struct CollectOptions {
   std::string delimiter_text;  // the text of Edit2; its first byte splits fields
@@ -35,6 +38,10 @@ struct CollectOptions {
   bool quotes = false;        // CheckBox7: fields in quotes may hold delimiters and line breaks
   bool header = false;        // CheckBox8: each file's first used record is its header
   bool match_headers = false; // CheckBox9: stacked with a header, columns matched by name
+  // Edit4: the name column's caption in a header row (Windows-1251 bytes).
+  std::string file_name_header = kFileNameHeader;
+  // CheckBox12: the name cell opens each row, the fields follow it.
+  bool file_name_first = false;
 };
 
 // What a collect has to tell besides the table.

@@ -44,8 +44,9 @@ CollectSummary CollectMatchingHeaders(ResultTable& table, CandidateList& candida
     const TextEncoding file_encoding =
         SourceFileEncoding(path, options.source_encoding, table.Encoding());
     encodings[static_cast<std::size_t>(i)] = file_encoding;
-    const std::optional<std::vector<std::string>> names = ReadHeader(
-        path, options.skip_count, delimiter, options.quotes, file_encoding, table.Encoding());
+    const std::optional<std::vector<std::string>> names =
+        ReadHeader(path, options.skip_count, delimiter, options.quotes, file_encoding,
+                   table.Encoding(), SourceFileBytes(path, options.source_encoding));
     if (names)
       columns[static_cast<std::size_t>(i)] =
           header_union.Add(std::vector<std::string_view>(names->begin(), names->end()));
@@ -85,7 +86,7 @@ CollectSummary CollectMatchingHeaders(ResultTable& table, CandidateList& candida
         StepRow(row);
         PlaceRow(table, row, 0, fields, n, name, with_empty_name);
         extents.TakeRow(row); // only a row that was placed counts
-        if (name.added && name.text)
+        if (name.added && name.text && !name.first)
           note_name(row, n, *name.text);
         extents.TakeColumns(std::int64_t{n} + (name.added ? 1 : 0));
       };
@@ -100,15 +101,15 @@ CollectSummary CollectMatchingHeaders(ResultTable& table, CandidateList& candida
                   header_placed = true;
                   row_fields.assign(header_union.Names().begin(), header_union.Names().end());
                   row_fields.resize(static_cast<std::size_t>(width + extra));
-                  place_row(row_fields, width + extra, CaptionCell(table, tag));
+                  place_row(row_fields, width + extra, CaptionCell(table, tag, options));
                   return;
                 }
                 const auto n = FieldCount(fields.size());
                 extra = std::max(extra, n - header_size);
-                // Rows with names pad to every column the name cell follows;
-                // rows without stop after their own fields.
+                // Rows with names at their end pad to every column the name
+                // cell follows; other rows stop after their own fields.
                 const std::int32_t used =
-                    width + (tag.added ? extra : std::max(0, n - header_size));
+                    width + (tag.added && !tag.first ? extra : std::max(0, n - header_size));
                 if (identity && n == used) {
                   place_row(fields, n, tag);
                   return;

@@ -8,9 +8,6 @@ namespace collect_rows {
 
 namespace {
 
-// "Имя файла"
-constexpr std::string_view kFileNameCaption = "\xC8\xEC\xFF \xF4\xE0\xE9\xEB\xE0";
-
 bool RowHoldsNothing(const ResultTable& table, std::int32_t row) {
   bool empty = true;
   table.ForEachCellInRow(row, 0, INT32_MAX, [&](std::int32_t, std::string_view) { empty = false; });
@@ -24,10 +21,10 @@ bool IsFreshTable(const ResultTable& table) {
          RowHoldsNothing(table, 1);
 }
 
-std::string FileNameCaption(const ResultTable& table) {
+std::string FileNameCaption(const ResultTable& table, const CollectOptions& options) {
   if (table.Encoding() == TextEncoding::kUtf8)
-    return platform::Cp1251ToUtf8(kFileNameCaption);
-  return std::string(kFileNameCaption);
+    return platform::Cp1251ToUtf8(options.file_name_header);
+  return options.file_name_header;
 }
 
 NameCell FileNameCell(ResultTable& table, const std::string& path, const CollectOptions& options) {
@@ -35,19 +32,23 @@ NameCell FileNameCell(ResultTable& table, const std::string& path, const Collect
   if (!options.add_file_name)
     return cell;
   cell.added = true;
-  const std::string tag = FileNameTag(path, options.name_only, table.Encoding());
+  cell.first = options.file_name_first;
+  cell.value = FileNameTag(path, options.name_only, table.Encoding());
   // An empty name (of a file called ".csv") is written like an empty field:
   // it clears its cell and stores nothing.
-  if (!tag.empty())
-    cell.text = table.InternText(tag);
+  if (!cell.value.empty() && !cell.first)
+    cell.text = table.InternText(cell.value);
   return cell;
 }
 
-NameCell CaptionCell(ResultTable& table, const NameCell& tag) {
+NameCell CaptionCell(ResultTable& table, const NameCell& tag, const CollectOptions& options) {
   NameCell caption;
   if (tag.added) {
     caption.added = true;
-    caption.text = table.InternText(FileNameCaption(table));
+    caption.first = tag.first;
+    caption.value = FileNameCaption(table, options);
+    if (!caption.value.empty() && !caption.first)
+      caption.text = table.InternText(caption.value);
   }
   return caption;
 }
@@ -55,6 +56,13 @@ NameCell CaptionCell(ResultTable& table, const NameCell& tag) {
 void PlaceRow(ResultTable& table, std::int32_t row, std::int32_t start_column,
               const std::vector<std::string_view>& fields, std::int32_t n, const NameCell& name,
               std::vector<std::string_view>& with_empty_name) {
+  if (name.first) {
+    // The name opens the row as its first field; it is stored with each row.
+    with_empty_name.assign(1, name.value);
+    with_empty_name.insert(with_empty_name.end(), fields.begin(), fields.begin() + n);
+    table.PlaceCells(row, start_column, with_empty_name.data(), with_empty_name.size(), nullptr);
+    return;
+  }
   if (name.added && !name.text) {
     with_empty_name.assign(fields.begin(), fields.begin() + n);
     with_empty_name.emplace_back();

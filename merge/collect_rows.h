@@ -98,18 +98,20 @@ bool IsFreshTable(const ResultTable& table);
 
 // The text of the name cell in a header row, "Имя файла", in the table's
 // encoding.
-std::string FileNameCaption(const ResultTable& table);
+std::string FileNameCaption(const ResultTable& table, const CollectOptions& options);
 
 // The text that closes every row of the file, stored once for all of them.
 struct NameCell {
   bool added = false;               // the name is written at all
-  std::optional<SharedTextId> text; // none when the name is empty
+  bool first = false;               // before the fields rather than after them
+  std::string value;                // the name itself
+  std::optional<SharedTextId> text; // after the fields: none when the name is empty
 };
 
 NameCell FileNameCell(ResultTable& table, const std::string& path, const CollectOptions& options);
 
 // The name cell of a header row: the caption when names are added.
-NameCell CaptionCell(ResultTable& table, const NameCell& tag);
+NameCell CaptionCell(ResultTable& table, const NameCell& tag, const CollectOptions& options);
 
 // Writes the n fields of one line and the name cell after them.
 void PlaceRow(ResultTable& table, std::int32_t row, std::int32_t start_column,
@@ -134,24 +136,31 @@ bool ReadRecords(ResultTable& table, const std::string& path, std::int32_t skip_
   std::optional<LineDecoder> decoder;
   if (LineDecoder::Needed(file_encoding, table.Encoding()))
     decoder.emplace(file_encoding, table.Encoding());
+  const platform::ByteEncoding bytes = SourceFileBytes(path, options.source_encoding);
   bool quote_left_open = false;
   if (options.quotes) {
     // Quotes are found in the file's own bytes, so the delimiter is sought
     // in the file's encoding; the fields are converted after.
     LineDecoder* const fields_decoder = decoder ? &*decoder : nullptr;
     const std::string file_delimiter = LongDelimiter(delimiter, file_encoding);
-    quote_left_open = opened_quoted != nullptr
-                          ? ReadOpenedQuotedSourceFile(*opened_quoted, skip_count, delimiter, place,
-                                                       progress, fields_decoder, file_delimiter)
-                          : ReadAvailableQuotedSourceFile(path, skip_count, delimiter, place,
-                                                          progress, fields_decoder, file_delimiter);
+    if (opened_quoted != nullptr) {
+      opened_quoted->DecodeFrom(bytes);
+      quote_left_open = ReadOpenedQuotedSourceFile(*opened_quoted, skip_count, delimiter, place,
+                                                   progress, fields_decoder, file_delimiter);
+    } else {
+      quote_left_open = ReadAvailableQuotedSourceFile(path, skip_count, delimiter, place, progress,
+                                                      fields_decoder, file_delimiter, bytes);
+    }
   } else if (opened != nullptr) {
+    opened->DecodeFrom(bytes);
     ReadLines(*opened, path, skip_count, delimiter, place, scratch->fields, progress,
               decoder ? &*decoder : nullptr, long_delimiter);
   } else {
     ReadAvailableSourceFile(path, skip_count, delimiter, place, progress,
-                            decoder ? &*decoder : nullptr, long_delimiter);
+                            decoder ? &*decoder : nullptr, long_delimiter, bytes);
   }
+  if (decoder && decoder->FoundInvalid() && table.Encoding() == TextEncoding::kUtf8)
+    table.NoteInvalidUtf8();
   if (decoder && options.encoding_report != nullptr)
     decoder->Report(path, *options.encoding_report);
   return quote_left_open;

@@ -62,12 +62,12 @@ bool LineReader::Fill() {
     data_ended_ = true;
     return false;
   }
-  bytes_read_ += static_cast<std::int64_t>(n);
+  bytes_read_ = file_.Position(); // the file's own bytes, however decoded
   // A byte 26 ends the data: nothing after it is ever looked at.
   if (const void* stop = std::memchr(buffer + end_, kDataEnd, n)) {
     const auto at = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer);
     // Bytes after it, in this read or still in the file, are lost.
-    cut_at_end_mark_ = at + 1 < end_ + n || bytes_read_ < file_.SizeHint();
+    cut_at_end_mark_ = at + 1 < end_ + n || bytes_read_ < file_.SizeHint() || file_.HoldsDecoded();
     end_ = at;
     data_ended_ = true;
   } else {

@@ -63,6 +63,8 @@ public:
 
   // Bytes taken from the file so far.
   std::int64_t BytesRead() const { return bytes_read_; }
+  // Reads the file as UTF-8 turned from `encoding` (before the first line).
+  void DecodeFrom(platform::ByteEncoding encoding) { file_.DecodeFrom(encoding); }
   long long SizeHint() const { return file_.SizeHint(); }
 
   static constexpr std::size_t kDefaultBlockSize = std::size_t{1} << 20;

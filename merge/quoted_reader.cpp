@@ -72,7 +72,7 @@ bool QuotedRecordReader::Fill(std::size_t* shift) {
     data_ended_ = true;
     return false;
   }
-  bytes_read_ += static_cast<std::int64_t>(n);
+  bytes_read_ = file_.Position(); // the file's own bytes, however decoded
   end_ += n;
   if (progress_ != nullptr)
     progress_->Advance(bytes_read_);

@@ -34,7 +34,8 @@ std::optional<std::vector<std::string>> FirstUsed(Reader& reader, std::int32_t s
 std::optional<std::vector<std::string>> ReadHeader(const std::string& path, std::int32_t skip_count,
                                                    std::optional<char> delimiter, bool quotes,
                                                    TextEncoding file_encoding,
-                                                   TextEncoding table_encoding) {
+                                                   TextEncoding table_encoding,
+                                                   platform::ByteEncoding bytes) {
   if (!IsSourceFileAvailable(path))
     return std::nullopt;
   std::optional<LineDecoder> decoder;
@@ -42,7 +43,9 @@ std::optional<std::vector<std::string>> ReadHeader(const std::string& path, std:
     decoder.emplace(file_encoding, table_encoding);
   try {
     if (quotes) {
-      QuotedRecordReader reader(path, delimiter, QuotedRecordReader::kDefaultBlockSize, nullptr,
+      platform::ReadOnlyFile file(path);
+      file.DecodeFrom(bytes);
+      QuotedRecordReader reader(file, delimiter, QuotedRecordReader::kDefaultBlockSize, nullptr,
                                 LongDelimiter(delimiter, file_encoding),
                                 file_encoding == TextEncoding::kUtf8);
       return FirstUsed(reader, skip_count, [&](std::vector<std::string_view>& fields) {
@@ -52,6 +55,7 @@ std::optional<std::vector<std::string>> ReadHeader(const std::string& path, std:
       });
     }
     LineReader reader(path);
+    reader.DecodeFrom(bytes);
     const std::string long_delimiter = LongDelimiter(delimiter, table_encoding);
     bool first_line = true;
     return FirstUsed(reader, skip_count, [&](std::vector<std::string_view>& fields) {

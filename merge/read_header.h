@@ -4,6 +4,7 @@
 // first.
 
 #include "merge/text_encoding.h"
+#include "platform/byte_encoding.h"
 
 #include <cstdint>
 #include <optional>
@@ -14,12 +15,13 @@ namespace merge {
 
 // The fields of the first record after `skip_count` dropped ones, read with
 // quotes or as plain lines from a file in `file_encoding` and brought into
-// `table_encoding` as its rows will be (a byte-order mark dropped); nothing
+// `table_encoding` as its rows will be (a byte-order mark dropped), its
+// bytes first turned from `bytes` as SourceFileBytes says; nothing
 // when the file is not available or all of its records are dropped. Throws
 // platform::FileError as reading does.
-std::optional<std::vector<std::string>> ReadHeader(const std::string& path, std::int32_t skip_count,
-                                                   std::optional<char> delimiter, bool quotes,
-                                                   TextEncoding file_encoding,
-                                                   TextEncoding table_encoding);
+std::optional<std::vector<std::string>>
+ReadHeader(const std::string& path, std::int32_t skip_count, std::optional<char> delimiter,
+           bool quotes, TextEncoding file_encoding, TextEncoding table_encoding,
+           platform::ByteEncoding bytes = platform::ByteEncoding::kAsIs);
 
 } // namespace merge

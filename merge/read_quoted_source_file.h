@@ -63,13 +63,15 @@ template <typename PlaceRecord>
 bool ReadAvailableQuotedSourceFile(const std::string& path, std::int32_t skip_count,
                                    std::optional<char> delimiter, PlaceRecord&& place_record,
                                    ReadProgress* progress = nullptr, LineDecoder* decoder = nullptr,
-                                   std::string_view long_delimiter = {}) {
+                                   std::string_view long_delimiter = {},
+                                   platform::ByteEncoding bytes = platform::ByteEncoding::kAsIs) {
   std::optional<platform::ReadOnlyFile> file;
   try {
     file.emplace(path);
   } catch (const platform::NotRegularFile&) {
     return false;
   }
+  file->DecodeFrom(bytes);
   return ReadOpenedQuotedSourceFile(*file, skip_count, delimiter, place_record, progress, decoder,
                                     long_delimiter);
 }

@@ -98,13 +98,15 @@ template <typename PlaceLine>
 void ReadAvailableSourceFile(const std::string& path, std::int32_t skip_count,
                              std::optional<char> delimiter, PlaceLine&& place_line,
                              ReadProgress* progress = nullptr, LineDecoder* decoder = nullptr,
-                             std::string_view long_delimiter = {}) {
+                             std::string_view long_delimiter = {},
+                             platform::ByteEncoding bytes = platform::ByteEncoding::kAsIs) {
   std::optional<LineReader> opened;
   try {
     opened.emplace(path, LineReader::kDefaultBlockSize, progress);
   } catch (const platform::NotRegularFile&) {
     return;
   }
+  opened->DecodeFrom(bytes);
   std::vector<std::string_view> fields;
   ReadLines(*opened, path, skip_count, delimiter, place_line, fields, progress, decoder,
             long_delimiter);

@@ -346,6 +346,7 @@ void ResultTable::ClearAll() {
   SetColCount(2);
   encoding_fixed_ = false;
   encoding_ = TextEncoding::kCp1251;
+  may_hold_invalid_utf8_ = false;
   EndBulkChange();
 }
 

@@ -88,6 +88,10 @@ public:
     encoding_ = encoding;
     encoding_fixed_ = true;
   }
+  // Whether some cell may hold bytes that are not UTF-8 (a file read as
+  // UTF-8 that was not): a UTF-8 save then repairs each cell it writes.
+  bool MayHoldInvalidUtf8() const { return may_hold_invalid_utf8_; }
+  void NoteInvalidUtf8() { may_hold_invalid_utf8_ = true; }
   // The row `from` is taken out and put back at index `to`; the rows between
   // shift by one. Cells at every column travel with their rows.
   void MoveRow(std::int32_t from, std::int32_t to);
@@ -203,6 +207,7 @@ private:
   int bulk_depth_ = 0;
   TextEncoding encoding_ = TextEncoding::kCp1251;
   bool encoding_fixed_ = false;
+  bool may_hold_invalid_utf8_ = false;
 };
 
 // Holds the table in one bulk change while it lives, so that a view hears

@@ -21,8 +21,8 @@ TextEncoding SourceFileEncoding(const std::string& path, SourceEncoding option,
                                 TextEncoding table) {
   if (option == SourceEncoding::kCp1251)
     return TextEncoding::kCp1251;
-  if (option == SourceEncoding::kUtf8)
-    return TextEncoding::kUtf8;
+  if (option != SourceEncoding::kDetect)
+    return TextEncoding::kUtf8; // UTF-8, or bytes turned into it
 
   // What is no regular file is skipped by the reading itself.
   std::optional<platform::ReadOnlyFile> opened;
@@ -44,7 +44,8 @@ TextEncoding SourceFileEncoding(const std::string& path, SourceEncoding option,
     if (stop != nullptr)
       size = static_cast<std::size_t>(static_cast<const char*>(stop) - buffer.get());
     const std::string_view bytes(buffer.get(), size);
-    if (first && platform::StartsWithUtf8Bom(bytes))
+    if (first && (platform::StartsWithUtf8Bom(bytes) ||
+                  platform::Utf16MarkOf(bytes) != platform::ByteEncoding::kAsIs))
       return TextEncoding::kUtf8;
     first = false;
     const platform::Utf8Scan scan = platform::ScanUtf8(bytes);
@@ -60,6 +61,41 @@ TextEncoding SourceFileEncoding(const std::string& path, SourceEncoding option,
     carried = scan.cut_short;
     std::memmove(buffer.get(), buffer.get() + size - carried, carried);
   }
+}
+
+platform::ByteEncoding SourceFileBytes(const std::string& path, SourceEncoding option) {
+  switch (option) {
+  case SourceEncoding::kCp1251:
+  case SourceEncoding::kUtf8:
+    return platform::ByteEncoding::kAsIs;
+  case SourceEncoding::kCp866:
+    return platform::ByteEncoding::kCp866;
+  case SourceEncoding::kKoi8r:
+    return platform::ByteEncoding::kKoi8r;
+  case SourceEncoding::kDetect:
+  case SourceEncoding::kUtf16Le:
+  case SourceEncoding::kUtf16Be:
+    break;
+  }
+  std::optional<platform::ReadOnlyFile> opened;
+  try {
+    opened.emplace(path);
+  } catch (const platform::NotRegularFile&) {
+    return platform::ByteEncoding::kAsIs;
+  }
+  char mark[2];
+  std::size_t got = 0;
+  while (got < sizeof mark) {
+    const std::size_t n = opened->Read(mark + got, sizeof mark - got);
+    if (n == 0)
+      break;
+    got += n;
+  }
+  const platform::ByteEncoding marked = platform::Utf16MarkOf(std::string_view(mark, got));
+  if (marked != platform::ByteEncoding::kAsIs || option == SourceEncoding::kDetect)
+    return marked;
+  return option == SourceEncoding::kUtf16Le ? platform::ByteEncoding::kUtf16Le
+                                            : platform::ByteEncoding::kUtf16Be;
 }
 
 std::string LongDelimiter(std::optional<char> delimiter, TextEncoding encoding) {

@@ -6,6 +6,7 @@
 // no decoder at all: its lines pass as they are.
 
 #include "merge/text_encoding.h"
+#include "platform/byte_encoding.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -24,6 +25,12 @@ namespace merge {
 // `table` (so that it needs no conversion). Throws platform::FileError when
 // the file cannot be opened or read.
 TextEncoding SourceFileEncoding(const std::string& path, SourceEncoding option, TextEncoding table);
+
+// How the file's bytes are turned into UTF-8 before they are read under
+// `option` (kAsIs for Windows-1251 and UTF-8 files): the choices of UTF-16,
+// CP866 and KOI8-R, and under kDetect a UTF-16 mark. The files it turns are
+// UTF-8 for SourceFileEncoding. Throws platform::FileError as that does.
+platform::ByteEncoding SourceFileBytes(const std::string& path, SourceEncoding option);
 
 // The delimiter's bytes in `encoding` when it takes several there (a
 // Windows-1251 byte above 127 written in UTF-8); empty when it is one byte.
@@ -47,6 +54,8 @@ public:
   // until the next call (and while the record's bytes do).
   void DecodeFields(std::vector<std::string_view>& fields);
   TextEncoding FileEncoding() const { return file_; }
+  // Whether a line or field read so far was not UTF-8.
+  bool FoundInvalid() const { return invalid_; }
 
   // Adds what this file gave to the report: an invalid UTF-8 file, characters
   // that became "?".

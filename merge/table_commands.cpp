@@ -91,17 +91,20 @@ void ResultTable::RemoveVisibleRows(const std::vector<std::int32_t>& rows) {
   NotifyReset();
 }
 
-std::vector<std::int32_t> EmptyRows(const ResultTable& table, bool file_name_column) {
+std::vector<std::int32_t> EmptyRows(const ResultTable& table, bool file_name_column,
+                                    bool name_first) {
   std::vector<std::int32_t> empty_rows;
-  // With file names on, the last column holds them and is left out of the
-  // test, so a row holding only its name counts as empty.
-  const std::int32_t tested_end = table.ColCount() - (file_name_column ? 1 : 0);
-  if (tested_end <= 0)
+  // With file names on, the last column (or with `name_first` the first)
+  // holds them and is left out of the test, so a row holding only its name
+  // counts as empty.
+  const std::int32_t tested_begin = file_name_column && name_first ? 1 : 0;
+  const std::int32_t tested_end = table.ColCount() - (file_name_column && !name_first ? 1 : 0);
+  if (tested_end <= tested_begin)
     return empty_rows; // no column to test: ColCount 1 with the name column
   const std::int32_t row_count = table.RowCount();
   for (std::int32_t row = 0; row < row_count; ++row) {
     bool empty = true;
-    table.ForEachCellInRow(row, 0, tested_end,
+    table.ForEachCellInRow(row, tested_begin, tested_end,
                            [&empty](std::int32_t, std::string_view) { empty = false; });
     if (empty)
       empty_rows.push_back(row);
@@ -109,8 +112,8 @@ std::vector<std::int32_t> EmptyRows(const ResultTable& table, bool file_name_col
   return empty_rows;
 }
 
-void DeleteEmptyRows(ResultTable& table, bool file_name_column) {
-  const std::vector<std::int32_t> empty_rows = EmptyRows(table, file_name_column);
+void DeleteEmptyRows(ResultTable& table, bool file_name_column, bool name_first) {
+  const std::vector<std::int32_t> empty_rows = EmptyRows(table, file_name_column, name_first);
   if (empty_rows.empty())
     return;
   BulkChange bulk(table);

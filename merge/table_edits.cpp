@@ -307,8 +307,9 @@ std::unique_ptr<HistoryStep> RemoveRowsKept(ResultTable& table, std::vector<std:
   return step;
 }
 
-std::unique_ptr<HistoryStep> DeleteEmptyRowsKept(ResultTable& table, bool file_name_column) {
-  const std::vector<std::int32_t> rows = EmptyRows(table, file_name_column);
+std::unique_ptr<HistoryStep> DeleteEmptyRowsKept(ResultTable& table, bool file_name_column,
+                                                 bool name_first) {
+  const std::vector<std::int32_t> rows = EmptyRows(table, file_name_column, name_first);
   if (rows.empty())
     return nullptr;
   return RemoveRowsKept(table, rows);

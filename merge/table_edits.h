@@ -58,7 +58,8 @@ std::unique_ptr<HistoryStep> InsertColumn(ResultTable& table, std::int32_t at);
 // ascending, inside the extents.
 std::unique_ptr<HistoryStep> RemoveRowsKept(ResultTable& table, std::vector<std::int32_t> rows);
 // DeleteEmptyRows through RemoveRowsKept; null when no row was empty.
-std::unique_ptr<HistoryStep> DeleteEmptyRowsKept(ResultTable& table, bool file_name_column);
+std::unique_ptr<HistoryStep> DeleteEmptyRowsKept(ResultTable& table, bool file_name_column,
+                                                 bool name_first = false);
 
 // A collect that adds to the table ("Добавить", or side by side): before it,
 // keeps what lies in rows from `first_row` on and in columns from

@@ -15,8 +15,15 @@ enum class TextEncoding : std::uint8_t { kCp1251, kUtf8 };
 enum class SourceEncoding : std::uint8_t {
   kCp1251, // "Windows-1251": every file, as of old
   kUtf8,   // "UTF-8": every file
-  kDetect, // "Определять для каждого файла": a byte-order mark, or valid UTF-8
-           // that is not all ASCII, means UTF-8; anything else Windows-1251
+  kDetect, // "Определять для каждого файла": a UTF-16 mark means UTF-16, a
+           // UTF-8 byte-order mark or valid UTF-8 that is not all ASCII means
+           // UTF-8; anything else Windows-1251
+  // Encodings turned into UTF-8 as they are read. A UTF-16 file's mark
+  // decides its byte order; without one the choice does.
+  kUtf16Le,
+  kUtf16Be,
+  kCp866,
+  kKoi8r,
 };
 
 // The table's encoding when an empty table is filled under `option`.

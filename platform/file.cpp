@@ -93,7 +93,7 @@ ReadOnlyFile::~ReadOnlyFile() {
     ::close(fd_);
 }
 
-std::size_t ReadOnlyFile::Read(void* buffer, std::size_t size) {
+std::size_t ReadOnlyFile::ReadRaw(void* buffer, std::size_t size) {
   if (at_end_)
     return 0;
   for (;;) {

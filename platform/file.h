@@ -2,10 +2,12 @@
 // Files as the program opens them: by their real name (bytes, never passed
 // through the code page), with advisory locks standing in for sharing modes.
 
+#include "platform/byte_encoding.h"
 #include "platform/errors.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace platform {
@@ -52,11 +54,27 @@ public:
 
   // Reads up to `size` bytes; 0 at the end of the file. Throws FileError.
   std::size_t Read(void* buffer, std::size_t size);
+  // From here on Read gives the file's bytes turned from `encoding` into
+  // UTF-8 (nothing changes for kAsIs). Called before the first read.
+  void DecodeFrom(ByteEncoding encoding);
   // The file's size when it was opened (a hint, not a limit).
   long long SizeHint() const { return size_hint_; }
+  // Bytes taken from the file itself so far, whatever Read gave of them.
+  long long Position() const { return read_; }
+  // Whether Read still holds decoded bytes it has not given out.
+  bool HoldsDecoded() const;
+  // Characters the decoding wrote as U+FFFD.
+  std::int64_t DecodingReplaced() const;
   const std::string& path() const { return path_; }
 
 private:
+  // The system's read: up to `size` of the file's own bytes.
+  std::size_t ReadRaw(void* buffer, std::size_t size);
+  struct Decoding;
+  struct DropDecoding {
+    void operator()(Decoding* decoding) const;
+  };
+  std::unique_ptr<Decoding, DropDecoding> decoding_;
   std::string path_;
   int fd_ = -1;
   long long size_hint_ = 0;

@@ -88,7 +88,7 @@ ReadOnlyFile::~ReadOnlyFile() {
     ::_close(fd_); // closes the handle too
 }
 
-std::size_t ReadOnlyFile::Read(void* buffer, std::size_t size) {
+std::size_t ReadOnlyFile::ReadRaw(void* buffer, std::size_t size) {
   if (at_end_)
     return 0;
   // One call reads at most 4 GiB less a page.

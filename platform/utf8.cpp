@@ -258,4 +258,48 @@ std::string Utf8ToCp1251(std::string_view bytes, std::int64_t& replaced) {
   return out;
 }
 
+std::int64_t AppendRepairedUtf8(std::string_view bytes, std::string& out) {
+  static constexpr std::string_view kReplacement = "\xEF\xBF\xBD";
+  std::int64_t repaired = 0;
+  std::size_t i = 0;
+  while (i < bytes.size()) {
+    const auto b = static_cast<unsigned char>(bytes[i]);
+    if (b < 0x80) {
+      out.push_back(bytes[i++]);
+      continue;
+    }
+    // The length a lead byte announces and the range of the byte after it.
+    std::size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;
+    if (b >= 0xC2 && b <= 0xDF) {
+      length = 2;
+    } else if (b >= 0xE0 && b <= 0xEF) {
+      length = 3;
+      low = b == 0xE0 ? 0xA0 : 0x80;
+      high = b == 0xED ? 0x9F : 0xBF;
+    } else if (b >= 0xF0 && b <= 0xF4) {
+      length = 4;
+      low = b == 0xF0 ? 0x90 : 0x80;
+      high = b == 0xF4 ? 0x8F : 0xBF;
+    }
+    std::size_t valid = 1; // bytes of the sequence that fit so far
+    while (length != 0 && valid < length && i + valid < bytes.size()) {
+      const auto next = static_cast<unsigned char>(bytes[i + valid]);
+      if (next < low || next > high)
+        break;
+      ++valid;
+      low = 0x80;
+      high = 0xBF;
+    }
+    if (length != 0 && valid == length) {
+      out.append(bytes.substr(i, length));
+    } else {
+      out.append(kReplacement);
+      ++repaired;
+    }
+    i += valid;
+  }
+  return repaired;
+}
+
 } // namespace platform

@@ -37,6 +37,11 @@ inline bool IsValidUtf8(std::string_view bytes) {
   return scan.valid && scan.cut_short == 0;
 }
 
+// Appends `bytes` to `out` with each ill-formed part written as U+FFFD: the
+// longest start of a valid sequence, or else one byte, gives one (as
+// Unicode recommends, and Python's "replace" reads). Returns how many.
+std::int64_t AppendRepairedUtf8(std::string_view bytes, std::string& out);
+
 // The most bytes a Windows-1251 text of `size` bytes takes in UTF-8.
 inline constexpr std::size_t MaxCp1251AsUtf8(std::size_t size) {
   return size * 3;

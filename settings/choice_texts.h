@@ -15,5 +15,10 @@ inline constexpr char kSideBySideIni[] = "\xD1\xEE\xE1\xF0\xE0\xF2\xFC \xEF\xEE 
 inline constexpr char16_t kCp1251Item[] = u"Windows-1251";
 inline constexpr char16_t kUtf8Item[] = u"UTF-8";
 inline constexpr char16_t kDetectItem[] = u"Определять для каждого файла";
+// Added after the first three, so that their places stay.
+inline constexpr char16_t kUtf16LeItem[] = u"UTF-16 LE";
+inline constexpr char16_t kUtf16BeItem[] = u"UTF-16 BE";
+inline constexpr char16_t kCp866Item[] = u"CP866";
+inline constexpr char16_t kKoi8rItem[] = u"KOI8-R";
 
 } // namespace settings

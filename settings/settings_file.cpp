@@ -90,6 +90,10 @@ std::optional<std::string> ReadAll(const std::string& path) {
 SettingsText::SettingsText(std::string_view bytes) : text_(bytes.substr(0, bytes.find('\0'))) {}
 
 std::string SettingsText::Value(std::string_view name) const {
+  return ValueIfPresent(name).value_or(std::string());
+}
+
+std::optional<std::string> SettingsText::ValueIfPresent(std::string_view name) const {
   std::string_view rest = text_;
   while (!rest.empty()) {
     const std::size_t end = std::min(rest.find_first_of("\r\n"), rest.size());
@@ -106,7 +110,7 @@ std::string SettingsText::Value(std::string_view name) const {
     if (cr && !rest.empty() && rest.front() == '\n')
       rest.remove_prefix(1);
   }
-  return {};
+  return std::nullopt;
 }
 
 SettingsValues SettingsText::Values() const {
@@ -132,6 +136,11 @@ SettingsValues SettingsText::Values() const {
   values.match_headers = IniTextToBool(Value(kMatchHeadersKey));
   values.quote_output = IniTextToBool(Value(kQuoteOutputKey));
   values.numbering = IniTextToBool(Value(kNumberingKey));
+  // An empty caption is one the user may want: only a missing key is the
+  // start text.
+  if (const std::optional<std::string> header = ValueIfPresent(kFileNameHeaderKey))
+    values.file_name_header = *header;
+  values.file_name_first = IniTextToBool(Value(kFileNameFirstKey));
   return values;
 }
 

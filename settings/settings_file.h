@@ -19,6 +19,8 @@ public:
   // of Windows-1251); the empty text when no line matches. Lines end at CR,
   // LF or CR LF.
   std::string Value(std::string_view name) const;
+  // The same, but nothing when no line matches.
+  std::optional<std::string> ValueIfPresent(std::string_view name) const;
 
   // Every value at once; a missing name empties its text or unticks its box.
   SettingsValues Values() const;

@@ -20,6 +20,14 @@ merge::SourceEncoding SourceEncodingOf(const std::u16string& item) {
     return merge::SourceEncoding::kUtf8;
   if (item == kDetectItem)
     return merge::SourceEncoding::kDetect;
+  if (item == kUtf16LeItem)
+    return merge::SourceEncoding::kUtf16Le;
+  if (item == kUtf16BeItem)
+    return merge::SourceEncoding::kUtf16Be;
+  if (item == kCp866Item)
+    return merge::SourceEncoding::kCp866;
+  if (item == kKoi8rItem)
+    return merge::SourceEncoding::kKoi8r;
   return merge::SourceEncoding::kCp1251;
 }
 
@@ -36,6 +44,8 @@ merge::CollectOptions CollectOptionsFrom(const SettingsValues& values) {
   options.quotes = values.quotes;
   options.header = values.header;
   options.match_headers = values.match_headers;
+  options.file_name_header = CodePageOf(values.file_name_header);
+  options.file_name_first = values.file_name_first;
   return options;
 }
 

@@ -47,6 +47,10 @@ std::string FormatSettings(const SettingsValues& values) {
     if (ticked)
       line(name, BoolToIniText(true));
   }
+  if (values.file_name_header != kFileNameHeaderIni)
+    line(kFileNameHeaderKey, values.file_name_header);
+  if (values.file_name_first)
+    line(kFileNameFirstKey, BoolToIniText(true));
   return out;
 }
 

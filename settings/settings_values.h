@@ -15,6 +15,9 @@ namespace settings {
 // ComboBox3's first item, the encoding of old.
 inline constexpr const char* kSourceEncodingDefault = "Windows-1251";
 
+// Edit4's start text, "Имя файла", as init.ini holds it.
+inline constexpr const char* kFileNameHeaderIni = "\xC8\xEC\xFF \xF4\xE0\xE9\xEB\xE0";
+
 // Members start at the window's start values, except `directory`, which
 // starts where the directory list starts: the start directory.
 struct SettingsValues {
@@ -41,6 +44,8 @@ struct SettingsValues {
   bool match_headers = false; // CheckBox9 "Сопоставлять столбцы по заголовкам"
   bool quote_output = false; // CheckBox10 "Кавычки при сохранении"
   bool numbering = false;    // the grid's view "Нумерация строк и столбцов"
+  std::string file_name_header = kFileNameHeaderIni; // Edit4: the name column's caption
+  bool file_name_first = false;                      // CheckBox12: the name column first
 };
 
 // The init.ini names of the options beyond the twelve lines.
@@ -51,6 +56,8 @@ inline constexpr const char* kHeaderKey = "CheckBox8";
 inline constexpr const char* kMatchHeadersKey = "CheckBox9";
 inline constexpr const char* kQuoteOutputKey = "CheckBox10";
 inline constexpr const char* kNumberingKey = "Numbering";
+inline constexpr const char* kFileNameHeaderKey = "Edit4";
+inline constexpr const char* kFileNameFirstKey = "CheckBox12";
 
 // "TRUE" when ticked, else "FALSE".
 std::string BoolToIniText(bool ticked);

@@ -268,6 +268,29 @@ TEST(StreamedMergeTest, EqualsTheTableOnRandomFolders) {
   }
 }
 
+// The name column in front streams as the table places it.
+TEST(StreamedMergeTest, NameFirstEqualsTheTable) {
+  RandomFolder random(24);
+  for (int round = 0; round < 40; ++round) {
+    TempDir dir;
+    random.Fill(dir.path(), 6);
+    std::vector<std::string> sources;
+    for (const std::string& name : platform::ListCsvFiles(dir.path()))
+      sources.push_back(dir.File(name));
+    merge::CollectOptions options;
+    options.delimiter_text = std::string(1, ",;"[random.Below(2)]);
+    options.name_only = random.Below(2) == 0;
+    options.file_name_first = true;
+    options.skip_count = static_cast<std::int32_t>(random.Below(3)) - 1;
+    const bool escape = random.Below(2) == 0;
+    exporter::SaveStackedStreamed(sources, options, {dir.File("streamed.out"), false},
+                                  {';', escape, false});
+    EXPECT_EQ(ReadAll(dir.File("streamed.out")),
+              ThroughTable(sources, options, dir.File("table.out"), ';', escape, false))
+        << "round " << round;
+  }
+}
+
 TEST(StreamedMergeTest, LinesLongerThanTheOutputBuffer) {
   TempDir dir;
   const std::string long_field(9u << 20, 'q');

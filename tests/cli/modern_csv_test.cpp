@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <string>
@@ -171,5 +172,45 @@ TEST(LossReportTest, DataCutAtAByte26) {
                         cut),
               std::string::npos)
         << mode << ": " << said;
+  }
+}
+
+// With the name column first and its own caption, every row of the modern
+// merge is the row it is without them, its last cell moved to the front
+// (the caption in place of "Имя файла").
+TEST(FileNameColumnTest, FirstAndCaptionMoveTheLastColumn) {
+  const std::vector<std::vector<std::pair<std::string, std::string>>> folders = {
+      {{"a.csv", "id,name\n1,Ann\n"}, {"b.csv", "name,id,x\nBob,2,y\n3\n"}},
+      {{"e.csv", ""}, {"a.csv", "k\n1,2,3\n"}},
+      {{"a.csv", "id\n\n"}, {"b.csv", "id,v\n4,5\n"}},
+  };
+  const auto rows = [](const std::string& text) {
+    std::vector<std::vector<std::string>> result;
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t end = text.find("\r\n", at);
+      std::vector<std::string> row;
+      for (std::size_t from = at;;) {
+        const std::size_t comma = text.find(',', from);
+        if (comma == std::string::npos || comma > end) {
+          row.push_back(text.substr(from, end - from));
+          break;
+        }
+        row.push_back(text.substr(from, comma - from));
+        from = comma + 1;
+      }
+      result.push_back(row);
+      at = end + 2;
+    }
+    return result;
+  };
+  for (const auto& files : folders) {
+    std::vector<std::string> args = kModern;
+    args.insert(args.end(), {"--file-name", "name"});
+    std::vector<std::vector<std::string>> want = rows(MergeOf(files, args));
+    for (std::vector<std::string>& row : want)
+      std::rotate(row.begin(), row.end() - 1, row.end());
+    want[0][0] = "Файл";
+    args.insert(args.end(), {"--file-name-first", "--file-name-header", "Файл"});
+    EXPECT_EQ(rows(MergeOf(files, args)), want) << files[0].second;
   }
 }

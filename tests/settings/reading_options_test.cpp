@@ -52,3 +52,19 @@ TEST(FurtherOptionsTest, TheNumberingViewIsRememberedWhenOn) {
 }
 
 } // namespace
+
+// The name column's caption and place come back, an empty caption too; at
+// their start values they add no line.
+TEST(FurtherOptionsTest, NameColumnCaptionAndPlaceReadBack) {
+  settings::SettingsValues values;
+  EXPECT_EQ(settings::FormatSettings(values).find("Edit4"), std::string::npos);
+  for (const std::string caption : {"", "\xD4\xE0\xE9\xEB"}) {
+    values.file_name_header = caption;
+    values.file_name_first = caption.empty();
+    const std::string text = settings::FormatSettings(values);
+    const settings::SettingsValues read = settings::SettingsText(text).Values();
+    EXPECT_EQ(read.file_name_header, caption);
+    EXPECT_EQ(read.file_name_first, caption.empty());
+  }
+  EXPECT_EQ(settings::SettingsText("").Values().file_name_header, settings::kFileNameHeaderIni);
+}
