@@ -132,15 +132,14 @@ private:
   int selected_ = -1;
 };
 
-// Stacked merges of Windows-1251 plain lines are streamed; the table's other
-// encodings, the byte-order mark, quoted records, header rows and quoting on
-// save go through the table, as in the window.
+// Stacked merges of plain lines are streamed, in every encoding and with the
+// byte-order mark; quoted records, header rows and quoting on save go
+// through the table, as in the window.
 bool Streamed(const BatchOptions& options) {
   const merge::CollectOptions& collect = options.collect;
   // --strict must know every loss before it writes: through the table.
-  return !collect.side_by_side && !options.in_memory && !options.strict &&
-         collect.source_encoding == merge::SourceEncoding::kCp1251 && !options.save.bom &&
-         !collect.quotes && !collect.header && !options.save.quote;
+  return !collect.side_by_side && !options.in_memory && !options.strict && !collect.quotes &&
+         !collect.header && !options.save.quote;
 }
 
 // Merges and writes; what was lost on the way goes to `err` after the
@@ -150,10 +149,18 @@ void Merge(const BatchOptions& options, const std::vector<std::string>& sources,
            TerminalProgress& progress, std::string& current, std::FILE* err) {
   const exporter::OutputPlace place{options.output, options.ToStandardOutput()};
   if (Streamed(options)) {
-    exporter::SaveStackedStreamed(sources, options.collect, place, options.save, &progress,
-                                  &current);
+    merge::EncodingReport encoding;
+    merge::CollectOptions collect = options.collect;
+    collect.encoding_report = &encoding;
+    exporter::SaveReport save_report;
+    exporter::SaveOptions save = options.save;
+    save.report = &save_report;
+    exporter::SaveStackedStreamed(sources, collect, place, save, &progress, &current);
+    std::vector<std::string> losses = CollectLosses(encoding, {}, progress.CutFiles());
+    for (std::string& line : SaveLosses(save_report))
+      losses.push_back(std::move(line));
     if (!options.quiet)
-      for (const std::string& line : CollectLosses({}, {}, progress.CutFiles()))
+      for (const std::string& line : losses)
         std::fprintf(err, "kleitab: %s\n", line.c_str());
     return;
   }

@@ -2,11 +2,14 @@
 
 #include "export/cell_encoder.h"
 #include "export/output_buffer.h"
+#include "export/utf8_table_cells.h"
 #include "merge/extents.h"
 #include "merge/file_name_tag.h"
 #include "merge/read_progress.h"
 #include "merge/read_source_file.h"
+#include "merge/source_decoder.h"
 #include "platform/errors.h"
+#include "platform/utf8.h"
 
 #include <algorithm>
 #include <cstring>
@@ -56,12 +59,37 @@ private:
   std::string* current_;
 };
 
+// Reads an available source as the table's collect reads it: its bytes
+// turned, each line brought into the table's encoding and split there.
+// `report`, when given, hears what the file lost.
+template <typename PlaceLine>
+void ReadAsTheTable(const std::string& path, const merge::CollectOptions& options,
+                    merge::TextEncoding table, PlaceLine&& place, merge::ReadProgress& progress,
+                    merge::EncodingReport* report) {
+  const auto delimiter = merge::ReadingDelimiter(options.delimiter_text);
+  if (table == merge::TextEncoding::kCp1251) {
+    merge::ReadSourceFile(path, options.skip_count, delimiter, place, &progress);
+    return;
+  }
+  if (!merge::IsSourceFileAvailable(path))
+    return;
+  const merge::TextEncoding file = merge::SourceFileEncoding(path, options.source_encoding, table);
+  std::optional<merge::LineDecoder> decoder;
+  if (merge::LineDecoder::Needed(file, table))
+    decoder.emplace(file, table);
+  merge::ReadAvailableSourceFile(path, options.skip_count, delimiter, place, &progress,
+                                 decoder ? &*decoder : nullptr,
+                                 merge::LongDelimiter(delimiter, table),
+                                 merge::SourceFileBytes(path, options.source_encoding));
+  if (decoder && report != nullptr)
+    decoder->Report(path, *report);
+}
+
 // The first pass: the stacked placement's row and column growth, the same
 // arithmetic the table uses, without storing a cell.
 MergePlan PlanMerge(const std::vector<std::string>& sources, const merge::CollectOptions& options,
-                    merge::ReadProgress& progress, SourceNamer& namer) {
+                    merge::TextEncoding table, merge::ReadProgress& progress, SourceNamer& namer) {
   MergePlan plan;
-  const auto delimiter = merge::ReadingDelimiter(options.delimiter_text);
   std::int32_t start_row = 0;
   for (const std::string& path : sources) {
     SourcePlan source;
@@ -71,8 +99,8 @@ MergePlan PlanMerge(const std::vector<std::string>& sources, const merge::Collec
       source.start_row = start_row;
       std::int32_t row = start_row - 1;
       const std::int64_t before = progress.total();
-      merge::ReadSourceFile(
-          path, options.skip_count, delimiter,
+      ReadAsTheTable(
+          path, options, table,
           [&](const std::vector<std::string_view>& fields) {
             merge::StepRow(row);
             plan.row_count = std::max(plan.row_count, row + 1);
@@ -86,7 +114,7 @@ MergePlan PlanMerge(const std::vector<std::string>& sources, const merge::Collec
             if (options.add_file_name)
               plan.col_count = merge::ColCountAfterNameCell(plan.col_count, n);
           },
-          &progress);
+          progress, options.encoding_report);
       source.rows = std::int64_t{row} - start_row + 1;
       source.bytes = progress.total() - before;
     }
@@ -100,12 +128,41 @@ MergePlan PlanMerge(const std::vector<std::string>& sources, const merge::Collec
 // The second pass: one source's lines, each padded to ColCount cells.
 class LineWriter {
 public:
+  // `utf8_cells`, for a UTF-8 table, prepares each cell as the table's save
+  // does (into Windows-1251, escaped, repaired).
   LineWriter(OutputBuffer& out, const CellEncoder& encoder, char delimiter,
-             std::optional<char> reading_delimiter, std::int32_t col_count)
+             std::optional<char> reading_delimiter, std::int32_t col_count,
+             Utf8TableCells* utf8_cells)
       : out_(out), encoder_(encoder), delimiter_(delimiter), col_count_(col_count),
         // Plain cells read with the same delimiter lie in the line exactly as
         // they are written: the line's run from the first to the last field.
-        copy_runs_(encoder.IsPlain() && reading_delimiter == delimiter) {}
+        copy_runs_(encoder.IsPlain() && reading_delimiter == delimiter && utf8_cells == nullptr),
+        utf8_cells_(utf8_cells) {}
+
+  // A UTF-8 table's line, its cells prepared one by one as the table's
+  // save prepares them (the name cell as one of them); `row` is the
+  // table's. False when it does not fit the extents of the first pass.
+  bool PreparedLine(const std::vector<std::string_view>& fields, const std::string* name,
+                    bool name_first, std::int32_t row) {
+    const std::int32_t n = FieldCount(fields.size());
+    const std::int64_t cells = std::int64_t{n} + (name != nullptr ? 1 : 0);
+    if (cells > col_count_)
+      return false;
+    std::int32_t col = 0;
+    const auto put = [&](std::string_view cell) {
+      out_.PutCell(utf8_cells_->Prepare(cell, col++, row), encoder_);
+      out_.Put(delimiter_);
+    };
+    if (name != nullptr && name_first)
+      put(*name);
+    for (const std::string_view field : fields)
+      put(field);
+    if (name != nullptr && !name_first)
+      put(*name);
+    out_.PutRepeated(delimiter_, static_cast<std::size_t>(col_count_ - cells));
+    out_.PutLineEnd();
+    return true;
+  }
 
   // The encoded name cell closing (or, `first`, opening) every line; none
   // when not added.
@@ -206,6 +263,7 @@ private:
   char delimiter_;
   std::int32_t col_count_;
   bool copy_runs_;
+  Utf8TableCells* utf8_cells_;
   bool has_name_cell_ = false;
   bool name_first_ = false;
   std::string name_cell_;
@@ -219,12 +277,27 @@ void SaveStackedStreamed(const std::vector<std::string>& sources,
                          std::string* current_source) {
   SourceNamer namer(current_source);
   merge::ReadProgress reading(progress);
-  const MergePlan plan = PlanMerge(sources, options, reading, namer);
+  // The encoding a fresh table takes under these options.
+  const merge::TextEncoding table = merge::TableEncodingFor(options.source_encoding);
+  const MergePlan plan = PlanMerge(sources, options, table, reading, namer);
 
-  const CellEncoder encoder(save.delimiter, save.escape, save.utf8);
+  // A UTF-8 table's cells are prepared as its save prepares them; what a
+  // file read as UTF-8 held that was not is repaired whenever it is there.
+  std::optional<Utf8TableCells> utf8_cells;
+  if (table == merge::TextEncoding::kUtf8)
+    utf8_cells.emplace(save.delimiter, save.escape, save.utf8, save.report, true);
+  const CellEncoder encoder(utf8_cells ? utf8_cells->EncoderDelimiter() : save.delimiter,
+                            save.escape, save.utf8 && !utf8_cells);
   const auto reading_delimiter = merge::ReadingDelimiter(options.delimiter_text);
+  merge::CollectOptions second_pass = options;
+  second_pass.encoding_report = nullptr; // told once, by the first pass
   WriteOutput(place, nullptr, [&](OutputBuffer& out) {
-    LineWriter writer(out, encoder, save.delimiter, reading_delimiter, plan.col_count);
+    if (save.utf8 && save.bom) {
+      for (const char ch : platform::kUtf8Bom)
+        out.Put(ch);
+    }
+    LineWriter writer(out, encoder, save.delimiter, reading_delimiter, plan.col_count,
+                      utf8_cells ? &*utf8_cells : nullptr);
     std::int64_t written = 0;
     try {
       for (std::size_t i = 0; i < sources.size(); ++i) {
@@ -237,19 +310,25 @@ void SaveStackedStreamed(const std::vector<std::string>& sources,
           continue;
         writer.EmptyLines(source.start_row - written);
         written = source.start_row;
+        std::optional<std::string> name;
         if (options.add_file_name)
-          writer.SetNameCell(merge::FileNameTag(path, options.name_only), options.file_name_first);
-        else
-          writer.SetNameCell(std::nullopt);
+          name = merge::FileNameTag(path, options.name_only, table);
+        if (!utf8_cells)
+          writer.SetNameCell(name, options.file_name_first);
         std::int64_t rows = 0;
         const std::int64_t before = reading.total();
-        merge::ReadSourceFile(
-            path, options.skip_count, reading_delimiter,
+        ReadAsTheTable(
+            path, second_pass, table,
             [&](const std::vector<std::string_view>& fields) {
-              if (++rows > source.rows || !writer.Line(fields))
+              const bool fits = utf8_cells
+                                    ? writer.PreparedLine(fields, name ? &*name : nullptr,
+                                                          options.file_name_first,
+                                                          static_cast<std::int32_t>(written + rows))
+                                    : writer.Line(fields);
+              if (++rows > source.rows || !fits)
                 ThrowChanged();
             },
-            &reading);
+            reading, nullptr);
         if (rows != source.rows || reading.total() - before != source.bytes)
           ThrowChanged();
         written += rows;
