@@ -136,8 +136,19 @@ public:
       : out_(out), encoder_(encoder), delimiter_(delimiter), col_count_(col_count),
         // Plain cells read with the same delimiter lie in the line exactly as
         // they are written: the line's run from the first to the last field.
-        copy_runs_(encoder.IsPlain() && reading_delimiter == delimiter && utf8_cells == nullptr),
+        // (In a UTF-8 table only an ASCII delimiter is one byte in the line.)
+        copy_runs_(encoder.IsPlain() && reading_delimiter == delimiter &&
+                   (utf8_cells == nullptr || static_cast<unsigned char>(delimiter) < 0x80)),
         utf8_cells_(utf8_cells) {}
+
+  // Whether the line's fields are all UTF-8, so that a UTF-8 file can take
+  // them as they stand.
+  static bool ValidFields(const std::vector<std::string_view>& fields) {
+    for (const std::string_view field : fields)
+      if (!platform::IsValidUtf8(field))
+        return false;
+    return true;
+  }
 
   // A UTF-8 table's line, its cells prepared one by one as the table's
   // save prepares them (the name cell as one of them); `row` is the
@@ -288,6 +299,10 @@ void SaveStackedStreamed(const std::vector<std::string>& sources,
     utf8_cells.emplace(save.delimiter, save.escape, save.utf8, save.report, true);
   const CellEncoder encoder(utf8_cells ? utf8_cells->EncoderDelimiter() : save.delimiter,
                             save.escape, save.utf8 && !utf8_cells);
+  // Into a UTF-8 file with no delimiter character to escape, preparing a
+  // valid cell changes nothing: such lines go the plain way.
+  const bool valid_as_is =
+      utf8_cells && save.utf8 && utf8_cells->EncoderDelimiter() == save.delimiter;
   const auto reading_delimiter = merge::ReadingDelimiter(options.delimiter_text);
   merge::CollectOptions second_pass = options;
   second_pass.encoding_report = nullptr; // told once, by the first pass
@@ -313,14 +328,15 @@ void SaveStackedStreamed(const std::vector<std::string>& sources,
         std::optional<std::string> name;
         if (options.add_file_name)
           name = merge::FileNameTag(path, options.name_only, table);
-        if (!utf8_cells)
-          writer.SetNameCell(name, options.file_name_first);
+        writer.SetNameCell(name, options.file_name_first);
+        const bool name_as_is = valid_as_is && (!name || platform::IsValidUtf8(*name));
         std::int64_t rows = 0;
         const std::int64_t before = reading.total();
         ReadAsTheTable(
             path, second_pass, table,
             [&](const std::vector<std::string_view>& fields) {
-              const bool fits = utf8_cells
+              const bool prepared = utf8_cells && !(name_as_is && LineWriter::ValidFields(fields));
+              const bool fits = prepared
                                     ? writer.PreparedLine(fields, name ? &*name : nullptr,
                                                           options.file_name_first,
                                                           static_cast<std::int32_t>(written + rows))
