@@ -5,7 +5,7 @@
 set -euo pipefail
 
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools qt6-translations-l10n
-  libgtest-dev libgmock-dev libbenchmark-dev mawk gawk python3 xvfb xauth xdotool imagemagick
+  libgtest-dev libgmock-dev libbenchmark-dev mawk gawk miller python3 xvfb xauth xdotool imagemagick
   clang libclang-rt-14-dev
   dpkg-dev fakeroot file lintian desktop-file-utils appstream gzip "$@")
 missing=()
