@@ -30,7 +30,7 @@ void TForm1::RunCollect(CollectDriver driver, bool clears_first) {
   std::unique_ptr<merge::HistoryStep> step;
   if (clears_first) {
     if (history_.Fits(table_->MemoryUsed()))
-      step = merge::TableSwap::ClearKeeping(*table_);
+      step = merge::TableSwap::EmptyKeeping(*table_); // the driver clears it
     else if (!MayGoOnWithoutUndo(table_->MemoryUsed()))
       return;
   } else {

@@ -68,8 +68,11 @@ public:
   // ClearAll, but the whole content (cells, extents, encoding) moves into
   // `kept`, which must be fresh, instead of being dropped: nothing is
   // copied but the rows at or beyond the old RowCount, which ClearAll
-  // leaves in place. The step that keeps "Очистить" for undo.
-  void ClearAllKeeping(ResultTable& kept);
+  // leaves in place. The step that keeps "Очистить" for undo. With
+  // `keep_extents` the extents stay as they were (every row inside them
+  // empty), so that a collect's own ClearAll then leaves exactly what one
+  // ClearAll would: a second one would also empty rows the first one kept.
+  void ClearAllKeeping(ResultTable& kept, bool keep_extents = false);
   // Exchanges the whole content with `other` in constant time; each keeps
   // its observer (told of a reset) and its compaction threshold.
   void SwapContents(ResultTable& other) noexcept;

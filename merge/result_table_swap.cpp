@@ -31,12 +31,16 @@ void ResultTable::SwapContents(ResultTable& other) noexcept {
   other.NotifyReset();
 }
 
-void ResultTable::ClearAllKeeping(ResultTable& kept) {
+void ResultTable::ClearAllKeeping(ResultTable& kept, bool keep_extents) {
   BulkChange bulk(*this);
   SwapContents(kept);
   // What ClearAll keeps: the fixed counts, and the rows below the extents.
   fixed_cols_ = kept.fixed_cols_;
   fixed_rows_ = kept.fixed_rows_;
+  if (keep_extents) {
+    col_count_ = kept.col_count_;
+    row_count_ = kept.row_count_;
+  }
   for (std::int64_t r = kept.row_count_; r < kept.rows_.StoredEnd(); ++r) {
     const auto row = static_cast<std::int32_t>(r);
     kept.ForEachCellInRow(row, 0, INT32_MAX, [&](std::int32_t col, std::string_view text) {

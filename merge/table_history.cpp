@@ -190,4 +190,10 @@ std::unique_ptr<TableSwap> TableSwap::ClearKeeping(ResultTable& table) {
   return step;
 }
 
+std::unique_ptr<TableSwap> TableSwap::EmptyKeeping(ResultTable& table) {
+  std::unique_ptr<TableSwap> step(new TableSwap());
+  table.ClearAllKeeping(*step->other_, true);
+  return step;
+}
+
 } // namespace merge

@@ -154,9 +154,11 @@ private:
 // exchanges it with the table's content in constant time.
 class TableSwap : public HistoryStep {
 public:
-  // "Очистить" kept for undo (ResultTable::ClearAllKeeping); also where a
-  // collect that clears the table first starts.
+  // "Очистить" kept for undo (ResultTable::ClearAllKeeping).
   static std::unique_ptr<TableSwap> ClearKeeping(ResultTable& table);
+  // Where a collect that clears the table itself starts: the same, but the
+  // extents stay for the collect's ClearAll.
+  static std::unique_ptr<TableSwap> EmptyKeeping(ResultTable& table);
 
   void Undo(ResultTable& table) override { table.SwapContents(*other_); }
   void Redo(ResultTable& table) override { table.SwapContents(*other_); }

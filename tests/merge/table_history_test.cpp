@@ -333,4 +333,26 @@ TEST(TableHistory, ClearKeepsTheOldTableItselfAndTheRowsBelow) {
   EXPECT_EQ(table.RowCount(), 3);
 }
 
+TEST(TableHistory, ACollectThatClearsItselfClearsOnce) {
+  // A row hidden just below a one-row table: one ClearAll shows it again.
+  for (const int rows : {1, 2, 3}) {
+    ResultTable kept_for_undo;
+    ResultTable cleared_once;
+    for (ResultTable* table : {&kept_for_undo, &cleared_once}) {
+      table->SetRowCount(4);
+      table->SetCell(0, 0, "top");
+      table->SetCell(1, 1, "second");
+      table->SetCell(5, 3, "beyond");
+      table->SetRowCount(rows);
+    }
+    auto step = merge::TableSwap::EmptyKeeping(kept_for_undo);
+    kept_for_undo.ClearAll(); // what the collect does first
+    cleared_once.ClearAll();
+    EXPECT_TRUE(Take(kept_for_undo) == Take(cleared_once)) << rows;
+    step->Undo(kept_for_undo);
+    EXPECT_EQ(kept_for_undo.GetCell(0, 0), "top");
+    EXPECT_EQ(kept_for_undo.RowCount(), rows);
+  }
+}
+
 } // namespace
