@@ -178,7 +178,12 @@ BatchOptions ParseArguments(const std::vector<std::string>& args) {
     } else if (arg == "-o" || arg == "--output") {
       output = value();
     } else if (arg == "-d" || arg == "--delimiter") {
-      options.collect.delimiter_text = DelimiterText(arg, value());
+      // "auto": each file's own, found from its start; where that cannot
+      // tell, the delimiter the options had.
+      const std::string text = value();
+      options.collect.detect_delimiter = text == "auto";
+      if (!options.collect.detect_delimiter)
+        options.collect.delimiter_text = DelimiterText(arg, text);
     } else if (arg == "--output-delimiter") {
       const std::string text = value();
       const std::string bytes = DelimiterText(arg, text);
@@ -285,7 +290,8 @@ std::string HelpText() {
          "Параметры:\n"
          "  -o, --output ФАЙЛ         файл для сохранения; «-» — стандартный вывод\n"
          "  -d, --delimiter ТЕКСТ     разделитель при чтении (первый символ; tab — табуляция;\n"
-         "                            по умолчанию «,»)\n"
+         "                            по умолчанию «,»; auto — свой для каждого файла по его\n"
+         "                            началу, «,» где по началу не понять)\n"
          "      --side-by-side        собрать по горизонтали (по умолчанию по вертикали)\n"
          "      --stacked             собрать по вертикали\n"
          "      --file-name none|name|path\n"

@@ -138,8 +138,8 @@ private:
 bool Streamed(const BatchOptions& options) {
   const merge::CollectOptions& collect = options.collect;
   // --strict must know every loss before it writes: through the table.
-  return !collect.side_by_side && !options.in_memory && !options.strict && !collect.quotes &&
-         !collect.header && !options.save.quote;
+  return !collect.side_by_side && !options.in_memory && !options.strict &&
+         !collect.detect_delimiter && !collect.quotes && !collect.header && !options.save.quote;
 }
 
 // Merges and writes; what was lost on the way goes to `err` after the

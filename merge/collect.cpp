@@ -1,6 +1,7 @@
 #include "merge/collect.h"
 
 #include "merge/collect_rows.h"
+#include "merge/detect_options.h"
 #include "platform/errors.h"
 #include "platform/file.h"
 
@@ -8,6 +9,11 @@
 #include <optional>
 
 namespace merge {
+
+std::optional<char> DelimiterFor(const CollectOptions& options, const std::string& path) {
+  const std::optional<char> typed = ReadingDelimiter(options.delimiter_text);
+  return options.detect_delimiter ? DelimiterOfFile(path, typed) : typed;
+}
 
 namespace {
 

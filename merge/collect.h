@@ -9,6 +9,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 namespace platform {
@@ -42,7 +43,13 @@ struct CollectOptions {
   std::string file_name_header = kFileNameHeader;
   // CheckBox12: the name cell opens each row, the fields follow it.
   bool file_name_first = false;
+  // Each file's delimiter found from its start (DelimiterOfFile), the
+  // delimiter text's only where the start cannot tell.
+  bool detect_delimiter = false;
 };
+
+// The delimiter a file is split at under `options`.
+std::optional<char> DelimiterFor(const CollectOptions& options, const std::string& path);
 
 // What a collect has to tell besides the table.
 struct CollectSummary {

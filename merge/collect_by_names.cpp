@@ -27,7 +27,6 @@ struct NameRun {
 CollectSummary CollectMatchingHeaders(ResultTable& table, CandidateList& candidates,
                                       const CollectOptions& options, const AfterItem& after_item,
                                       ReadProgress& progress) {
-  const std::optional<char> delimiter = ReadingDelimiter(options.delimiter_text);
   const int count = candidates.Count();
   HeaderUnion header_union;
   std::vector<std::vector<std::int32_t>> columns(static_cast<std::size_t>(count));
@@ -45,8 +44,8 @@ CollectSummary CollectMatchingHeaders(ResultTable& table, CandidateList& candida
         SourceFileEncoding(path, options.source_encoding, table.Encoding());
     encodings[static_cast<std::size_t>(i)] = file_encoding;
     const std::optional<std::vector<std::string>> names =
-        ReadHeader(path, options.skip_count, delimiter, options.quotes, file_encoding,
-                   table.Encoding(), SourceFileBytes(path, options.source_encoding));
+        ReadHeader(path, options.skip_count, DelimiterFor(options, path), options.quotes,
+                   file_encoding, table.Encoding(), SourceFileBytes(path, options.source_encoding));
     if (names)
       columns[static_cast<std::size_t>(i)] =
           header_union.Add(std::vector<std::string_view>(names->begin(), names->end()));

@@ -131,7 +131,7 @@ bool ReadRecords(ResultTable& table, const std::string& path, std::int32_t skip_
   FixTableEncoding(table, options.source_encoding);
   const TextEncoding file_encoding =
       known ? *known : SourceFileEncoding(path, options.source_encoding, table.Encoding());
-  const std::optional<char> delimiter = ReadingDelimiter(options.delimiter_text);
+  const std::optional<char> delimiter = DelimiterFor(options, path);
   const std::string long_delimiter = LongDelimiter(delimiter, table.Encoding());
   std::optional<LineDecoder> decoder;
   if (LineDecoder::Needed(file_encoding, table.Encoding()))

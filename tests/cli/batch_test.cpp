@@ -179,6 +179,16 @@ TEST(BatchOptionsTest, GivenFilesInTheOrderGivenAndTheOutputLeftOutOfADirectory)
   EXPECT_EQ(ReadAll(dir.File("o.csv")), ",,\r\n,,\r\n");
 }
 
+// "auto" finds each file's own delimiter from its start.
+TEST(BatchOptionsTest, DelimiterAutoIsFoundPerFile) {
+  TempDir dir;
+  const std::string a = dir.Write("a.csv", "1;2\n3;4\n");
+  const std::string b = dir.Write("b.csv", "5\t6\n");
+  const std::string c = dir.Write("c.csv", "7,8\n");
+  ASSERT_EQ(Batch({"-o", dir.File("o.csv"), "-d", "auto", "--stacked", a, b, c}).status, 0);
+  EXPECT_EQ(ReadAll(dir.File("o.csv")), "1,2,\r\n3,4,\r\n5,6,\r\n7,8,\r\n");
+}
+
 TEST(BatchOptionsTest, QuotesHeaderAndMatchingAsInTheWindow) {
   TempDir dir;
   const std::string a = dir.Write("a.csv", "id,name\r\n1,\"Smith, John\"\r\n");
