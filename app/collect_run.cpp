@@ -13,8 +13,11 @@
 #include "merge/collect_rows.h"
 #include "merge/result_table.h"
 #include "merge/table_edits.h"
+#include "platform/error_message.h"
+#include "platform/file_name_text.h"
 #include "platform/progress.h"
 
+#include <QFileInfo>
 #include <QPushButton>
 #include <QStatusBar>
 
@@ -67,6 +70,19 @@ void TForm1::RunCollect(CollectDriver driver, bool clears_first) {
       StatusBar1->showMessage(CancelledText(std::max(started - 1, 0), progress.JobFiles(),
                                             started > 0 ? progress.FileName() : QString()));
       ShowButton1ForPage(); // the collect set "Сохранить" but the page stays
+      throw;
+    } catch (...) {
+      // The error box names the file; the status line keeps what was done.
+      // A file that failed to open was never started: the last one started
+      // was then placed whole.
+      const platform::ErrorMessage error = platform::CurrentErrorMessage();
+      const QString failed = QFileInfo(platform::FileNameText(error.file)).fileName();
+      const std::int32_t started = progress.FilesStarted();
+      if (!failed.isEmpty()) {
+        const bool in_started = started > 0 && failed == progress.FileName();
+        StatusBar1->showMessage(
+            StoppedText(in_started ? started - 1 : started, progress.JobFiles(), failed));
+      }
       throw;
     }
   }

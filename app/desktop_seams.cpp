@@ -1,5 +1,7 @@
 #include "app/desktop_seams.h"
 
+#include "app/russian_file_details.h"
+
 #include <QDesktopServices>
 #include <QDir>
 #include <QFileDialog>
@@ -16,8 +18,13 @@ void OpenWithDesktop(const QString& name) {
 QString ShowSaveDialog(QWidget* parent, const QString& start_name) {
   // No title, filter or default suffix of our own; choosing an existing file
   // asks nothing, since saving replaces it anyway.
-  return QFileDialog::getSaveFileName(parent, QString(), start_name, QString(), nullptr,
-                                      QFileDialog::DontConfirmOverwrite);
+  QFileDialog dialog(parent, QString(), start_name);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setOption(QFileDialog::DontConfirmOverwrite);
+  UseRussianFileDetails(dialog);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+    return QString();
+  return dialog.selectedFiles().constFirst();
 }
 
 OpenRequest& CurrentOpenRequest() {

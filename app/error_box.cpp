@@ -1,6 +1,7 @@
 #include "app/error_box.h"
 
 #include "platform/codepage.h"
+#include "platform/error_advice.h"
 #include "platform/file_name_text.h"
 
 #include <QApplication>
@@ -13,11 +14,11 @@ namespace app {
 
 namespace {
 
-void ShowMessageBox(const QString& title, const QString& text, const QString& file) {
+void ShowMessageBox(const QString& title, const QString& text, const QString& details) {
   QWidget* parent = QApplication::activeWindow();
   QMessageBox box(QMessageBox::Critical, title, text, QMessageBox::Ok, parent);
   box.setObjectName(QStringLiteral("ErrorBox"));
-  box.setInformativeText(file);
+  box.setInformativeText(details);
   box.exec();
 }
 
@@ -58,14 +59,26 @@ QString ProgramTitle(const QString& program_file_path) {
   return name;
 }
 
-void ShowErrorBox(const std::string& message, const std::string& file) {
+QString ErrorBoxDetails(const std::string& message, const QString& file, int system_error) {
+  const std::string advice =
+      platform::ErrorAdvice(message, platform::FileNameBytes(file), system_error);
+  QString details = file;
+  if (!advice.empty()) {
+    if (!details.isEmpty())
+      details += QStringLiteral("\n\n");
+    details += QString::fromUtf8(advice.data(), static_cast<qsizetype>(advice.size()));
+  }
+  return details;
+}
+
+void ShowErrorBox(const std::string& message, const std::string& file, int system_error) {
   const QString title = ProgramTitle(QCoreApplication::applicationFilePath());
   const QString text = ErrorBoxText(message);
   const QString file_name = platform::FileNameText(file);
   if (CurrentShower())
     CurrentShower()(title, text, file_name);
   else
-    ShowMessageBox(title, text, file_name);
+    ShowMessageBox(title, text, ErrorBoxDetails(message, file_name, system_error));
 }
 
 } // namespace app

@@ -33,8 +33,13 @@ QString ErrorBoxText(const std::string& message);
 // letter after the first in lower case.
 QString ProgramTitle(const QString& program_file_path);
 
-// `file`: the full name of the file concerned (file system bytes), or empty.
-void ShowErrorBox(const std::string& message, const std::string& file = {});
+// `file`: the full name of the file concerned (file system bytes), or empty;
+// `system_error` the system's number behind the error, 0 when unknown. The
+// box shows the message as it is and, below it, the file and one Russian
+// sentence on what happened and what to do (ErrorBoxDetails).
+void ShowErrorBox(const std::string& message, const std::string& file = {}, int system_error = 0);
+// What the box shows below the message: the file's name, then the sentence.
+QString ErrorBoxDetails(const std::string& message, const QString& file, int system_error);
 
 using platform::kOutOfMemory;
 
@@ -47,7 +52,7 @@ template <typename Handler> void Guard(Handler&& handler) {
   } catch (...) {
     const platform::ErrorMessage error = platform::CurrentErrorMessage();
     if (error.kind != platform::ErrorMessage::Kind::kCancelled)
-      ShowErrorBox(error.text, error.file);
+      ShowErrorBox(error.text, error.file, error.system_error);
   }
 }
 

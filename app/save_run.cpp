@@ -31,7 +31,15 @@ void TForm1::Button2Click() {
       WorkProgress progress(this, WorkProgress::kWritten);
       // An empty name is refused there with "Invalid filename": nothing is
       // written or opened and the settings are not stored.
-      exporter::SaveTable(*table_, platform::FileNameBytes(name), options, &progress);
+      const bool existed = !name.isEmpty() && QFileInfo::exists(name);
+      try {
+        exporter::SaveTable(*table_, platform::FileNameBytes(name), options, &progress);
+      } catch (const platform::Cancelled&) {
+        // A cancelled save never gets to replace the file.
+        StatusBar1->showMessage(SaveCancelledText(
+            QDir::toNativeSeparators(QFileInfo(name).absoluteFilePath()), existed));
+        throw;
+      }
     }
     // A relative name was written against the current directory, as now.
     const QFileInfo written(name);

@@ -14,7 +14,9 @@
 namespace app {
 
 void TForm1::BuildSettingsPage() {
-  QWidget* page = TabSheet2;
+  // The options on the left; the preview beside them (BuildPreview).
+  QWidget* page = new QWidget(TabSheet2);
+  page->setObjectName(QStringLiteral("SettingsOptions1"));
   // Created in tab order.
   CheckBox1 = Named(TickBox(QStringLiteral("Добавить имя файла "), true, page), "CheckBox1", 241);
   CheckBox2 = Named(TickBox(QStringLiteral("Только имя файла"), true, page), "CheckBox2", 153);
@@ -64,6 +66,7 @@ void TForm1::BuildSettingsPage() {
   connect(CheckBox8, &QCheckBox::toggled, this, &TForm1::UpdateMatchHeadersEnabled);
   connect(ComboBox1, &QComboBox::currentIndexChanged, this, &TForm1::UpdateMatchHeadersEnabled);
   UpdateMatchHeadersEnabled();
+  BuildPreview(page);
 }
 
 void TForm1::UpdateMatchHeadersEnabled() {

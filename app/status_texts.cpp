@@ -62,4 +62,16 @@ QString CancelledText(std::int32_t done, std::int32_t files, const QString& part
   return text;
 }
 
+QString StoppedText(std::int32_t done, std::int32_t files, const QString& failed) {
+  QString text = QStringLiteral("Сбор остановлен ошибкой в «%1»: в таблице ").arg(failed);
+  text += files >= 0 ? QStringLiteral("%1 из %2 файлов").arg(done).arg(files)
+                     : QStringLiteral("%1 файлов").arg(done);
+  return text;
+}
+
+QString SaveCancelledText(const QString& full_name, bool existed) {
+  return existed ? QStringLiteral("Сохранение отменено: %1 не изменён").arg(full_name)
+                 : QStringLiteral("Сохранение отменено: %1 не записан").arg(full_name);
+}
+
 } // namespace app

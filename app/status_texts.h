@@ -23,5 +23,11 @@ QString SavedText(const QString& full_name, std::int64_t bytes);
 // A collect cancelled after `done` of `files` ticked files were read whole
 // (files < 0: not known); `partial` names the file it stopped in, if any.
 QString CancelledText(std::int32_t done, std::int32_t files, const QString& partial);
+// A collect an error stopped in the file `failed` after `done` of `files`
+// ticked files were placed whole (files < 0: not known).
+QString StoppedText(std::int32_t done, std::int32_t files, const QString& failed);
+// A save cancelled before it replaced `full_name`: the file is as it was
+// (or, when there was none, still none).
+QString SaveCancelledText(const QString& full_name, bool existed);
 
 } // namespace app

@@ -212,6 +212,8 @@ void TForm1::Button1Click() {
       Button1->setText(Button1Caption(kPageSettings));
       return;
     case kPageSettings:
+      if (!ConfirmReadingOptions())
+        return;
       // The collect sets Button1's caption as it goes.
       RunCollect(&merge::CollectFiles,
                  merge::CollectClearsTable(*table_, *FilePage1, CollectOptionsOf(*this)));

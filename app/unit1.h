@@ -18,6 +18,8 @@
 #include <QWidget>
 
 #include <memory>
+#include <string>
+#include <vector>
 
 class QAction;
 class QCheckBox;
@@ -31,9 +33,14 @@ class QPushButton;
 class QStatusBar;
 class QTabWidget;
 
+namespace merge {
+struct DetectedForFiles;
+} // namespace merge
+
 namespace app {
 
 class FilePage;
+class PreviewPane;
 class GridModel;
 class GridView;
 class PageColumn;
@@ -106,6 +113,8 @@ public:
   QCheckBox* CheckBox9 = nullptr; // "Сопоставлять столбцы по заголовкам"
   QLineEdit* Edit4 = nullptr;     // the name column's caption in a header row
   QCheckBox* CheckBox12 = nullptr; // "первым столбцом": the name column first
+  // Beside the options: "Определить" and the preview of a ticked file.
+  PreviewPane* Preview1 = nullptr;
 
   // "Искомая таблица".
   GridView* StringGrid1 = nullptr;
@@ -169,6 +178,7 @@ public slots:
   void N15Click();
   void N16Click();
   void ClearCellsClick();
+  void Button5Click();
 
 private:
   // init.ini in the start directory: read once at start, written after
@@ -190,6 +200,16 @@ private:
   // Matching by header names only for stacked files with a header; quoting
   // on saving takes the place of the "#" escape.
   void UpdateMatchHeadersEnabled();
+  // The preview and the found options (reading_detection.cpp).
+  void BuildPreview(QWidget* options);
+  void SchedulePreview();
+  void UpdatePreview();
+  std::vector<std::string> TickedPaths() const;
+  merge::DetectedForFiles DetectTickedFiles(int* ticked) const;
+  void ApplyDetected(const merge::DetectedForFiles& found);
+  // Before "Собрать": false when the user, asked about options that look
+  // wrong, cancelled.
+  bool ConfirmReadingOptions();
   void UpdateEscapeEnabled();
   void StepPage(int step);
   void UserPageChanged(int index);
@@ -218,6 +238,7 @@ private:
   std::string start_directory_;
   QString last_save_dialog_name_; // the name last confirmed in the save dialog
   bool setting_page_ = false;
+  bool preview_pending_ = false;
 };
 
 } // namespace app

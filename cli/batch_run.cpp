@@ -10,6 +10,7 @@
 #include "merge/collect.h"
 #include "merge/result_table.h"
 #include "platform/directory.h"
+#include "platform/error_advice.h"
 #include "platform/error_message.h"
 #include "platform/errors.h"
 #include "platform/file.h"
@@ -194,12 +195,18 @@ void Merge(const BatchOptions& options, const std::vector<std::string>& sources,
       std::fprintf(err, "kleitab: %s\n", line.c_str());
 }
 
-void Report(std::FILE* err, const Failure& failure) {
+// With `advise` (a person reads the terminal; scripts read the message
+// alone) the error box's Russian sentence follows on a line of its own.
+void Report(std::FILE* err, const Failure& failure, bool advise) {
   const std::string sentence = ErrorSentence(failure.message, failure.file, failure.system_error);
   if (failure.file.empty())
     std::fprintf(err, "kleitab: %s\n", sentence.c_str());
   else
     std::fprintf(err, "kleitab: %s: %s\n", failure.file.c_str(), sentence.c_str());
+  const std::string advice =
+      advise ? platform::ErrorAdvice(failure.message, failure.file, failure.system_error) : "";
+  if (!advice.empty())
+    std::fprintf(err, "kleitab: %s\n", advice.c_str());
 }
 
 int SystemError(const platform::Error& error) {
@@ -230,8 +237,10 @@ int RunBatch(const std::vector<std::string>& args, std::FILE* err, bool err_is_t
     std::fprintf(err, "kleitab: %s\nПодробнее: kleitab --help\n", error.what());
     return 2;
   } catch (const platform::Error& error) { // the settings file
-    Report(err, {error.what(), error.file().empty() ? SettingsArgument(args) : error.file(),
-                 SystemError(error)});
+    Report(err,
+           {error.what(), error.file().empty() ? SettingsArgument(args) : error.file(),
+            SystemError(error)},
+           err_is_terminal);
     return 1;
   }
   if (options.action == BatchOptions::Action::kHelp) {
@@ -273,19 +282,21 @@ int RunBatch(const std::vector<std::string>& args, std::FILE* err, bool err_is_t
     const platform::ErrorMessage error = platform::CurrentErrorMessage();
     switch (error.kind) {
     case platform::ErrorMessage::Kind::kCancelled:
-      Report(err, {"Прервано", ""});
+      Report(err, {"Прервано", ""}, false);
       break;
     case platform::ErrorMessage::Kind::kOutOfMemory:
-      Report(err, {error.text, current});
+      Report(err, {error.text, current}, err_is_terminal);
       break;
     default:
       // The file layer names the file where it knows it; else the source
       // being read, else the output.
-      Report(err, {error.text,
-                   !error.file.empty() ? error.file
-                   : !current.empty()  ? current
-                                       : options.output,
-                   error.system_error});
+      Report(err,
+             {error.text,
+              !error.file.empty() ? error.file
+              : !current.empty()  ? current
+                                  : options.output,
+              error.system_error},
+             err_is_terminal);
       break;
     }
   }

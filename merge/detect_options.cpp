@@ -107,6 +107,42 @@ Split Cut(std::string_view text, bool whole, char delimiter, bool quotes, bool k
   return split;
 }
 
+// Plain lines cut by every delimiter at once, as Cut does one at a time:
+// one pass over the bytes instead of one per delimiter.
+std::array<Split, kDetectableDelimiters.size()> PlainSplits(std::string_view text, bool whole) {
+  std::array<int, 256> slot;
+  slot.fill(-1);
+  for (std::size_t k = 0; k < kDetectableDelimiters.size(); ++k)
+    slot[static_cast<unsigned char>(kDetectableDelimiters[k])] = static_cast<int>(k);
+  std::array<Split, kDetectableDelimiters.size()> splits;
+  std::size_t pos = 0;
+  std::size_t records = 0;
+  while (pos < text.size() && records < kRecordsLooked) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) {
+      if (!whole)
+        break; // the cut may have split the last line
+      end = text.size();
+    }
+    std::array<std::size_t, kDetectableDelimiters.size()> counts{};
+    bool any = false;
+    for (std::size_t i = pos; i < end; ++i) {
+      const char c = text[i];
+      any = any || c != '\r';
+      const int k = slot[static_cast<unsigned char>(c)];
+      if (k >= 0)
+        ++counts[static_cast<std::size_t>(k)];
+    }
+    if (any) {
+      ++records;
+      for (std::size_t k = 0; k < counts.size(); ++k)
+        splits[k].counts.push_back(counts[k] + 1);
+    }
+    pos = end + 1;
+  }
+  return splits;
+}
+
 // The share of records that have the most common number of fields, and
 // that number.
 std::pair<double, std::size_t> Alike(const Split& split) {
@@ -187,14 +223,22 @@ DetectedOptions DetectOptions(std::string_view start, bool whole) {
   }
   const bool has_quote = start.find('"') != std::string_view::npos;
   double best_alike = 0.0;
-  for (const char delimiter : kDetectableDelimiters) {
+  const auto plain = PlainSplits(start, whole);
+  for (std::size_t k = 0; k < kDetectableDelimiters.size(); ++k) {
+    const char delimiter = kDetectableDelimiters[k];
+    // Quotes only join fields: a delimiter that splits no line splits none
+    // with them either.
+    const bool splits_some = std::any_of(plain[k].counts.begin(), plain[k].counts.end(),
+                                         [](std::size_t fields) { return fields >= 2; });
+    if (!splits_some)
+      continue;
     for (const bool quotes : {true, false}) {
       if (quotes && !has_quote)
         continue;
-      const Split split = Cut(start, whole, delimiter, quotes, false);
-      if (quotes && (split.malformed || split.quoted_fields == 0))
+      const Split quoted = quotes ? Cut(start, whole, delimiter, true, false) : Split();
+      if (quotes && (quoted.malformed || quoted.quoted_fields == 0))
         continue;
-      const auto [alike, fields] = Alike(split);
+      const auto [alike, fields] = Alike(quotes ? quoted : plain[k]);
       // Strictly better only: the earlier delimiter, and quotes, win a tie.
       if (fields >= 2 && alike >= kAlike && alike > best_alike) {
         best_alike = alike;
@@ -206,6 +250,15 @@ DetectedOptions DetectOptions(std::string_view start, bool whole) {
   if (found.delimiter)
     found.header = HeaderOf(Cut(start, whole, *found.delimiter, *found.quotes, true));
   return found;
+}
+
+bool SplitsAlike(std::string_view start, bool whole, char delimiter) {
+  for (const bool quotes : {false, true}) {
+    const auto [alike, fields] = Alike(Cut(start, whole, delimiter, quotes, false));
+    if (fields >= 2 && alike >= kAlike)
+      return true;
+  }
+  return false;
 }
 
 FileStart ReadFileStart(const std::string& path, std::size_t limit) {

@@ -33,6 +33,10 @@ struct DetectedOptions {
 // the last record, which the cut may have split, is not looked at).
 DetectedOptions DetectOptions(std::string_view start, bool whole);
 
+// Whether `delimiter` cuts most records of the start into the same number
+// (two or more) of fields, read with quotes or without.
+bool SplitsAlike(std::string_view start, bool whole, char delimiter);
+
 // The first `limit` bytes of a file; `whole` when that is all of it.
 struct FileStart {
   std::string bytes;

@@ -101,6 +101,7 @@ private slots:
   void PagesFitTheFont_data();
   void PagesFitTheFont();
   void LaterOptionsJoinTheirPage();
+  void NothingCollapsesAtTheSmallestSize();
 };
 
 void LayoutTest::PagesFitTheFont_data() {
@@ -157,6 +158,31 @@ void LayoutTest::LaterOptionsJoinTheirPage() {
   QVERIFY(beside->x() > form.CheckBox4->geometry().right());
   QCOMPARE(beside->y(), form.CheckBox4->y());
   QVERIFY2(Faults(form).isEmpty(), qPrintable(Faults(form).join("; ")));
+}
+
+void LayoutTest::NothingCollapsesAtTheSmallestSize() {
+  // The smallest window the window allows, and a size between it and the
+  // designed one: every page still fits.
+  Scratch scratch;
+  scratch.Write(QStringLiteral("a.csv"), "1,2\n");
+  app::TForm1& form = scratch.Form();
+  form.show();
+  QVERIFY(QTest::qWaitForWindowExposed(&form));
+  for (const QSize size : {form.minimumSize(), QSize(634, 400)}) {
+    form.resize(size.expandedTo(form.minimumSize()));
+    for (int page = 0; page < form.PageControl1->count(); ++page) {
+      form.SetActivePage(page);
+      form.PageControl1Change();
+      QApplication::processEvents();
+      const QStringList faults = Faults(form);
+      if (!faults.isEmpty())
+        QFAIL(qPrintable(QStringLiteral("%1x%2, page %3: %4")
+                             .arg(form.width())
+                             .arg(form.height())
+                             .arg(page)
+                             .arg(faults.join("; "))));
+    }
+  }
 }
 
 QTEST_MAIN(LayoutTest)

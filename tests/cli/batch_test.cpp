@@ -156,6 +156,21 @@ TEST(BatchErrorsTest, LockedSourceNamesTheFile) {
   ::close(fd);
 }
 
+// A person at a terminal reads the error box's Russian sentence after the
+// message; a script reads the message alone (the tests above).
+TEST(BatchErrorsTest, TerminalHearsTheRussianSentence) {
+  TempDir out;
+  std::FILE* err = std::tmpfile();
+  ASSERT_EQ(cli::RunBatch({"-o", out.File("o.csv"), out.File("nowhere")}, err, true), 1);
+  std::rewind(err);
+  char buffer[4096];
+  const std::size_t n = std::fread(buffer, 1, sizeof buffer, err);
+  std::fclose(err);
+  EXPECT_EQ(std::string(buffer, n), "kleitab: " + out.File("nowhere") +
+                                        ": File not found.\nkleitab: Файл не найден — возможно, "
+                                        "его удалили или переименовали.\n");
+}
+
 TEST(BatchErrorsTest, MissingGivenFile) {
   TempDir dir;
   const std::string a = dir.Write("a.csv", "1\n");

@@ -64,7 +64,9 @@ QString Describe(const QWidget* widget) {
   } else if (const auto* list = qobject_cast<const QListWidget*>(widget)) {
     state = QString::number(list->count());
   } else if (const auto* box = qobject_cast<const QMessageBox*>(widget)) {
-    text = box->text();
+    text = box->text() + QLatin1Char(' ') + box->informativeText();
+  } else if (widget->property("text").isValid()) {
+    text = widget->property("text").toString();
   } else if (widget->isWindow()) {
     text = widget->windowTitle();
   }

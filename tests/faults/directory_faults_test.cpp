@@ -4,6 +4,7 @@
 
 #include "app/error_box.h"
 #include "app/file_page.h"
+#include "app/unit1.h"
 #include "merge/collect.h"
 #include "merge/result_table.h"
 #include "platform/directory.h"
@@ -16,8 +17,11 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QListWidget>
+#include <QStatusBar>
 
+#include <fcntl.h>
 #include <string>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -116,6 +120,26 @@ TEST_F(RemovedDirectoryTest, TheShownDirectoryRemovedLeavesThePageUsable) {
   EXPECT_EQ(platform::CurrentDirectory(), dir_.path());
   EXPECT_EQ(ItemFor(page_.DirectoryListBox1, dir_.File("src")), nullptr);
   EXPECT_EQ(page_.Count(), 0);
+}
+
+// A collect stopped by a file another holder has locked: the status line
+// names the file and says how many files the table holds.
+TEST(StoppedCollectTest, StatusLineSaysWhereAndHowFar) {
+  app_test::Scratch scratch;
+  ErrorBoxes boxes;
+  scratch.Write("a.csv", "1,2\n");
+  scratch.Write("b.csv", "3,4\n");
+  scratch.Write("c.csv", "5,6\n");
+  app::TForm1& form = scratch.Form();
+  // A lock of its own open file conflicts as another process's would.
+  const int holder = ::open(QFile::encodeName(scratch.Path("b.csv")).constData(), O_RDWR);
+  ASSERT_TRUE(holder >= 0 && ::flock(holder, LOCK_EX | LOCK_NB) == 0);
+  form.SetActivePage(app::TForm1::kPageSettings);
+  form.Button1Click();
+  ::close(holder);
+  EXPECT_EQ(boxes.texts, std::vector<std::string>{"I/O error 32."});
+  EXPECT_EQ(form.StatusBar1->currentMessage().toStdString(),
+            "Сбор остановлен ошибкой в «b.csv»: в таблице 1 из 3 файлов");
 }
 
 } // namespace
