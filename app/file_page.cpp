@@ -1,5 +1,7 @@
 #include "app/file_page.h"
 
+#include "app/enter_key_filter.h"
+
 #include "app/error_box.h"
 #include "platform/directory.h"
 #include "platform/errors.h"
@@ -33,28 +35,6 @@ constexpr int kDesignedDirectoryHeight = 346;
 QString NameText(const std::string& bytes) {
   return platform::FileNameText(bytes);
 }
-
-// Enter (or Return) on the directory list enters the selected item.
-class EnterKeyFilter : public QObject {
-public:
-  EnterKeyFilter(QObject* parent, std::function<void()> on_enter)
-      : QObject(parent), on_enter_(std::move(on_enter)) {}
-
-protected:
-  bool eventFilter(QObject* watched, QEvent* event) override {
-    if (event->type() == QEvent::KeyPress) {
-      const int key = static_cast<QKeyEvent*>(event)->key();
-      if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        on_enter_();
-        return true;
-      }
-    }
-    return QObject::eventFilter(watched, event);
-  }
-
-private:
-  std::function<void()> on_enter_;
-};
 
 } // namespace
 
@@ -95,7 +75,8 @@ void FilePage::BuildWidgets() {
   DriveComboBox1->setMinimumWidth(145);
   DriveComboBox1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
   panel4_layout->addWidget(DriveComboBox1);
-  panel4_layout->addStretch();
+  // Beside the volumes, above the directory list: the path field.
+  panel4_layout->addWidget(BuildPathField(panel4), 1);
   panel2_layout->addWidget(panel4);
 
   // Splitter2 is placed by hand inside this area, so that it can reach past
@@ -199,6 +180,7 @@ void FilePage::SetShownDirectory(const std::string& path) {
   if (change.files)
     FillFileList();
   DirectoryListBox1Change();
+  RememberShownFolder();
 }
 
 void FilePage::LayOutSplitter2() {

@@ -29,6 +29,7 @@ class FilePage : public QWidget, public merge::CandidateList {
   Q_OBJECT
 public:
   explicit FilePage(QWidget* parent = nullptr);
+  ~FilePage() override;
 
   // Where N8Click puts its text; the system clipboard unless replaced.
   void SetClipboardSink(std::function<void(const QString&)> sink) { clipboard_ = std::move(sink); }
@@ -48,6 +49,20 @@ public:
   // An empty path or the shown one does nothing; a path that cannot be
   // entered throws its file error and leaves everything as it was.
   void SetShownDirectory(const std::string& path);
+
+  // The path field above the lists: the shown directory, typed or pasted
+  // and entered with Enter; its drop-down holds the last folders shown.
+  QComboBox* ComboBox4 = nullptr;
+  // The folders shown last (file system bytes), the latest first, at most ten.
+  const std::vector<std::string>& RecentFolders() const { return recent_folders_; }
+  // Whether init.ini keeps them: once the path field, its drop-down or a
+  // drop was used (now or in a run whose init.ini kept them), so that a
+  // user of the directory list alone keeps the twelve lines.
+  bool RecentFoldersInUse() const { return recent_in_use_; }
+  void SetRecentFolders(std::vector<std::string> folders);
+  // Paths dropped onto the window: a folder is shown; files are shown in
+  // their folder (the first file's) and only they are ticked there.
+  void ShowDropped(const std::vector<std::string>& paths);
 
   QComboBox* DriveComboBox1 = nullptr;
   QListWidget* DirectoryListBox1 = nullptr;
@@ -87,6 +102,11 @@ protected:
 
 private:
   void BuildWidgets();
+  // folder_path.cpp: the path field and the recent folders.
+  QComboBox* BuildPathField(QWidget* parent);
+  void EnterTypedPath();
+  void RememberShownFolder();
+  void ShowRecentFolders();
   void RebuildDirectoryList(const std::vector<std::string>& subdirectories);
   void FillFileList();
   void EnsureFileListRead();
@@ -102,6 +122,8 @@ private:
   int directory_height_ = 346;
 
   DirectoryModel model_;
+  std::vector<std::string> recent_folders_;
+  bool recent_in_use_ = false;
   std::function<void(const QString&)> clipboard_;
 };
 

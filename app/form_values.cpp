@@ -60,6 +60,9 @@ settings::SettingsValues SettingsValuesOf(const TForm1& form) {
   values.numbering = form.Numbering->isChecked();
   values.file_name_header = ToIni(form.Edit4->text());
   values.file_name_first = form.CheckBox12->isChecked();
+  if (form.FilePage1->RecentFoldersInUse())
+    for (const std::string& folder : form.FilePage1->RecentFolders())
+      values.recent_folders.push_back(settings::FileNameToIni(folder));
   return values;
 }
 
@@ -81,6 +84,10 @@ void ShowSettingsValues(TForm1& form, const settings::SettingsValues& values) {
   form.Edit1->setText(FromIni(values.output_name));
   // The directory, through the directory list's own change.
   std::exception_ptr directory_error;
+  std::vector<std::string> recent;
+  for (const std::string& folder : values.recent_folders)
+    recent.push_back(settings::IniToDirectory(folder));
+  form.FilePage1->SetRecentFolders(std::move(recent));
   try {
     if (!values.directory.empty())
       form.FilePage1->SetShownDirectory(settings::IniToDirectory(values.directory));

@@ -71,6 +71,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent), table_(std::make_unique<merge
   FilePage1->SetOutputName([this] { return platform::FileNameBytes(Edit1->text()); });
   move(190, 144);
   resize(634, 465);
+  setAcceptDrops(true);
   Guard([this] { FormCreate(); });
 }
 

@@ -23,6 +23,8 @@
 
 class QAction;
 class QCheckBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QComboBox;
 class QFrame;
 class QHBoxLayout;
@@ -179,6 +181,12 @@ public slots:
   void N16Click();
   void ClearCellsClick();
   void Button5Click();
+
+protected:
+  // A folder or files dropped onto the window are shown on the first page
+  // (window_drops.cpp).
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
 
 private:
   // init.ini in the start directory: read once at start, written after

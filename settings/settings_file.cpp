@@ -141,6 +141,13 @@ SettingsValues SettingsText::Values() const {
   if (const std::optional<std::string> header = ValueIfPresent(kFileNameHeaderKey))
     values.file_name_header = *header;
   values.file_name_first = IniTextToBool(Value(kFileNameFirstKey));
+  // The first missing number ends the list.
+  for (int i = 1; i <= kRecentFolders; ++i) {
+    std::string folder = Value(kRecentFolderKey + std::to_string(i));
+    if (folder.empty())
+      break;
+    values.recent_folders.push_back(std::move(folder));
+  }
   return values;
 }
 

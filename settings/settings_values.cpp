@@ -2,6 +2,7 @@
 
 #include "platform/directory.h"
 
+#include <algorithm>
 #include <utility>
 
 namespace settings {
@@ -51,6 +52,10 @@ std::string FormatSettings(const SettingsValues& values) {
     line(kFileNameHeaderKey, values.file_name_header);
   if (values.file_name_first)
     line(kFileNameFirstKey, BoolToIniText(true));
+  const std::size_t recent =
+      std::min(values.recent_folders.size(), static_cast<std::size_t>(kRecentFolders));
+  for (std::size_t i = 0; i < recent; ++i)
+    line((kRecentFolderKey + std::to_string(i + 1)).c_str(), values.recent_folders[i]);
   return out;
 }
 

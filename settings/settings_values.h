@@ -9,6 +9,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace settings {
 
@@ -46,6 +47,9 @@ struct SettingsValues {
   bool numbering = false;    // the grid's view "Нумерация строк и столбцов"
   std::string file_name_header = kFileNameHeaderIni; // Edit4: the name column's caption
   bool file_name_first = false;                      // CheckBox12: the name column first
+  // Recent1 to Recent10: the folders shown last, the latest first, each as
+  // "direct" holds a folder.
+  std::vector<std::string> recent_folders;
 };
 
 // The init.ini names of the options beyond the twelve lines.
@@ -58,6 +62,8 @@ inline constexpr const char* kQuoteOutputKey = "CheckBox10";
 inline constexpr const char* kNumberingKey = "Numbering";
 inline constexpr const char* kFileNameHeaderKey = "Edit4";
 inline constexpr const char* kFileNameFirstKey = "CheckBox12";
+inline constexpr const char* kRecentFolderKey = "Recent"; // and the number, 1 to kRecentFolders
+inline constexpr int kRecentFolders = 10;
 
 // "TRUE" when ticked, else "FALSE".
 std::string BoolToIniText(bool ticked);

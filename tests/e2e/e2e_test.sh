@@ -12,6 +12,8 @@
 # Delete, cut, deleting and inserting a row, "Очистить"), undoes each, and
 # saves the same file again; the grid after a paste and its menu are
 # photographed.
+# A fifth start photographs the preview on "Настройка" and the error box,
+# in Russian too, for a source another program holds.
 #
 # Usage: e2e_test.sh <kleitab> <widget probe library> [<screenshot directory>]
 # The probe library, loaded with LD_PRELOAD, reports where the named widgets
@@ -321,5 +323,38 @@ for i in $(seq 1 300); do
   sleep 0.1
 done
 check_files
+quit_program
+
+echo "== fifth run: the preview, and a file another program holds, told in Russian too"
+start_program
+wait_for CheckListBox1 7 2
+holder=
+flock -x "$data/2 февраль.csv" sleep 60 &
+holder=$!
+wait_for Button1 8 "Далее"
+click Button1
+wait_for PageControl1 7 1
+wait_for Label13 8 "«1 январь.csv», строк: 2"
+sleep 0.5 # the preview painted
+read -r x y w h < <(awk -F'\t' '$1 == "Form1" { print $2, $3, $4, $5; exit }' "$probe")
+mkdir -p "${shots:-$work/shots}"
+import -window root -crop "${w}x${h}+${x}+${y}" +repage "${shots:-$work/shots}/preview.png"
+click Button1
+for i in $(seq 1 100); do
+  [ "$(field ErrorBox 6)" = 1 ] && break
+  sleep 0.1
+done
+box_text=$(field ErrorBox 8)
+case "$box_text" in
+*"I/O error 32."*"2 февраль.csv"*"Файл открыт другой программой — закройте его и повторите."*) ;;
+*) fail "the error box says '$box_text'" ;;
+esac
+sleep 0.5
+read -r x y w h < <(awk -F'\t' '$1 == "ErrorBox" { print $2, $3, $4, $5; exit }' "$probe")
+import -window root -crop "$((w + 40))x$((h + 40))+$((x - 20))+$((y - 20))" +repage \
+  "${shots:-$work/shots}/error-box.png"
+xdotool key Return
+kill "$holder" 2> /dev/null || true
+wait "$holder" 2> /dev/null || true
 quit_program
 echo "PASS"
