@@ -9,20 +9,20 @@ namespace app {
 
 namespace {
 
-QuestionAsker& CurrentAsker() {
-  static QuestionAsker asker;
+ChoiceAsker& CurrentAsker() {
+  static ChoiceAsker asker;
   return asker;
 }
 
 } // namespace
 
-QuestionAsker SetQuestionAsker(QuestionAsker asker) {
-  QuestionAsker previous = std::move(CurrentAsker());
+ChoiceAsker SetChoiceAsker(ChoiceAsker asker) {
+  ChoiceAsker previous = std::move(CurrentAsker());
   CurrentAsker() = std::move(asker);
   return previous;
 }
 
-Answer AskQuestion(const QString& text) {
+Answer AskChoice(const QString& text) {
   const QString title = ProgramTitle(QCoreApplication::applicationFilePath());
   if (CurrentAsker())
     return CurrentAsker()(title, text);

@@ -10,12 +10,12 @@ namespace app {
 
 enum class Answer { kYes, kNo, kCancel };
 
-using QuestionAsker = std::function<Answer(const QString& title, const QString& text)>;
+using ChoiceAsker = std::function<Answer(const QString& title, const QString& text)>;
 
 // Replaces the process-wide asker and returns the previous one; an empty
 // function restores the default (a QMessageBox with Да, Нет and Отмена).
-QuestionAsker SetQuestionAsker(QuestionAsker asker);
+ChoiceAsker SetChoiceAsker(ChoiceAsker asker);
 
-Answer AskQuestion(const QString& text);
+Answer AskChoice(const QString& text);
 
 } // namespace app

@@ -229,7 +229,7 @@ bool TForm1::ConfirmReadingOptions() {
                DelimiterName(*found.delimiter))
           .arg(found.files)
           .arg(FoundOptionsText(found));
-  switch (AskQuestion(question)) {
+  switch (AskChoice(question)) {
   case Answer::kYes:
     ApplyDetected(found);
     return true;

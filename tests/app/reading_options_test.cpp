@@ -25,15 +25,15 @@ namespace {
 class Answering {
 public:
   explicit Answering(app::Answer answer)
-      : previous_(app::SetQuestionAsker([this, answer](const QString&, const QString& text) {
+      : previous_(app::SetChoiceAsker([this, answer](const QString&, const QString& text) {
           asked.append(text);
           return answer;
         })) {}
-  ~Answering() { app::SetQuestionAsker(previous_); }
+  ~Answering() { app::SetChoiceAsker(previous_); }
   QStringList asked;
 
 private:
-  app::QuestionAsker previous_;
+  app::ChoiceAsker previous_;
 };
 
 // Monthly exports in Windows-1251, ";" between fields, decimal commas.
