@@ -1,6 +1,7 @@
 #include "merge/result_table.h"
 
 #include "merge/cell_arena.h"
+#include "merge/set_aside.h"
 #include "platform/errors.h"
 
 #include <algorithm>
@@ -25,7 +26,8 @@ struct ResultTable::SharedIndex {
 };
 
 ResultTable::ResultTable()
-    : arena_(std::make_unique<CellArena>()), shared_(std::make_unique<SharedIndex>()) {}
+    : arena_(std::make_unique<CellArena>()), shared_(std::make_unique<SharedIndex>()),
+      set_aside_(std::make_unique<SetAside>()) {}
 
 ResultTable::~ResultTable() = default;
 
@@ -33,6 +35,10 @@ ResultTable::~ResultTable() = default;
 
 std::string_view ResultTable::SharedText(SharedTextId id) const {
   return shared_->texts[id];
+}
+
+std::size_t ResultTable::SharedTextCount() const {
+  return shared_->texts.size();
 }
 
 RowRef ResultTable::StoredRow(std::int32_t row) const {
@@ -327,7 +333,7 @@ void ResultTable::ClearAll() {
   const std::int32_t old_rows = row_count_;
   for (std::int32_t r = 0; r < old_rows; ++r)
     DropRow(r);
-  bool rows_left = false;
+  bool rows_left = AnySetAside();
   for (std::int64_t r = old_rows; r < rows_.StoredEnd() && !rows_left; ++r)
     rows_left = static_cast<bool>(rows_.Get(static_cast<std::int32_t>(r)));
   if (rows_left) {
@@ -377,6 +383,7 @@ void ResultTable::MaybeCompact() {
         copied_any = true;
       }
     }
+    CompactSetAside(copied_any);
   } catch (const std::bad_alloc&) {
     tail_row_ = {};
     if (copied_any)
@@ -396,6 +403,7 @@ void ResultTable::MaybeCompact() {
 std::size_t ResultTable::MemoryUsed() const {
   std::size_t bytes = arena_->Used();
   bytes += rows_.MemoryUsed();
+  bytes += SetAsideMemory();
   for (const std::string& s : shared_->texts)
     bytes += s.capacity() + sizeof s;
   return bytes;

@@ -129,6 +129,28 @@ public:
   // the visible part of the k-th removed row in its row k.
   void RestoreVisibleRows(const std::vector<std::int32_t>& rows, const ResultTable& removed);
 
+  // --- Whole rows in another order, or set aside (result_table_order.cpp) ---
+
+  // Puts rows first .. first + count - 1 in another order: row first + i
+  // takes the old row first + order[i] (`order` a permutation of 0 .. count
+  // - 1); `back` undoes that. Rows travel whole, cells beyond ColCount
+  // included; nothing is copied and nothing allocated but the row pages.
+  void PermuteRows(std::int32_t first, const std::uint32_t* order, std::size_t count, bool back);
+
+  // Takes the rows first + i with bit i of `taken` set out of rows first ..
+  // end - 1: the rows after each close up, whole, and the freed rows at the
+  // end become empty. The taken rows are not copied: they stay in the store,
+  // set aside under the id returned, until PutBackRows or DropSetAside.
+  // Extents are not changed.
+  using SetAsideId = std::uint64_t;
+  SetAsideId TakeOutRows(std::int32_t first, std::int32_t end,
+                         const std::vector<std::uint64_t>& taken);
+  // Undoes TakeOutRows with the same rows and bits (the table as it left it).
+  void PutBackRows(SetAsideId id, std::int32_t first, std::int32_t end,
+                   const std::vector<std::uint64_t>& taken);
+  // Lets rows set aside go for good.
+  void DropSetAside(SetAsideId id);
+
   // Reads the cells of one row in column order: calls visit(col, text) for
   // every non-empty cell with col in [first_col, end_col). `visit` must not
   // change the table.
@@ -143,8 +165,10 @@ public:
   // The row as the codec stores it (empty for a row without cells), for
   // readers that walk it with codec::RowPieces; a negative row throws.
   codec::RowRef StoredRow(std::int32_t row) const;
-  // The text of an interned id met in a stored row.
+  // The text of an interned id met in a stored row, and how many there are
+  // (ids count from 0).
   std::string_view SharedText(SharedTextId id) const;
+  std::size_t SharedTextCount() const;
 
   // Bytes held by the store (arena blocks, row directory, interned texts).
   std::size_t MemoryUsed() const;
@@ -205,6 +229,14 @@ private:
     const unsigned char* pos = nullptr;
   };
   mutable Cursor cursor_;
+
+  // Rows taken out for a later PutBackRows, each as its packed slot
+  // (row_reach.h); compaction keeps them as it keeps the rows.
+  struct SetAside;
+  std::unique_ptr<SetAside> set_aside_;
+  void CompactSetAside(bool& copied_any);
+  bool AnySetAside() const;
+  std::size_t SetAsideMemory() const;
 
   TableObserver* observer_ = nullptr;
   int bulk_depth_ = 0;
