@@ -1,13 +1,16 @@
 // Sorting by one column in little memory: every row gets one 64-bit word,
-// the first 32 bits of its key above its index, and the words are sorted as
-// numbers; rows whose words tie are sorted again by the next 32 bits of
-// their keys, and so on, until the keys end. So the keys are never held
-// whole (eight bytes a row in all), and the words end up as the order.
+// the first bits of its key above its index (as many key bits as the index
+// leaves: 40 for 16 million rows), and the words are sorted as numbers;
+// rows whose words tie are sorted again by the next bits of their keys, and
+// so on, until the keys end. So the keys are never held whole (eight bytes
+// a row in all), and the words end up as the order.
 
 #include "merge/table_sort.h"
 
 #include "merge/cell_number.h"
 #include "merge/stored_row_cells.h"
+#include "platform/codepage.h"
+#include "platform/collation_key.h"
 
 #include <algorithm>
 #include <cstring>
@@ -60,33 +63,47 @@ private:
     text_key_(text, key_);
     return options_.descending ? kFirstGroup : kSecondGroup;
   }
-  // `width` bits of the key from bit `offset` on, the key padded with zeros;
-  // inverted for a descending sort.
-  std::uint32_t Chunk(std::size_t offset, int width) const {
-    std::uint64_t window = 0;
+  unsigned char KeyByte(std::size_t at) const {
+    return at < key_.size() ? static_cast<unsigned char>(key_[at]) : 0;
+  }
+  // `width` (at most 63) bits of the key from bit `offset` on, the key
+  // padded with zeros; inverted for a descending sort.
+  std::uint64_t Chunk(std::size_t offset, int width) const {
     const std::size_t byte = offset / 8;
-    for (std::size_t b = 0; b < 8; ++b) {
-      const std::size_t at = byte + b;
-      const unsigned char c = at < key_.size() ? static_cast<unsigned char>(key_[at]) : 0;
-      window = window << 8 | c;
-    }
-    window <<= offset % 8;
-    auto chunk = static_cast<std::uint32_t>(window >> (64 - width));
+    const unsigned shift = offset % 8;
+    std::uint64_t window = 0;
+    for (std::size_t b = 0; b < 8; ++b)
+      window = window << 8 | KeyByte(byte + b);
+    if (shift > 0)
+      window = window << shift | KeyByte(byte + 8) >> (8 - shift);
+    std::uint64_t chunk = window >> (64 - width);
     if (options_.descending)
-      chunk = ~chunk & static_cast<std::uint32_t>((std::uint64_t{1} << width) - 1);
+      chunk = ~chunk & ((std::uint64_t{1} << width) - 1);
     return chunk;
   }
-  static std::size_t LevelOffset(int level) {
-    return level == 0 ? 0 : 30 + 32 * static_cast<std::size_t>(level - 1);
+  // The key's bits at each level: the first level holds the group in two
+  // bits beside the key's first bits.
+  std::size_t LevelOffset(int level) const {
+    return level == 0
+               ? 0
+               : static_cast<std::size_t>(key_bits_ - 2) +
+                     static_cast<std::size_t>(key_bits_) * static_cast<std::size_t>(level - 1);
   }
-  static std::uint32_t IndexOf(std::uint64_t word) { return static_cast<std::uint32_t>(word); }
-  static std::uint32_t HighOf(std::uint64_t word) { return static_cast<std::uint32_t>(word >> 32); }
+  std::size_t IndexOf(std::uint64_t word) const {
+    return static_cast<std::size_t>(word & index_mask_);
+  }
+  std::uint64_t HighOf(std::uint64_t word) const { return word >> index_bits_; }
 
   void FirstLevel();
+  void Process(std::size_t begin, std::size_t end, int level);
   void Refine(std::size_t begin, std::size_t end, int level);
   bool AllCellsEqual(std::size_t begin, std::size_t end) const;
   void FinishShortRun(std::size_t begin, std::size_t end);
   void Tell(std::size_t done);
+  void CheckCancel(std::size_t step) {
+    if (step % kTellEvery == kTellEvery - 1 && progress_ && progress_->CancelRequested())
+      throw platform::Cancelled();
+  }
 
   const ResultTable& table_;
   const SortOptions& options_;
@@ -94,14 +111,17 @@ private:
   platform::Progress* progress_;
   std::int32_t first_ = 0;
   std::size_t count_ = 0;
+  // A word: the key's bits at the level, then the row's index below them.
+  int index_bits_ = 1;
+  int key_bits_ = 63;
+  std::uint64_t index_mask_ = 1;
   std::uint64_t* words_ = nullptr;
   std::string key_;
-  // Runs still to sort further: begin, end, level.
-  struct Pending {
-    std::size_t begin, end;
-    int level;
+  struct Keyed {
+    std::string key;
+    std::size_t index;
   };
-  std::vector<Pending> runs_;
+  std::vector<Keyed> keyed_;
 };
 
 void Sorter::Tell(std::size_t done) {
@@ -117,9 +137,9 @@ void Sorter::FirstLevel() {
     if (i % kTellEvery == 0)
       Tell(i);
     const Group group = KeyOf(CellAt(i));
-    const std::uint64_t high =
-        std::uint64_t{group} << 30 | (group == kEmptyGroup ? 0 : Chunk(0, 30));
-    words_[i] = high << 32 | i;
+    const std::uint64_t high = std::uint64_t{group} << (key_bits_ - 2) |
+                               (group == kEmptyGroup ? 0 : Chunk(0, key_bits_ - 2));
+    words_[i] = high << index_bits_ | i;
   }
   Tell(count_);
   std::sort(words_, words_ + count_);
@@ -134,48 +154,53 @@ bool Sorter::AllCellsEqual(std::size_t begin, std::size_t end) const {
 }
 
 void Sorter::FinishShortRun(std::size_t begin, std::size_t end) {
-  struct Keyed {
-    std::string key;
-    std::uint32_t index;
-  };
-  std::vector<Keyed> keyed;
-  keyed.reserve(end - begin);
+  keyed_.resize(end - begin);
   for (std::size_t i = begin; i < end; ++i) {
     KeyOf(CellAt(IndexOf(words_[i])));
-    keyed.push_back({key_, IndexOf(words_[i])});
+    keyed_[i - begin].key.assign(key_);
+    keyed_[i - begin].index = IndexOf(words_[i]);
   }
   const bool descending = options_.descending;
-  std::sort(keyed.begin(), keyed.end(), [descending](const Keyed& a, const Keyed& b) {
+  std::sort(keyed_.begin(), keyed_.end(), [descending](const Keyed& a, const Keyed& b) {
     const int c = a.key.compare(b.key);
     if (c != 0)
       return descending ? c > 0 : c < 0;
     return a.index < b.index;
   });
   for (std::size_t i = begin; i < end; ++i)
-    words_[i] = keyed[i - begin].index;
+    words_[i] = keyed_[i - begin].index;
 }
 
-// Sorts the run by the key's bits at `level`, then each tie further.
+// Rows whose words tie so far: equal cells keep their order as they are;
+// a few are sorted with their whole keys; more go on to the next bits.
+void Sorter::Process(std::size_t begin, std::size_t end, int level) {
+  if (level == 1 && AllCellsEqual(begin, end))
+    return;
+  if (end - begin <= kShortRun)
+    FinishShortRun(begin, end);
+  else
+    Refine(begin, end, level);
+}
+
 void Sorter::Refine(std::size_t begin, std::size_t end, int level) {
   const std::size_t offset = LevelOffset(level);
   std::size_t longest = 0;
   for (std::size_t i = begin; i < end; ++i) {
-    if ((i - begin) % kTellEvery == kTellEvery - 1 && progress_ && progress_->CancelRequested())
-      throw platform::Cancelled();
-    const std::uint32_t index = IndexOf(words_[i]);
+    CheckCancel(i - begin);
+    const std::size_t index = IndexOf(words_[i]);
     KeyOf(CellAt(index));
     longest = std::max(longest, key_.size());
-    words_[i] = std::uint64_t{Chunk(offset, 32)} << 32 | index;
+    words_[i] = Chunk(offset, key_bits_) << index_bits_ | index;
   }
   std::sort(words_ + begin, words_ + end);
-  if (longest * 8 <= offset + 32)
+  if (longest * 8 <= offset + static_cast<std::size_t>(key_bits_))
     return; // every key has ended: the ties are equal cells, by index already
   for (std::size_t i = begin; i < end;) {
     std::size_t j = i + 1;
     while (j < end && HighOf(words_[j]) == HighOf(words_[i]))
       ++j;
     if (j - i > 1)
-      runs_.push_back({i, j, level + 1});
+      Process(i, j, level + 1);
     i = j;
   }
 }
@@ -183,30 +208,24 @@ void Sorter::Refine(std::size_t begin, std::size_t end, int level) {
 RowOrder Sorter::Run() {
   first_ = options_.keep_header ? 1 : 0;
   count_ = table_.RowCount() > first_ ? static_cast<std::size_t>(table_.RowCount() - first_) : 0;
+  while (index_bits_ < 32 && (std::size_t{1} << index_bits_) < count_)
+    ++index_bits_;
+  key_bits_ = 64 - index_bits_;
+  index_mask_ = (std::uint64_t{1} << index_bits_) - 1;
   words_ = static_cast<std::uint64_t*>(std::malloc(std::max<std::size_t>(count_, 1) * 8));
   if (!words_)
     throw std::bad_alloc();
   try {
     FirstLevel();
-    // Ties of the first 30 bits (empty cells tie for good: they stay in order).
+    // Ties of the first bits (empty cells tie for good: they stay in order).
+    const std::uint64_t empty_high = std::uint64_t{kEmptyGroup} << (key_bits_ - 2);
     for (std::size_t i = 0; i < count_;) {
       std::size_t j = i + 1;
       while (j < count_ && HighOf(words_[j]) == HighOf(words_[i]))
         ++j;
-      if (j - i > 1 && HighOf(words_[i]) >> 30 != kEmptyGroup)
-        runs_.push_back({i, j, 1});
+      if (j - i > 1 && HighOf(words_[i]) != empty_high)
+        Process(i, j, 1);
       i = j;
-    }
-    while (!runs_.empty()) {
-      const Pending run = runs_.back();
-      runs_.pop_back();
-      if (run.end - run.begin <= kShortRun)
-        FinishShortRun(run.begin, run.end);
-      else if (run.level == 1 && AllCellsEqual(run.begin, run.end))
-        for (std::size_t i = run.begin; i < run.end; ++i)
-          words_[i] = IndexOf(words_[i]);
-      else
-        Refine(run.begin, run.end, run.level);
     }
   } catch (...) {
     std::free(words_);
@@ -215,7 +234,7 @@ RowOrder Sorter::Run() {
   // The indexes moved to the front half, in place, and the rest given back.
   auto* order = reinterpret_cast<std::uint32_t*>(words_);
   for (std::size_t i = 0; i < count_; ++i) {
-    const std::uint32_t index = IndexOf(words_[i]);
+    const auto index = static_cast<std::uint32_t>(IndexOf(words_[i]));
     std::memcpy(order + i, &index, sizeof index);
   }
   if (void* smaller = std::realloc(words_, std::max<std::size_t>(count_, 1) * 4))
@@ -234,6 +253,17 @@ void ByteOrderKey(std::string_view text, std::string& key) {
       key.push_back(c);
     }
   }
+}
+
+TextSortKey LocaleTextKey(TextEncoding encoding) {
+  if (encoding == TextEncoding::kUtf8)
+    return [](std::string_view text, std::string& key) { platform::AppendCollationKey(text, key); };
+  return [](std::string_view text, std::string& key) {
+    thread_local std::string utf8;
+    utf8.clear();
+    platform::AppendCp1251AsUtf8(utf8, text);
+    platform::AppendCollationKey(utf8, key);
+  };
 }
 
 void RowOrder::Apply(ResultTable& table) const {

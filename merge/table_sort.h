@@ -7,6 +7,7 @@
 // row.
 
 #include "merge/result_table.h"
+#include "merge/text_encoding.h"
 #include "platform/progress.h"
 
 #include <cstddef>
@@ -31,6 +32,8 @@ struct SortOptions {
 using TextSortKey = std::function<void(std::string_view text, std::string& key)>;
 // The texts' own bytes as the key (escaped so that no zero byte is left).
 void ByteOrderKey(std::string_view text, std::string& key);
+// The user's locale order (platform/collation_key.h) of the table's texts.
+TextSortKey LocaleTextKey(TextEncoding encoding);
 
 // How a sort reordered rows First() .. First() + Count() - 1: row
 // First() + i holds the row that stood at First() + At(i).
