@@ -133,18 +133,28 @@ void ShrinkRows(ResultTable& table, const RemovedDuplicates& removed) {
 
 } // namespace
 
-RemovedDuplicates RemoveDuplicateRows(ResultTable& table, bool keep_header,
-                                      platform::Progress* progress) {
+RemovedDuplicates FindDuplicateRows(const ResultTable& table, bool keep_header,
+                                    platform::Progress* progress) {
   RemovedDuplicates removed;
   removed.first = keep_header ? 1 : 0;
   removed.end = std::max(table.RowCount(), removed.first);
   removed.old_row_count = table.RowCount();
   removed.taken = FindRepeats(table, removed.first, removed.end, progress, removed.removed);
+  return removed;
+}
+
+void TakeOutDuplicates(ResultTable& table, RemovedDuplicates& removed) {
   if (removed.removed == 0)
-    return removed;
+    return;
   BulkChange bulk(table);
   removed.aside = table.TakeOutRows(removed.first, removed.end, removed.taken);
   ShrinkRows(table, removed);
+}
+
+RemovedDuplicates RemoveDuplicateRows(ResultTable& table, bool keep_header,
+                                      platform::Progress* progress) {
+  RemovedDuplicates removed = FindDuplicateRows(table, keep_header, progress);
+  TakeOutDuplicates(table, removed);
   return removed;
 }
 
@@ -158,11 +168,7 @@ void RestoreDuplicates(ResultTable& table, RemovedDuplicates& removed) {
 }
 
 void RemoveDuplicatesAgain(ResultTable& table, RemovedDuplicates& removed) {
-  if (removed.removed == 0)
-    return;
-  BulkChange bulk(table);
-  removed.aside = table.TakeOutRows(removed.first, removed.end, removed.taken);
-  ShrinkRows(table, removed);
+  TakeOutDuplicates(table, removed);
 }
 
 void ForgetDuplicates(ResultTable& table, RemovedDuplicates& removed) {

@@ -29,6 +29,12 @@ struct RemovedDuplicates {
 // Cancelling (platform::Cancelled) leaves the table as it was.
 RemovedDuplicates RemoveDuplicateRows(ResultTable& table, bool keep_header,
                                       platform::Progress* progress = nullptr);
+// Its two halves: finding the repeats only reads the table, not through its
+// read cursor, so it may run on another thread while nothing changes the
+// table; taking them out is quick.
+RemovedDuplicates FindDuplicateRows(const ResultTable& table, bool keep_header,
+                                    platform::Progress* progress = nullptr);
+void TakeOutDuplicates(ResultTable& table, RemovedDuplicates& removed);
 // Undoes it (the table as the removal left it), does it again (the table as
 // it was before), and lets the rows kept aside go when the step is forgotten.
 void RestoreDuplicates(ResultTable& table, RemovedDuplicates& removed);

@@ -100,9 +100,13 @@ private:
 // The area and the rows of it that hold a match.
 class Scanner {
 public:
-  Scanner(const ResultTable& table, Matcher& matcher, platform::Progress* progress)
-      : table_(table), matcher_(matcher), progress_(progress), lo_col_(table.FixedCols()),
-        hi_col_(table.ColCount()), first_row_(table.FixedRows()), end_row_(table.RowCount()) {
+  Scanner(const ResultTable& table, Matcher& matcher, const FindOptions& options,
+          platform::Progress* progress)
+      : table_(table), matcher_(matcher), progress_(progress),
+        lo_col_(options.first_col < 0 ? table.FixedCols() : options.first_col),
+        hi_col_(table.ColCount()),
+        first_row_(options.first_row < 0 ? table.FixedRows() : options.first_row),
+        end_row_(table.RowCount()) {
     for (std::size_t id = 0; id < table.SharedTextCount() && !shared_may_match_; ++id)
       shared_may_match_ = matcher.Matches(table.SharedText(static_cast<SharedTextId>(id)));
   }
@@ -240,7 +244,7 @@ std::optional<CellPlace> FindCell(const ResultTable& table, std::string_view nee
                                   const FindOptions& options, CellPlace from, bool backward,
                                   platform::Progress* progress) {
   Matcher matcher(needle, options, table.Encoding());
-  Scanner scan(table, matcher, progress);
+  Scanner scan(table, matcher, options, progress);
   if (matcher.Empty() || scan.EmptyArea())
     return std::nullopt;
   // A place outside the area starts from its nearest edge.
@@ -267,8 +271,11 @@ std::int64_t ReplaceWith(Matcher& matcher, ResultTable& table, CellPlace place,
 } // namespace
 
 std::int64_t ReplaceInCell(ResultTable& table, CellPlace place, Replacement& record) {
-  if (place.col < table.FixedCols() || place.col >= table.ColCount() ||
-      place.row < table.FixedRows() || place.row >= table.RowCount())
+  const FindOptions& o = record.options;
+  if (place.col < (o.first_col < 0 ? table.FixedCols() : o.first_col) ||
+      place.col >= table.ColCount() ||
+      place.row < (o.first_row < 0 ? table.FixedRows() : o.first_row) ||
+      place.row >= table.RowCount())
     return 0;
   Matcher matcher(record.needle, record.options, table.Encoding());
   return matcher.Empty() ? 0 : ReplaceWith(matcher, table, place, record);
@@ -282,7 +289,7 @@ Replacement ReplaceAll(ResultTable& table, std::string_view needle, std::string_
     return record;
   BulkChange bulk(table);
   // Replacing changes cells only: the area and the shared texts stay.
-  Scanner scan(table, matcher, progress);
+  Scanner scan(table, matcher, options, progress);
   std::int32_t row = scan.FirstRow();
   while (row < scan.EndRow()) {
     const std::optional<std::int32_t> hit = scan.FirstRowWith(row, scan.EndRow());

@@ -1,7 +1,7 @@
 #pragma once
 // Find and replace over the cells that can be current: columns FixedCols ..
-// ColCount - 1 of rows FixedRows .. RowCount - 1, row by row, left to
-// right. Replacing records the old texts, so that it can be undone.
+// ColCount - 1 of rows FixedRows .. RowCount - 1 (FindOptions may say
+// otherwise), row by row, left to right. Replacing records the old texts, so that it can be undone.
 
 #include "merge/result_table.h"
 #include "platform/progress.h"
@@ -17,6 +17,10 @@ namespace merge {
 struct FindOptions {
   bool match_case = false; // "Учитывать регистр"
   bool whole_cell = false; // "Ячейка целиком": the cell's whole text equals the text sought
+  // The area's first column and row; negative: FixedCols and FixedRows (the
+  // numbering view makes every cell current-able: 0 and 0).
+  std::int32_t first_col = -1;
+  std::int32_t first_row = -1;
 };
 
 struct CellPlace {

@@ -24,8 +24,11 @@ namespace {
 // Where a cell sorts before its key is looked at.
 enum Group : std::uint64_t { kFirstGroup = 0, kSecondGroup = 1, kEmptyGroup = 2 };
 
-// Runs this short are finished with whole keys side by side.
+// Runs this short are finished with whole keys side by side, and so are
+// runs whose keys still tie after this many levels (a few hundred bytes),
+// so that the depth of the walk stays small.
 constexpr std::size_t kShortRun = 16;
+constexpr int kDeepestLevel = 48;
 constexpr std::size_t kTellEvery = 1 << 16;
 
 // A double's bits turned so that their unsigned order is the numbers' order.
@@ -176,7 +179,7 @@ void Sorter::FinishShortRun(std::size_t begin, std::size_t end) {
 void Sorter::Process(std::size_t begin, std::size_t end, int level) {
   if (level == 1 && AllCellsEqual(begin, end))
     return;
-  if (end - begin <= kShortRun)
+  if (end - begin <= kShortRun || level > kDeepestLevel)
     FinishShortRun(begin, end);
   else
     Refine(begin, end, level);

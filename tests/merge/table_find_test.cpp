@@ -56,6 +56,10 @@ TEST(FindCell, FindsTheNextMatchAsReadingTheAreaDoes) {
       merge::FindOptions o;
       o.match_case = rnd() % 2 == 0;
       o.whole_cell = rnd() % 3 == 0;
+      if (rnd() % 3 == 0)
+        o.first_col = o.first_row = 0; // the numbering view: every cell
+      const std::int32_t lo_col = o.first_col < 0 ? table.FixedCols() : 0;
+      const std::int32_t lo_row = o.first_row < 0 ? table.FixedRows() : 0;
       const std::string& needle = needles[rnd() % needles.size()];
       const bool backward = rnd() % 2 == 0;
       const merge::CellPlace from{
@@ -65,8 +69,7 @@ TEST(FindCell, FindsTheNextMatchAsReadingTheAreaDoes) {
           table.FixedRows() +
               static_cast<std::int32_t>(
                   rnd() % static_cast<unsigned>(std::max(1, m.rows - table.FixedRows())))};
-      const auto want =
-          ModelFind(m, table.FixedCols(), table.FixedRows(), needle, o, from, backward);
+      const auto want = ModelFind(m, lo_col, lo_row, needle, o, from, backward);
       const auto got = merge::FindCell(table, needle, o, from, backward);
       ASSERT_EQ(got.has_value(), want.has_value()) << "round " << round << " needle " << needle;
       if (got) {
