@@ -8,6 +8,7 @@
 
 #include "merge/stored_row_cells.h"
 #include "merge/text_fold.h"
+#include "platform/find_bytes.h"
 
 #include <algorithm>
 #include <cstring>
@@ -18,6 +19,7 @@ namespace merge {
 namespace {
 
 constexpr std::size_t kStretchBytes = std::size_t{4} << 20;
+constexpr std::uintptr_t kPage = 4096;
 constexpr std::int64_t kTellEvery = 1 << 16;
 
 class Matcher {
@@ -62,7 +64,7 @@ public:
       FoldCase(seen, encoding_, folded_);
       seen = folded_;
     }
-    return std::search(seen.begin(), seen.end(), *searcher_) != seen.end();
+    return platform::FindBytes(seen.data(), seen.size(), needle_.data(), needle_.size()) != nullptr;
   }
 
   // The text with every occurrence replaced; `count` the occurrences.
@@ -147,17 +149,30 @@ public:
         ++row;
         continue;
       }
-      // A stretch of compact rows lying one right after another.
+      // A stretch of compact rows lying one after another, each starting
+      // less than a page after the one before: the bytes between belong to
+      // the rows or to dead rows of the same arena block (a gap between
+      // blocks is a page at least), so one search over the stretch misses
+      // no row. Only the last row's end is worked out.
       const unsigned char* start = stored.CompactBytes();
-      const unsigned char* stretch_end = start + codec::ChainBytes(stored);
+      const unsigned char* last_start = start;
+      codec::RowRef last = stored;
       std::int32_t next = row + 1;
-      while (next < end && static_cast<std::size_t>(stretch_end - start) < kStretchBytes) {
+      while (next < end && static_cast<std::size_t>(last_start - start) < kStretchBytes) {
         const codec::RowRef following = table_.StoredRow(next);
-        if (!following || !following.IsCompact() || following.CompactBytes() != stretch_end)
-          break;
-        stretch_end += codec::ChainBytes(following);
+        if (following) {
+          if (!following.IsCompact())
+            break;
+          const auto at = reinterpret_cast<std::uintptr_t>(following.CompactBytes());
+          const auto before = reinterpret_cast<std::uintptr_t>(last_start);
+          if (at <= before || at - before >= kPage)
+            break;
+          last_start = following.CompactBytes();
+          last = following;
+        }
         ++next;
       }
+      const unsigned char* stretch_end = last_start + codec::ChainBytes(last);
       if (!matcher_.MayHold(start, static_cast<std::size_t>(stretch_end - start))) {
         row = next;
         continue;
@@ -165,7 +180,7 @@ public:
       // Somewhere in the stretch: row by row, each row's own bytes first.
       for (; row < next; ++row) {
         const codec::RowRef r = table_.StoredRow(row);
-        if (matcher_.MayHold(r.CompactBytes(), codec::ChainBytes(r)) &&
+        if (r && matcher_.MayHold(r.CompactBytes(), codec::ChainBytes(r)) &&
             InRow(row, lo_col_, hi_col_, false))
           return row;
       }
