@@ -76,6 +76,7 @@ void TForm1::BuildTablePage() {
   StringGrid1->SetStepRecorder(
       [this](std::unique_ptr<merge::HistoryStep> step) { RecordStep(std::move(step)); });
   BuildEditItems();
+  BuildTidyItems();
   // A way of looking at the table, not a command on it: last, set apart.
   PopupMenu2->addSeparator();
   Numbering = PopupMenu2->addAction(QStringLiteral("Нумерация строк и столбцов"));

@@ -43,6 +43,7 @@ namespace app {
 
 class FilePage;
 class PreviewPane;
+class FindDialog;
 class GridModel;
 class GridView;
 class PageColumn;
@@ -135,6 +136,14 @@ public:
   QAction* N15 = nullptr;        // "Вставить строку"
   QAction* N16 = nullptr;        // "Вставить столбец"
   QAction* ClearCells = nullptr; // Delete: empties the selected cells
+  // Tidying the table (sort_run.cpp, find_dialog.cpp, dedupe_run.cpp).
+  QAction* N17 = nullptr; // "Сортировать по возрастанию" (the current column)
+  QAction* N18 = nullptr;            // "Сортировать по убыванию"
+  QAction* N19 = nullptr;            // "Найти…" (Ctrl+F)
+  QAction* N20 = nullptr;            // "Заменить…" (Ctrl+H)
+  QAction* N21 = nullptr;            // "Удалить повторяющиеся строки"
+  QMenu* PopupMenu3 = nullptr;       // a column header's menu: the two sorts
+  FindDialog* FindDialog1 = nullptr; // "Найти и заменить", made when first asked for
   QAction* Numbering = nullptr; // "Нумерация строк и столбцов", a view option
 
   // "Сохранить".
@@ -181,6 +190,11 @@ public slots:
   void N16Click();
   void ClearCellsClick();
   void Button5Click();
+  void N17Click();
+  void N18Click();
+  void N19Click();
+  void N20Click();
+  void N21Click();
 
 protected:
   // A folder or files dropped onto the window are shown on the first page
@@ -235,6 +249,17 @@ private:
   // `clears_first`: the driver starts with ClearAll, so the old table is
   // kept whole for undo.
   void RunCollect(CollectDriver driver, bool clears_first);
+
+  // The tidying tools' items in the grid's menu, the header's menu, and
+  // sorting by a column (its table index) on a helper thread.
+  void BuildTidyItems();
+  void SortByColumn(int table_col, bool descending);
+  // The table column of the grid's current cell; -1 when there is none.
+  int CurrentTableColumn() const;
+  void ShowFindDialog(bool replace);
+  // The column sorted last and how, so that a second Ctrl+click turns it round.
+  int last_sorted_col_ = -1;
+  bool last_sort_descending_ = false;
 
   std::unique_ptr<merge::ResultTable> table_;
   merge::TableHistory history_;

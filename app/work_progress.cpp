@@ -100,6 +100,13 @@ void WorkProgress::SetBar(std::int64_t done, std::int64_t total) {
 }
 
 void WorkProgress::UpdateDialog() {
+  if (counting_ == kParts) {
+    dialog_->setLabelText(QStringLiteral("%1\nСтрок: %2 из %3")
+                              .arg(file_name_, NumberText(parts_done_),
+                                   NumberText(std::max<std::int64_t>(parts_total_, 0))));
+    SetBar(parts_done_, parts_total_);
+    return;
+  }
   if (counting_ == kWritten) {
     dialog_->setLabelText(
         QStringLiteral("%1\nЗаписано байт: %2").arg(file_name_, NumberText(total_)));

@@ -23,8 +23,9 @@ public:
   static constexpr qint64 kShowAfterMs = 500;
   static constexpr std::int64_t kPumpEveryBytes = 4 << 20;
 
-  // What the dialog counts: bytes read (collecting) or written (saving).
-  enum Counting { kRead, kWritten };
+  // What the dialog counts: bytes read (collecting) or written (saving), or
+  // the parts of a job on the table (rows sorted, searched), under a caption.
+  enum Counting { kRead, kWritten, kParts };
 
   // `show_after_ms` < 0: the process-wide delay (kShowAfterMs unless a test
   // set another with SetDefaultShowAfter).
@@ -37,6 +38,12 @@ public:
   void BytesDone(std::int64_t total) override;
   void PartsDone(std::int64_t done, std::int64_t total) override;
   bool CancelRequested() override;
+
+  // The caption of a kParts job ("Сортировка").
+  void SetCaption(const QString& caption) { file_name_ = caption; }
+  // Lets the window breathe while work on another thread goes on: shows the
+  // dialog once the delay has passed, and handles the events waiting.
+  void Tick() { Pump(); }
 
   bool DialogShown() const { return dialog_ != nullptr; }
   const QProgressDialog* Dialog() const { return dialog_; }
