@@ -49,7 +49,7 @@ tool() { # locale, command... -> seconds
   end=$(date +%s.%N)
   echo "$end - $start" | bc
 }
-PAIRS=(number text dedupe find)
+PAIRS=(${PAIRS:-number text dedupe find}) # PAIRS="dedupe find": some only
 run_pair() {
   case $1 in
   number) echo "$(ours sort 6) $(tool C sort -t, -s -k6,6n "$SET"/*.csv)" ;;
