@@ -7,6 +7,7 @@
 #include "app/unit1.h"
 #include "app/worker_run.h"
 #include "merge/table_dedupe.h"
+#include "merge/tidy_steps.h"
 #include "platform/progress.h"
 
 #include <QCheckBox>
@@ -16,6 +17,7 @@ namespace app {
 
 void TForm1::N21Click() {
   Guard([this] {
+    CloseEditor();
     const bool keep_header = CheckBox8->isChecked();
     merge::RemovedDuplicates removed;
     RunOnWorker(this, QStringLiteral("Поиск повторяющихся строк"),
@@ -23,9 +25,11 @@ void TForm1::N21Click() {
                   removed = merge::FindDuplicateRows(*table_, keep_header, &progress);
                 });
     merge::TakeOutDuplicates(*table_, removed);
+    const std::int64_t count = removed.removed;
+    if (count > 0)
+      RecordStep(std::make_unique<merge::DuplicatesStep>(*table_, std::move(removed)));
     StatusBar1->showMessage(
-        QStringLiteral("Удалено повторяющихся строк: %1").arg(NumberText(removed.removed)));
-    merge::ForgetDuplicates(*table_, removed);
+        QStringLiteral("Удалено повторяющихся строк: %1").arg(NumberText(count)));
   });
 }
 

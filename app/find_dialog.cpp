@@ -4,8 +4,10 @@
 #include "app/grid_model.h"
 #include "app/grid_view.h"
 #include "app/status_texts.h"
+#include "app/unit1.h"
 #include "app/work_progress.h"
 #include "app/worker_run.h"
+#include "merge/tidy_steps.h"
 #include "platform/codepage.h"
 #include "platform/progress.h"
 
@@ -45,8 +47,8 @@ QString Quoted(const QString& text) {
 
 } // namespace
 
-FindDialog::FindDialog(GridView* grid, QStatusBar* status, QWidget* parent)
-    : QDialog(parent), grid_(grid), status_(status) {
+FindDialog::FindDialog(TForm1& form)
+    : QDialog(&form), form_(form), grid_(form.StringGrid1), status_(form.StatusBar1) {
   setObjectName(QStringLiteral("FindDialog1"));
   setWindowTitle(QStringLiteral("Найти и заменить"));
   Edit4 = new QLineEdit(this);
@@ -178,10 +180,14 @@ void FindDialog::Button7Click() {
     if (grid_->currentIndex().isValid() && Needle(needle) &&
         merge::TextMatches(table.GetCell(place.col, place.row), needle, Options(),
                            table.Encoding())) {
+      form_.CloseEditor();
       merge::Replacement record{needle, TableText(Edit5->text()), Options(), {}, 0};
       merge::ReplaceInCell(table, place, record);
+      const std::int64_t count = record.count;
+      if (count > 0)
+        form_.RecordStep(std::make_unique<merge::ReplaceStep>(std::move(record)));
       FindNext(false);
-      status_->showMessage(QStringLiteral("Произведено замен: %1").arg(NumberText(record.count)));
+      status_->showMessage(QStringLiteral("Произведено замен: %1").arg(NumberText(count)));
       return;
     }
     FindNext(false);
@@ -193,13 +199,17 @@ void FindDialog::Button8Click() {
     std::string needle;
     merge::Replacement record;
     if (!Edit4->text().isEmpty() && Needle(needle)) {
+      form_.CloseEditor();
       WorkProgress shown(this, WorkProgress::kParts);
       shown.SetCaption(QStringLiteral("Замена"));
       PumpedParts progress(shown);
       record = merge::ReplaceAll(grid_->Model()->Table(), needle, TableText(Edit5->text()),
                                  Options(), &progress);
     }
-    status_->showMessage(QStringLiteral("Произведено замен: %1").arg(NumberText(record.count)));
+    const std::int64_t count = record.count;
+    if (count > 0)
+      form_.RecordStep(std::make_unique<merge::ReplaceStep>(std::move(record)));
+    status_->showMessage(QStringLiteral("Произведено замен: %1").arg(NumberText(count)));
   });
 }
 

@@ -17,11 +17,13 @@ class QStatusBar;
 namespace app {
 
 class GridView;
+class TForm1;
 
 class FindDialog : public QDialog {
   Q_OBJECT
 public:
-  FindDialog(GridView* grid, QStatusBar* status, QWidget* parent);
+  // A replacement is one step of the form's history.
+  explicit FindDialog(TForm1& form);
 
   // Shown with the text to find selected, or with the focus on the
   // replacement (Ctrl+H).
@@ -57,6 +59,7 @@ private:
   // Finds and shows the next match; false when there is none.
   bool FindNext(bool backward);
 
+  TForm1& form_;
   GridView* grid_;
   QStatusBar* status_;
 };

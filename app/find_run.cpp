@@ -9,7 +9,7 @@ namespace app {
 
 void TForm1::ShowFindDialog(bool replace) {
   if (!FindDialog1)
-    FindDialog1 = new FindDialog(StringGrid1, StatusBar1, this);
+    FindDialog1 = new FindDialog(*this);
   FindDialog1->Open(replace);
 }
 

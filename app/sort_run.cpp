@@ -11,6 +11,7 @@
 #include "app/unit1.h"
 #include "app/worker_run.h"
 #include "merge/table_sort.h"
+#include "merge/tidy_steps.h"
 #include "platform/progress.h"
 
 #include <QAction>
@@ -117,6 +118,7 @@ int TForm1::CurrentTableColumn() const {
 void TForm1::SortByColumn(int table_col, bool descending) {
   if (table_col < 0)
     return;
+  CloseEditor();
   merge::SortOptions options;
   options.column = table_col;
   options.descending = descending;
@@ -131,7 +133,13 @@ void TForm1::SortByColumn(int table_col, bool descending) {
     StatusBar1->showMessage(QStringLiteral("Сортировка отменена: таблица не изменилась"));
     throw;
   }
+  const std::size_t undo_bytes = order.Count() * 4;
+  const bool undoable = History().Fits(undo_bytes);
+  if (!undoable && !MayGoOnWithoutUndo(undo_bytes))
+    return;
   order.Apply(*table_);
+  if (undoable)
+    RecordStep(std::make_unique<merge::SortStep>(std::move(order)));
   last_sorted_col_ = table_col;
   last_sort_descending_ = descending;
 }

@@ -84,9 +84,8 @@ ResultTable::SetAsideId ResultTable::TakeOutRows(std::int32_t first, std::int32_
     taken_count += Bit(taken, i) ? 1 : 0;
   // Taken before any slot changes: running out of memory changes nothing.
   std::vector<unsigned char> slots(taken_count * reach::kPackedBytes);
-  const SetAsideId id = set_aside_->next_id;
+  const SetAsideId id = SetAside::NextId();
   auto placed = set_aside_->rows.emplace(id, std::vector<unsigned char>()).first;
-  ++set_aside_->next_id;
   InvalidateCursor();
   std::int32_t write = first;
   std::size_t k = 0;

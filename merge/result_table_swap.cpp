@@ -23,6 +23,7 @@ void ResultTable::SwapContents(ResultTable& other) noexcept {
   swap(tail_row_, other.tail_row_);
   swap(tail_end_, other.tail_end_);
   swap(shared_, other.shared_);
+  swap(set_aside_, other.set_aside_); // their rows live in the arena that changes hands
   swap(encoding_, other.encoding_);
   swap(encoding_fixed_, other.encoding_fixed_);
   InvalidateCursor();

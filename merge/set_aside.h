@@ -7,6 +7,7 @@
 #include "merge/result_table.h"
 #include "merge/row_reach.h"
 
+#include <atomic>
 #include <cstdint>
 #include <map>
 #include <vector>
@@ -14,8 +15,13 @@
 namespace merge {
 
 struct ResultTable::SetAside {
-  // Ids count up from 1 and are never given twice.
-  SetAsideId next_id = 1;
+  // Ids count up from 1 across every table of the process and are never
+  // given twice, so that a step kept for a table whose content changed hands
+  // can never let go of another step's rows.
+  static SetAsideId NextId() {
+    static std::atomic<SetAsideId> next{1};
+    return next.fetch_add(1, std::memory_order_relaxed);
+  }
   std::map<SetAsideId, std::vector<unsigned char>> rows; // packed slots, in row order
 
   static codec::RowRef RowAt(const std::vector<unsigned char>& slots, std::size_t i) {

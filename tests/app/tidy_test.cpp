@@ -89,6 +89,10 @@ void TidyTest::SortsByTheCurrentColumnAndByHeaderClicks() {
   // Numbers by value (with a decimal comma), then texts, empty last; the
   // fixed row 0 is data and takes part.
   QCOMPARE(Column(table, 1), QStringLiteral("1,5 9 10 a b head "));
+  QTest::keyClick(form.StringGrid1, Qt::Key_Z, Qt::ControlModifier); // each tool is undone
+  QCOMPARE(Column(table, 1), QStringLiteral("head 10 b  9 1,5 a"));
+  QTest::keyClick(form.StringGrid1, Qt::Key_Y, Qt::ControlModifier);
+  QCOMPARE(Column(table, 1), QStringLiteral("1,5 9 10 a b head "));
   form.N18->trigger();
   QCOMPARE(Column(table, 1), QStringLiteral("head b a 10 9 1,5 "));
   // "Первая строка — заголовок": the header row stays on top.
@@ -141,6 +145,8 @@ void TidyTest::FindsReplacesAndMakesTheCellCurrent() {
   QCOMPARE(QString::fromStdString(std::string(table.GetCell(2, 5))),
            QStringLiteral("Тверь, центр"));
   QCOMPARE(QString::fromStdString(std::string(table.GetCell(3, 250))), QStringLiteral("Тверь"));
+  form.N8->trigger();
+  QCOMPARE(QString::fromStdString(std::string(table.GetCell(3, 250))), QStringLiteral("МОСКВА"));
   dialog->Edit4->setText(QStringLiteral("нет такого"));
   dialog->Button5->click();
   QCOMPARE(form.StatusBar1->currentMessage(), QStringLiteral("Не найдено: «нет такого»"));
@@ -156,6 +162,8 @@ void TidyTest::RemovesRepeatedRowsAndSaysHowMany() {
   form.N21->trigger();
   QCOMPARE(Column(table, 1), QStringLiteral("head a b"));
   QCOMPARE(form.StatusBar1->currentMessage(), QStringLiteral("Удалено повторяющихся строк: 2"));
+  form.N8->trigger();
+  QCOMPARE(Column(table, 1), QStringLiteral("head a b a b"));
 }
 
 QTEST_MAIN(TidyTest)
