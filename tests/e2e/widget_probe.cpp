@@ -13,7 +13,9 @@
 // "<notebook>.tab[i]  x  y  width  height  1  -  caption", each named item
 // of a menu as "<item>  x  y  width  height  shown  -  caption", and the
 // first 4 x 4 cells of a grid as "<grid>.cell[r,c]  x  y  width  height  1
-// current  text". Tabs and line ends in texts are written as spaces.
+// current  text". A status bar's text is its message; a table view's state
+// is its current cell as "row,column" of its model, its text that cell's.
+// Tabs and line ends in texts are written as spaces.
 //
 // KLEITAB_E2E_FONT_SCALE=1.5 makes the program's font one half larger, as a
 // desktop with a larger font would, before the window is built.
@@ -27,6 +29,7 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QMessageBox>
+#include <QStatusBar>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -63,6 +66,12 @@ QString Describe(const QWidget* widget) {
     state = QString::number(tabs->currentIndex());
   } else if (const auto* list = qobject_cast<const QListWidget*>(widget)) {
     state = QString::number(list->count());
+  } else if (const auto* bar = qobject_cast<const QStatusBar*>(widget)) {
+    text = bar->currentMessage();
+  } else if (const auto* table = qobject_cast<const QTableView*>(widget)) {
+    const QModelIndex current = table->currentIndex();
+    state = QStringLiteral("%1,%2").arg(current.row()).arg(current.column());
+    text = current.data().toString();
   } else if (const auto* box = qobject_cast<const QMessageBox*>(widget)) {
     text = box->text() + QLatin1Char(' ') + box->informativeText();
   } else if (widget->property("text").isValid()) {
