@@ -69,11 +69,28 @@ void TidyTest::ItemsFollowTheFourCommands() {
   for (QAction* action : form.PopupMenu2->actions())
     if (!action->isSeparator())
       captions.append(action->text());
-  // The four commands, undo and redo, the tidying tools, the view option last.
-  QCOMPARE(captions, QStringList({"Удалить пустые строки ", "Очистить", "Собрать повторно",
-                                  "Добавить", "Отменить", "Повторить", "Сортировать по возрастанию",
-                                  "Сортировать по убыванию", "Найти…", "Заменить…",
-                                  "Удалить повторяющиеся строки", "Нумерация строк и столбцов"}));
+  // The four commands, undo and redo, the editing tools, the tidying tools,
+  // the view option last.
+  QCOMPARE(captions, QStringList({"Удалить пустые строки ",
+                                  "Очистить",
+                                  "Собрать повторно",
+                                  "Добавить",
+                                  "Отменить",
+                                  "Повторить",
+                                  "Копировать",
+                                  "Вырезать",
+                                  "Вставить",
+                                  "Очистить ячейки",
+                                  "Удалить строки",
+                                  "Удалить столбцы",
+                                  "Вставить строку",
+                                  "Вставить столбец",
+                                  "Сортировать по возрастанию",
+                                  "Сортировать по убыванию",
+                                  "Найти…",
+                                  "Заменить…",
+                                  "Удалить повторяющиеся строки",
+                                  "Нумерация строк и столбцов"}));
   QCOMPARE(form.N19->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_F));
   QCOMPARE(form.N20->shortcut(), QKeySequence(Qt::CTRL | Qt::Key_H));
 }
