@@ -3,6 +3,7 @@
 // exact table of that point, cells beyond the extents included.
 
 #include "merge/table_history.h"
+#include "tests/support/undo_walk.h"
 
 #include "merge/table_commands.h"
 #include "merge/table_edits.h"
@@ -178,25 +179,9 @@ TEST(TableHistory, UndoAndRedoGiveBackEveryEarlierTable) {
     std::mt19937 rng(seed);
     ResultTable table;
     RandomTable(table, rng);
-    merge::TableHistory history(std::size_t{1} << 30);
-    std::vector<Snapshot> states{Take(table)};
-    std::size_t at = 0; // the state the table must be in
-    for (int turn = 0; turn < 30; ++turn) {
-      const unsigned what = rng() % 3;
-      if (what == 0) {
-        ASSERT_EQ(history.Undo(table), at > 0);
-        at -= at > 0 ? 1 : 0;
-      } else if (what == 1) {
-        ASSERT_EQ(history.Redo(table), at + 1 < states.size());
-        at += at + 1 < states.size() ? 1 : 0;
-      } else {
-        history.Record(RandomStep(table, rng));
-        states.resize(at + 1); // a new change ends what could be redone
-        states.push_back(Take(table));
-        at = states.size() - 1;
-      }
-      ASSERT_EQ(Take(table), states[at]) << "turn " << turn;
-    }
+    testing_support::WalkUndoAndRedo(
+        table, rng, 30, [](ResultTable& t, std::mt19937& r) { return RandomStep(t, r); },
+        [](const ResultTable& t) { return Take(t); });
   }
 }
 

@@ -4,6 +4,7 @@
 // and rows set aside survive the whole table changing hands.
 
 #include "merge/tidy_steps.h"
+#include "tests/support/undo_walk.h"
 #include "tidy_model.h"
 
 #include <gtest/gtest.h>
@@ -43,25 +44,9 @@ TEST(TidyHistory, UndoAndRedoGiveBackEveryEarlierTable) {
     merge::ResultTable table;
     const Model first = tidy_test::Random(rnd, table, words, 30);
     const std::int32_t reach_col = first.cols + 3, reach_row = first.rows + 3;
-    merge::TableHistory history(std::size_t{1} << 30);
-    std::vector<Model> states{first};
-    std::size_t at = 0;
-    for (int turn = 0; turn < 30; ++turn) {
-      const unsigned what = rnd() % 3;
-      if (what == 0) {
-        ASSERT_EQ(history.Undo(table), at > 0);
-        at -= at > 0 ? 1 : 0;
-      } else if (what == 1) {
-        ASSERT_EQ(history.Redo(table), at + 1 < states.size());
-        at += at + 1 < states.size() ? 1 : 0;
-      } else {
-        history.Record(RandomTidyStep(table, rnd));
-        states.resize(at + 1);
-        states.push_back(tidy_test::Read(table, reach_col, reach_row));
-        at = states.size() - 1;
-      }
-      ASSERT_EQ(tidy_test::Read(table, reach_col, reach_row), states[at]) << "turn " << turn;
-    }
+    testing_support::WalkUndoAndRedo(
+        table, rnd, 30, [](merge::ResultTable& t, std::mt19937& r) { return RandomTidyStep(t, r); },
+        [&](const merge::ResultTable& t) { return tidy_test::Read(t, reach_col, reach_row); });
   }
 }
 
